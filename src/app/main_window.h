@@ -1,0 +1,106 @@
+// The program's one window: the skin, the button bar, the hidden crest
+// surfaces, the real-size crest previews and the crest-mode menu.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "common/picture_surface.h"
+#include "common/win_handles.h"
+#include "dialogs/vista_previa.h"
+
+namespace vx {
+
+class Main {
+public:
+    static constexpr wchar_t kAppTitle[] = L"Vexillor";
+    static constexpr wchar_t kSettingsSection[] = L"Options";
+    static constexpr wchar_t kNameKey[] = L"Nombre";
+    static constexpr wchar_t kDefaultName[] = L"Korvald";
+    static constexpr int kClientWidth = 637;
+    static constexpr int kClientHeight = 479;
+    static constexpr int kNameX = 315;
+    static constexpr int kNameY = 100;
+    static constexpr UINT kMenuClanId = 1001;
+    static constexpr UINT kMenuAllyClanId = 1002;
+
+    struct Options {
+        // The real program ends when its window goes; a test's window
+        // must not post WM_QUIT into the test's own message loop.
+        bool quitOnDestroy = true;
+        int showCommand = SW_SHOWNORMAL;
+    };
+
+    Main();
+    ~Main();
+    Main(const Main&) = delete;
+    Main& operator=(const Main&) = delete;
+
+    // Creates and loads the window, then shows it. Returns false when
+    // start-up decided the program must end (the window is gone then).
+    bool Start(const Options& options);
+    HWND hWnd() const { return hwnd_; }
+
+    // Closing through the caption bar: unload, destroy, terminate.
+    void Close();
+
+    static std::wstring ProgramFolder();
+
+    // Controls, in creation order.
+    PictureSurface PicBarra;
+    PictureSurface PicTaringa;
+    PictureSurface PicRename;
+    PictureSurface PicFB;
+    PictureSurface PicTypeCrest;
+    PictureSurface PicSave;
+    PictureSurface PicBrowseImage;
+    PictureSurface PicSalir;
+    PictureSurface PicFondo;
+    PictureSurface Pic7a, Pic7b, Pic6a, Pic6b, Pic5a, Pic5b, Pic4a, Pic4b, Pic3a, Pic3b, Pic2b, Pic2a, Pic1b, Pic1a;
+    PictureSurface PicBuff;
+    PictureSurface Pictemp;
+    PictureSurface PicCrestAlly1;
+    PictureSurface PicCrestAlly2;
+    PictureSurface PicCrestAlly;
+    PictureSurface PicClanCrest;
+    PictureSurface ImgAllyCrest;
+    PictureSurface ImgClanCrest;
+    HMENU MnuTypeCrest() const { return crestMenu_; }
+
+    // Companion objects.
+    std::unique_ptr<CVistaPrevia> OpenDialog;
+
+    // Event handlers.
+    void Form_Initialize();
+    void Form_Load();
+    void Form_Paint();
+    void Form_Unload();
+    void Form_Terminate();
+    void PicBrowseImage_Click();
+    void PicSalir_Click();
+
+    void DrawOutlinedText(PictureSurface& surface, int x, int y, const std::wstring& text, COLORREF textColor,
+                          COLORREF outlineColor);
+
+    // The path last chosen in the open dialog.
+    const std::wstring& LastChosenPath() const { return lastChosenPath_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    void CreateMenus();
+    void WireEvents();
+    static void DoEvents();
+
+    HWND hwnd_ = nullptr;
+    Options options_;
+    UniqueMenu menuBar_;  // never attached: the crest menu is popup only
+    HMENU crestMenu_ = nullptr;
+    UniqueIcon bigIcon_, smallIcon_;
+    bool terminated_ = false;
+    std::wstring lastChosenPath_;
+};
+
+}  // namespace vx

@@ -1,0 +1,46 @@
+#include "common/bitmap32.h"
+
+#include <algorithm>
+#include <new>
+
+namespace vx {
+
+Bitmap32::Bitmap32(int width, int height) {
+    if (width <= 0 || height <= 0) throw std::bad_alloc();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) {
+        if (bitmap) DeleteObject(bitmap);
+        throw std::bad_alloc();
+    }
+    bitmap_.reset(bitmap);
+    bits_ = static_cast<std::uint32_t*>(bits);
+    width_ = width;
+    height_ = height;
+}
+
+Bitmap32 Bitmap32::CopyFromDc(HDC source, int x, int y, int width, int height) {
+    Bitmap32 copy(width, height);
+    UniqueMemoryDc dc(CreateCompatibleDC(source));
+    SelectGuard select(dc.get(), copy.handle());
+    BitBlt(dc.get(), 0, 0, width, height, source, x, y, SRCCOPY);
+    GdiFlush();
+    return copy;
+}
+
+Bitmap32 Bitmap32::Clone() const {
+    if (!*this) return {};
+    Bitmap32 copy(width_, height_);
+    GdiFlush();
+    std::copy(pixels().begin(), pixels().end(), copy.pixels().begin());
+    return copy;
+}
+
+}  // namespace vx

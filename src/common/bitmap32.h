@@ -1,0 +1,62 @@
+// A 32-bit top-down DIB section: the one in-memory picture type of the
+// Win32 layer. Pixels are 0xAARRGGBB words (blue in the lowest byte), the
+// layout GDI reads and writes, so portable pixel code can work on them
+// directly.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <span>
+#include <utility>
+
+#include "common/win_handles.h"
+
+namespace vx {
+
+class Bitmap32 {
+public:
+    Bitmap32() = default;
+    // Throws std::bad_alloc when the platform cannot make the bitmap.
+    Bitmap32(int width, int height);
+
+    Bitmap32(Bitmap32&& other) noexcept { *this = std::move(other); }
+    Bitmap32& operator=(Bitmap32&& other) noexcept {
+        if (this != &other) {
+            bitmap_ = std::move(other.bitmap_);
+            bits_ = std::exchange(other.bits_, nullptr);
+            width_ = std::exchange(other.width_, 0);
+            height_ = std::exchange(other.height_, 0);
+        }
+        return *this;
+    }
+
+    explicit operator bool() const { return static_cast<bool>(bitmap_); }
+    HBITMAP handle() const { return bitmap_.get(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
+    std::span<std::uint32_t> pixels() { return {bits_, pixel_count()}; }
+    std::span<const std::uint32_t> pixels() const { return {bits_, pixel_count()}; }
+    std::uint32_t pixel(int x, int y) const { return bits_[static_cast<std::size_t>(y) * width_ + x]; }
+
+    // Copies whatever `source` shows (any bitmap the DC can blit from).
+    static Bitmap32 CopyFromDc(HDC source, int x, int y, int width, int height);
+    Bitmap32 Clone() const;
+
+private:
+    std::size_t pixel_count() const { return static_cast<std::size_t>(width_) * height_; }
+
+    UniqueBitmap bitmap_;
+    std::uint32_t* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// 0x00BBGGRR colour to the DIB's 0x00RRGGBB word.
+inline std::uint32_t ColorRefToPixel(COLORREF c) {
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+inline COLORREF PixelToColorRef(std::uint32_t p) {
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+}  // namespace vx

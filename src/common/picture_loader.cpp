@@ -1,0 +1,208 @@
+#include "common/picture_loader.h"
+
+#include <objbase.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <vector>
+
+namespace vx {
+namespace {
+
+// Balances COM initialisation when the calling thread had none; a thread
+// already in another apartment mode keeps it.
+class ComScope {
+public:
+    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComScope() { if (SUCCEEDED(hr_)) CoUninitialize(); }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT hr_;
+};
+
+PictureLoadError InvalidPicture() {
+    return PictureLoadError(PictureLoadError::kInvalidPicture, "Invalid picture");
+}
+
+// Straight-alpha BGRA laid over an opaque background colour.
+void FlattenOnto(Bitmap32& bitmap, COLORREF background) {
+    const unsigned bgR = GetRValue(background), bgG = GetGValue(background), bgB = GetBValue(background);
+    for (std::uint32_t& p : bitmap.pixels()) {
+        const unsigned a = p >> 24;
+        if (a == 255) { p &= 0x00FFFFFF; continue; }
+        auto mix = [a](unsigned c, unsigned bg) { return (c * a + bg * (255 - a) + 127) / 255; };
+        const unsigned r = mix((p >> 16) & 0xFF, bgR), g = mix((p >> 8) & 0xFF, bgG), b = mix(p & 0xFF, bgB);
+        p = (r << 16) | (g << 8) | b;
+    }
+}
+
+Bitmap32 MakeBitmap(UINT width, UINT height) {
+    constexpr UINT kMaxSide = 32767;
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
+        throw InvalidPicture();
+    try {
+        return Bitmap32(static_cast<int>(width), static_cast<int>(height));
+    } catch (const std::bad_alloc&) {
+        throw PictureLoadError(7, "Out of memory");
+    }
+}
+
+// Icons hold several sizes: the largest gives the best picture.
+UINT ChooseFrame(IWICBitmapDecoder* decoder) {
+    GUID container{};
+    UINT count = 0;
+    if (FAILED(decoder->GetContainerFormat(&container)) || container != GUID_ContainerFormatIco ||
+        FAILED(decoder->GetFrameCount(&count)) || count < 2)
+        return 0;
+    UINT best = 0;
+    unsigned long long bestArea = 0;
+    for (UINT i = 0; i < count; ++i) {
+        ComPtr<IWICBitmapFrameDecode> frame;
+        UINT w = 0, h = 0;
+        if (FAILED(decoder->GetFrame(i, frame.put())) || FAILED(frame->GetSize(&w, &h))) continue;
+        const unsigned long long area = 1ull * w * h;
+        if (area > bestArea) { bestArea = area; best = i; }
+    }
+    return best;
+}
+
+bool DecodeWithWic(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, COLORREF background,
+                   Bitmap32& out) {
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(ChooseFrame(decoder), frame.put()))) return false;
+    UINT width = 0, height = 0;
+    if (FAILED(frame->GetSize(&width, &height))) return false;
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(converter.put())) ||
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+        return false;
+    Bitmap32 bitmap = MakeBitmap(width, height);
+    GdiFlush();
+    const UINT stride = static_cast<UINT>(bitmap.stride());
+    const UINT size = stride * height;
+    if (FAILED(converter->CopyPixels(nullptr, stride, size, reinterpret_cast<BYTE*>(bitmap.pixels().data()))))
+        return false;
+    FlattenOnto(bitmap, background);
+    out = std::move(bitmap);
+    return true;
+}
+
+bool LoadWithWic(IStream* stream, COLORREF background, Bitmap32& out) {
+    ComPtr<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(factory.put()))))
+        return false;
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, decoder.put())))
+        return false;
+    return DecodeWithWic(factory.get(), decoder.get(), background, out);
+}
+
+// Metafiles: the OLE loader knows them, the imaging component does not.
+bool LoadWithOle(IStream* stream, LONG size, COLORREF background, Bitmap32& out) {
+    LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ComPtr<IPicture> picture;
+    if (FAILED(OleLoadPicture(stream, size, FALSE, IID_IPicture, reinterpret_cast<void**>(picture.put()))))
+        return false;
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    picture->get_Width(&hmWidth);
+    picture->get_Height(&hmHeight);
+    // HIMETRIC is hundredths of a millimetre; pictures are laid out at 96 dpi.
+    const long width = MulDiv(hmWidth, 96, 2540);
+    const long height = MulDiv(hmHeight, 96, 2540);
+    if (width <= 0 || height <= 0) return false;
+    Bitmap32 bitmap = MakeBitmap(static_cast<UINT>(width), static_cast<UINT>(height));
+    std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), ColorRefToPixel(background));
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    {
+        SelectGuard select(dc.get(), bitmap.handle());
+        if (FAILED(picture->Render(dc.get(), 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr)))
+            return false;
+    }
+    GdiFlush();
+    for (std::uint32_t& p : bitmap.pixels()) p &= 0x00FFFFFF;
+    out = std::move(bitmap);
+    return true;
+}
+
+struct GlobalStream {
+    ComPtr<IStream> stream;
+    LONG size = 0;
+};
+
+GlobalStream StreamOver(std::span<const std::uint8_t> bytes) {
+    if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
+        throw InvalidPicture();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!memory) throw PictureLoadError(7, "Out of memory");
+    if (void* p = GlobalLock(memory)) {
+        std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(p));
+        GlobalUnlock(memory);
+    }
+    GlobalStream result;
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, result.stream.put()))) {
+        GlobalFree(memory);
+        throw PictureLoadError(7, "Out of memory");
+    }
+    result.size = static_cast<LONG>(bytes.size());
+    return result;
+}
+
+Bitmap32 LoadFromBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
+    ComScope com;
+    GlobalStream global = StreamOver(bytes);
+    Bitmap32 out;
+    if (LoadWithWic(global.stream.get(), background, out)) return out;
+    if (LoadWithOle(global.stream.get(), global.size, background, out)) return out;
+    throw InvalidPicture();
+}
+
+}  // namespace
+
+Bitmap32 LoadPictureBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
+    return LoadFromBytes(bytes, background);
+}
+
+Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background) {
+    // Pictures bigger than this are not something a crest is made from, and
+    // reading them whole would only exhaust memory.
+    constexpr ULONGLONG kMaxFileSize = 512ull * 1024 * 1024;
+    UniqueHandle<HANDLE, FileTraits> file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
+            throw PictureLoadError(PictureLoadError::kFileNotFound, "File not found");
+        throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) throw InvalidPicture();
+    if (static_cast<ULONGLONG>(size.QuadPart) > kMaxFileSize) throw PictureLoadError(7, "Out of memory");
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        throw PictureLoadError(7, "Out of memory");
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+        DWORD read = 0;
+        if (!ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0)
+            throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
+        done += read;
+    }
+    return LoadFromBytes(bytes, background);
+}
+
+}  // namespace vx

@@ -1,0 +1,224 @@
+#include "common/picture_surface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace vx {
+namespace {
+
+constexpr wchar_t kClassName[] = L"VexillorPictureSurface";
+
+void RegisterSurfaceClass(WNDPROC proc) {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw std::runtime_error("cannot register the picture surface class");
+    registered = true;
+}
+
+}  // namespace
+
+COLORREF PictureSurface::ResolveColor(COLORREF color) {
+    if (color & 0x80000000u) return GetSysColor(static_cast<int>(color & 0xFF));
+    return color & 0x00FFFFFF;
+}
+
+PictureSurface::~PictureSurface() {
+    Destroy();
+    if (imageDc_) {
+        if (originalFont_) SelectObject(imageDc_.get(), originalFont_);
+        if (originalBitmap_) SelectObject(imageDc_.get(), originalBitmap_);
+    }
+}
+
+void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout& layout) {
+    RegisterSurfaceClass(&PictureSurface::WindowProc);
+    name_ = name;
+    width_ = std::max(layout.width, 1);
+    height_ = std::max(layout.height, 1);
+    fit_ = layout.fit;
+    backColor_ = layout.backColor;
+
+    imageDc_.reset(CreateCompatibleDC(nullptr));
+    if (!imageDc_) throw std::runtime_error("cannot create a memory DC");
+    SetBkMode(imageDc_.get(), TRANSPARENT);
+    SetTextColor(imageDc_.get(), foreColor_);
+    EnsureImageSize(width_, height_);
+    PaintBackground();
+
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (layout.visible ? WS_VISIBLE : 0);
+    hwnd_ = CreateWindowExW(0, kClassName, name.c_str(), style, layout.x, layout.y, width_, height_, parent,
+                            nullptr, GetModuleHandleW(nullptr), this);
+    if (!hwnd_) throw std::runtime_error("cannot create a picture surface");
+}
+
+void PictureSurface::Destroy() {
+    if (hwnd_) {
+        HWND hwnd = hwnd_;
+        hwnd_ = nullptr;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+    }
+}
+
+void PictureSurface::EnsureImageSize(int width, int height) {
+    width = std::max(width, width_);
+    height = std::max(height, height_);
+    if (image_ && image_.width() >= width && image_.height() >= height) return;
+    Bitmap32 grown(std::max(width, image_.width()), std::max(height, image_.height()));
+    if (image_) {
+        UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+        SelectGuard select(dc.get(), grown.handle());
+        BitBlt(dc.get(), 0, 0, image_.width(), image_.height(), imageDc_.get(), 0, 0, SRCCOPY);
+    }
+    HGDIOBJ previous = SelectObject(imageDc_.get(), grown.handle());
+    if (!originalBitmap_) originalBitmap_ = previous;
+    image_ = std::move(grown);
+}
+
+void PictureSurface::PaintBackground() {
+    UniqueBrush brush(CreateSolidBrush(ResolveColor(backColor_)));
+    RECT all{0, 0, image_.width(), image_.height()};
+    FillRect(imageDc_.get(), &all, brush.get());
+    if (!picture_ || !*picture_) return;
+    UniqueMemoryDc source(CreateCompatibleDC(nullptr));
+    SelectGuard select(source.get(), picture_->handle());
+    if (fit_ == PictureFit::Stretch) {
+        SetStretchBltMode(imageDc_.get(), COLORONCOLOR);
+        StretchBlt(imageDc_.get(), 0, 0, width_, height_, source.get(), 0, 0, picture_->width(), picture_->height(),
+                   SRCCOPY);
+    } else {
+        BitBlt(imageDc_.get(), 0, 0, picture_->width(), picture_->height(), source.get(), 0, 0, SRCCOPY);
+    }
+}
+
+void PictureSurface::SetPicture(SharedPicture picture) {
+    picture_ = std::move(picture);
+    if (picture_ && *picture_ && fit_ == PictureFit::Natural)
+        EnsureImageSize(picture_->width(), picture_->height());
+    Cls();
+    Refresh();
+}
+
+SharedPicture PictureSurface::Image() const {
+    GdiFlush();
+    return std::make_shared<const Bitmap32>(Bitmap32::CopyFromDc(imageDc_.get(), 0, 0, width_, height_));
+}
+
+void PictureSurface::Cls() {
+    PaintBackground();
+    GdiFlush();
+}
+
+void PictureSurface::Refresh() {
+    if (!hwnd_) return;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    UpdateWindow(hwnd_);
+}
+
+void PictureSurface::SetForeColor(COLORREF color) {
+    foreColor_ = color;
+    SetTextColor(imageDc_.get(), ResolveColor(color));
+}
+
+void PictureSurface::SetBackColor(COLORREF color) {
+    backColor_ = color;
+    Cls();
+    Refresh();
+}
+
+void PictureSurface::SetFont(const std::wstring& face, double points, bool bold) {
+    // Point sizes are laid out at the screen's logical resolution, as text is.
+    int dpi = 96;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+    }
+    LOGFONTW lf{};
+    lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    face.copy(lf.lfFaceName, LF_FACESIZE - 1);
+    UniqueFont font(CreateFontIndirectW(&lf));
+    if (!font) return;
+    HGDIOBJ previous = SelectObject(imageDc_.get(), font.get());
+    if (!originalFont_) originalFont_ = previous;
+    font_ = std::move(font);
+}
+
+void PictureSurface::Move(int x, int y, int width, int height) {
+    width_ = std::max(width, 1);
+    height_ = std::max(height, 1);
+    EnsureImageSize(width_, height_);
+    if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PictureSurface::SetVisible(bool visible) {
+    if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool PictureSurface::Visible() const {
+    return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE);
+}
+
+LRESULT CALLBACK PictureSurface::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<PictureSurface*>(create->lpCreateParams)->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<PictureSurface*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (self && self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT PictureSurface::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        GdiFlush();
+        BitBlt(dc, 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
+        EndPaint(hwnd_, &ps);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (onMouseMove) onMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), wParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+        pressed_ = true;
+        SetCapture(hwnd_);
+        return 0;
+    case WM_LBUTTONUP: {
+        const bool wasPressed = pressed_;
+        pressed_ = false;
+        if (GetCapture() == hwnd_) ReleaseCapture();
+        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        RECT rc{0, 0, width_, height_};
+        if (wasPressed && PtInRect(&rc, pt) && onClick) onClick();
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        pressed_ = false;
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, msg, wParam, lParam);
+    }
+}
+
+}  // namespace vx
