@@ -202,12 +202,12 @@ def tower_emblem(draw, cx, top, w, h, fill, shade, door):
 def paint_sky(rng):
     sky = vertical_gradient(W, H, [
         (0.00, (14, 12, 34)),
-        (0.20, (34, 28, 72)),
-        (0.38, (78, 50, 104)),
-        (0.50, (150, 84, 108)),
-        (0.58, (214, 128, 96)),
-        (0.63, (238, 170, 104)),
-        (1.00, (238, 170, 104)),
+        (0.18, (30, 26, 70)),
+        (0.32, (68, 46, 102)),
+        (0.41, (138, 76, 112)),
+        (0.48, (212, 120, 98)),
+        (0.54, (246, 176, 108)),
+        (1.00, (246, 176, 108)),
     ])
     # clouds: value-noise banks, dark on top and lit from below by the dusk
     cloud = fbm(W, H, rng, cells=(96, 48, 24, 12, 6), stretch=(3, 1))
@@ -249,41 +249,95 @@ def paint_sky(rng):
     return sky
 
 
-def paint_landscape(img, rng):
-    # far range: hazy violet
-    far = ridge(rng, -10, W + 10, 236, 214, 46, 0.52)
-    far_pts = far + [(W + 10, H), (-10, H)]
-    far_col = vertical_gradient(W, H, [(0, (92, 64, 112)), (0.4, (104, 72, 118)),
-                                       (0.6, (166, 108, 124)), (1, (166, 108, 124))])
-    m = polygon_mask((W, H), far_pts, 2)
-    img.paste(far_col, (0, 0), m)
-    # snow-lit edges on the far peaks
+def pine(draw, x, base, height, scale):
+    """A tiered pine silhouette drawn on a mask at the given scale."""
+    w = height * 0.36
+    for tier in range(3):
+        t0 = tier / 3
+        top = base - height + height * t0 * 0.55
+        bot = base - height * (0.55 - t0 * 0.45) + (tier == 2) * height * 0.3
+        half = w * (0.55 + t0 * 0.45)
+        draw.polygon([((x - half) * scale, bot * scale), ((x + half) * scale, bot * scale),
+                      (x * scale, top * scale)], fill=255)
+    draw.rectangle(((x - 0.8) * scale, (base - height * 0.2) * scale, (x + 0.8) * scale, base * scale), fill=255)
+
+
+def peaks_ridge(rng, base, peaks, steep):
+    """A ridge line made of sharp peaks (x, top y) with rugged detail."""
+    detail = ridge(rng, -10, W + 10, 0, 0, 16, 0.66, 8)
+    shapes = [(px, py, steep * rng.uniform(0.75, 1.3), steep * rng.uniform(0.75, 1.3)) for px, py in peaks]
+    pts = []
+    for x, dy in detail:
+        y = base
+        for px, py, left, right in shapes:
+            d = abs(x - px)
+            k = left if x < px else right
+            y = min(y, py + k * d * (0.75 + 0.25 * min(1, d / 40)) + 0.0015 * d * d)
+        pts.append((x, y + dy * (0.4 + 0.6 * min(1, (base - y) / 60))))
+    return pts
+
+
+def mountain_range(img, crest, colour, lit_rgb, lit_amount, depth, snow=False):
+    """Fill below a ridge line; faces falling towards the moon (right) catch light."""
+    pts = crest + [(W + 10, H), (-10, H)]
+    img.paste(colour, (0, 0), polygon_mask((W, H), pts, 2))
+    tops = [H] * W
+    for (xa, ya), (xb, yb) in zip(crest, crest[1:]):
+        for x in range(max(0, int(math.ceil(xa))), min(W, int(math.floor(xb)) + 1)):
+            t = 0 if xb == xa else (x - xa) / (xb - xa)
+            tops[x] = ya + (yb - ya) * t
+    light = Image.new("L", (W, H), 0)
+    lp = light.load()
+    for x in range(1, W - 1):
+        slope = (tops[min(W - 1, x + 4)] - tops[max(0, x - 4)]) / 8
+        if slope <= 0:
+            continue
+        k = min(1.0, slope / 0.8)
+        top = int(math.ceil(tops[x]))
+        for y in range(top, min(H, top + depth)):
+            lp[x, y] = int(255 * k * (1 - (y - top) / depth) ** 1.5)
+    light = light.filter(ImageFilter.GaussianBlur(2.5))
+    brighten(img, light, lit_rgb, lit_amount)
+    if snow:
+        caps = Image.new("L", (W, H), 0)
+        cp = caps.load()
+        snow_line = min(tops) + 34
+        for x in range(W):
+            top = int(math.ceil(tops[x]))
+            reach = max(0, snow_line - top) * 0.55
+            for y in range(top, min(H, top + int(reach))):
+                cp[x, y] = 200
+        caps = ImageChops.multiply(caps, light.point(lambda v: min(255, 60 + v * 2)))
+        brighten(img, caps.filter(ImageFilter.GaussianBlur(0.7)), (255, 230, 235), 0.45)
     rim = Image.new("L", (W, H), 0)
-    ImageDraw.Draw(rim).line(far, fill=150, width=1)
-    brighten(img, rim.filter(ImageFilter.GaussianBlur(0.6)), (255, 200, 190), 0.35)
+    ImageDraw.Draw(rim).line(crest, fill=140, width=1)
+    brighten(img, rim.filter(ImageFilter.GaussianBlur(0.5)), lit_rgb, lit_amount)
+
+
+def paint_landscape(img, rng):
+    # far range: hazy violet peaks with moonlit faces and snow
+    far = peaks_ridge(rng, 232, [(40, 150), (150, 176), (250, 160), (330, 186), (430, 150), (520, 170), (610, 140)], 0.85)
+    far_col = vertical_gradient(W, H, [(0, (84, 60, 106)), (0.36, (92, 64, 110)),
+                                       (0.56, (150, 98, 120)), (1, (150, 98, 120))])
+    mountain_range(img, far, far_col, (255, 214, 210), 0.22, 46, snow=True)
 
     # middle range: darker, textured
-    mid = ridge(rng, -10, W + 10, 262, 250, 54, 0.55)
-    mid_pts = mid + [(W + 10, H), (-10, H)]
-    mid_col = vertical_gradient(W, H, [(0, (52, 38, 72)), (0.45, (60, 42, 78)),
-                                       (0.65, (104, 70, 96)), (1, (104, 70, 96))])
+    mid = peaks_ridge(rng, 292, [(-20, 214), (90, 236), (200, 220), (300, 250), (380, 238), (470, 212), (560, 232)], 0.62)
+    mid_col = vertical_gradient(W, H, [(0, (50, 36, 70)), (0.45, (58, 40, 76)),
+                                       (0.66, (100, 66, 94)), (1, (100, 66, 94))])
     tex = fbm(W, H, rng, cells=(32, 16, 8, 4, 2), stretch=(1, 1))
     mid_col = Image.blend(mid_col, ImageChops.multiply(mid_col, colorize(tex, (150, 150, 150), (255, 255, 255))), 0.6)
-    m = polygon_mask((W, H), mid_pts, 2)
-    img.paste(mid_col, (0, 0), m)
-    rim = Image.new("L", (W, H), 0)
-    ImageDraw.Draw(rim).line([(x, y + 1) for x, y in mid], fill=120, width=1)
-    brighten(img, rim, (230, 150, 140), 0.3)
+    mountain_range(img, mid, mid_col, (240, 160, 150), 0.22, 60)
 
     # mist in the valleys
-    mist = vertical_gradient(W, H, [(0, (0, 0, 0)), (0.55, (0, 0, 0)), (0.62, (170, 170, 170)),
-                                    (0.68, (60, 60, 60)), (1, (0, 0, 0))]).convert("L")
-    mist = ImageChops.multiply(mist, fbm(W, H, rng, cells=(80, 40, 20), stretch=(4, 1)).point(lambda v: 90 + v * 165 // 255))
-    img.paste(solid((W, H), (196, 142, 150)), (0, 0), scale_mask(mist, 0.55))
+    mist = vertical_gradient(W, H, [(0, (0, 0, 0)), (0.5, (0, 0, 0)), (0.6, (200, 200, 200)),
+                                    (0.68, (80, 80, 80)), (1, (0, 0, 0))]).convert("L")
+    mist = ImageChops.multiply(mist, fbm(W, H, rng, cells=(80, 40, 20), stretch=(4, 1)).point(lambda v: 60 + v * 195 // 255))
+    img.paste(solid((W, H), (200, 140, 150)), (0, 0), scale_mask(mist, 0.6))
 
     # the crag and the castle on the right
-    crag = [(520, H), (530, 300), (548, 262), (566, 236), (582, 222), (600, 214), (618, 212),
-            (640, 208), (640, H)]
+    crag_rng = random.Random(4242)
+    crag = [(512, H)] + ridge(crag_rng, 512, 566, 330, 228, 10, 0.6, 4) + [(590, 218), (640, 210), (640, H)]
     castle = Image.new("L", (W * 2, H * 2), 0)
     cd = ImageDraw.Draw(castle)
 
@@ -314,28 +368,32 @@ def paint_landscape(img, rng):
     brighten(img, windows.filter(ImageFilter.GaussianBlur(2.2)), (255, 170, 80), 0.9)
     brighten(img, windows, (255, 210, 120), 1.0)
 
-    # near hills with pines
-    hill = ridge(rng, -10, W + 10, 306, 300, 14, 0.5, 6)
+    # near hills with pine woods, thinning out behind the stage
+    hill = ridge(rng, -10, W + 10, 312, 300, 16, 0.5, 6)
     hills = Image.new("L", (W * 2, H * 2), 0)
     hd = ImageDraw.Draw(hills)
     hd.polygon([(x * 2, y * 2) for x, y in hill + [(W + 10, H), (-10, H)]], fill=255)
-    for x, y in hill[::2]:
-        if 300 < x < 520 and rng.random() < 0.75:
+    for x, y in hill:
+        calm = 290 < x < 520
+        if rng.random() < (0.82 if calm else 0.1):
             continue            # keep the stage's backdrop calm
-        if rng.random() < 0.7:
-            th = rng.uniform(10, 26)
-            tw = th * rng.uniform(0.3, 0.42)
-            hd.polygon([((x - tw) * 2, (y + 2) * 2), ((x + tw) * 2, (y + 2) * 2), (x * 2, (y - th) * 2)], fill=255)
+        for _ in range(1 if calm else 2):
+            px = x + rng.uniform(-3, 3)
+            th = rng.uniform(8, 16) if calm else rng.uniform(14, 34)
+            pine(hd, px, y + 3, th, 2)
     hills = hills.resize((W, H), Image.LANCZOS)
-    img.paste(vertical_gradient(W, H, [(0, (30, 22, 40)), (0.62, (34, 24, 42)), (1, (16, 12, 20))]), (0, 0), hills)
+    img.paste(vertical_gradient(W, H, [(0, (30, 22, 40)), (0.6, (36, 26, 44)), (1, (16, 12, 20))]), (0, 0), hills)
 
     # foreground ground, textured
     ground = ridge(rng, -10, W + 10, 352, 344, 8, 0.5, 5)
     gm = polygon_mask((W, H), ground + [(W + 10, H), (-10, H)], 2)
     gtex = fbm(W, H, rng, cells=(24, 12, 6, 3), stretch=(2, 1))
-    gcol = ImageChops.multiply(vertical_gradient(W, H, [(0, (40, 32, 44)), (0.72, (36, 28, 40)), (1, (16, 12, 20))]),
+    gcol = ImageChops.multiply(vertical_gradient(W, H, [(0, (40, 30, 46)), (0.7, (46, 34, 50)), (0.88, (30, 24, 34)), (1, (16, 12, 20))]),
                                colorize(gtex, (150, 150, 150), (255, 255, 255)))
     img.paste(gcol, (0, 0), gm)
+    rim = Image.new("L", (W, H), 0)
+    ImageDraw.Draw(rim).line([(x, y + 1) for x, y in ground], fill=140, width=2)
+    brighten(img, rim.filter(ImageFilter.GaussianBlur(1)), (230, 150, 130), 0.12)
 
 
 def paint_dais(img, rng):
@@ -383,15 +441,12 @@ def paint_stage_light(img):
     # a calm pool of dusk light behind the character, darker around it
     vign = Image.new("L", (W, H), 255)
     ImageDraw.Draw(vign).ellipse((-120, -60, W + 120, H + 90), fill=0)
-    darken(img, vign.filter(ImageFilter.GaussianBlur(60)), 0.6)
-    stage = blurred_ellipse((W, H), (290, 150, 560, 420), 40)
-    darken(img, ImageChops.invert(stage).point(lambda v: v * 2 // 5)
-           .crop((0, 0, W, H)), 0.0)
+    darken(img, vign.filter(ImageFilter.GaussianBlur(60)), 0.45)
     glow = blurred_ellipse((W, H), (310, 200, 480, 400), 45)
     brighten(img, scale_mask(glow, 0.5), (150, 110, 150), 0.25)
     # darken the sky behind the upper stage a little so the banner reads
     upper = blurred_ellipse((W, H), (260, 110, 600, 330), 50)
-    darken(img, scale_mask(upper, 0.35), 1.0)
+    darken(img, scale_mask(upper, 0.22), 1.0)
 
 
 def stone_texture(rng, size, dark=(52, 48, 54), light=(124, 116, 110)):
