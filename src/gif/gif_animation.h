@@ -1,0 +1,64 @@
+// The viewer's rules that need no platform: frame properties, loop and delay
+// settings, whether an animation buffer is needed and how it is laid out,
+// and the background colour. Portable: no platform headers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "gif/gif_index.h"
+
+namespace vx::gif {
+
+inline constexpr int16_t kDefaultMinimumDelay = 50;  // ms, at creation
+inline constexpr int16_t kLowestMinimumDelay = 10;   // ms
+
+// FrameProperty propID values.
+enum FramePropertyId : int32_t {
+  kPropDelay = 0,     // delay in ms, raised to the minimum delay
+  kPropLeft = 1,
+  kPropTop = 2,
+  kPropWidth = 3,
+  kPropHeight = 4,
+  kPropDisposal = 5,  // 0..3
+  kPropFrameCount = 6,
+};
+
+// Value of property `prop_id` of frame `frame_number` (1-based); 0 for a
+// frame number outside 1..frame count and for unknown properties.
+int32_t FrameProperty(const GifIndex& index, int32_t frame_number, int32_t prop_id,
+                      int16_t minimum_delay);
+
+// LoopCount write: -1 becomes 0, then the low 16 bits are kept.
+uint32_t LoopCountFromWrite(int32_t new_count);
+
+// MinimumDelay write: the low 16 bits as a signed number; values whose low
+// 16 bits are 32768..65535 are refused (nullopt, the setting stays);
+// anything below kLowestMinimumDelay becomes kLowestMinimumDelay.
+std::optional<int16_t> MinimumDelayFromWrite(int32_t new_minimum);
+
+// Loading progress reported after frame k of n: floor(100 k / n).
+int32_t LoadProgress(int32_t frame_number, int32_t frame_count);
+
+// Whether frames must be composed in an animation buffer: a single frame
+// only when it is transparent; several when any is transparent, has
+// disposal 2 or 3, or does not cover the whole logical screen size.
+bool NeedsAnimationBuffer(const GifIndex& index);
+
+// Rows of the animation buffer, each as large as the destination: row 0 is
+// the composition; a copied background keeps the untouched background in
+// row 1; a file with disposal 3 adds a save area as the last row.
+int32_t AnimationBufferRows(bool has_restore_previous, bool colour_background);
+// Row of the disposal-3 save area.
+int32_t SaveAreaRow(bool colour_background);
+
+// The global colour table's entry at the background index, as a
+// red-in-the-low-byte colour (0x00BBGGRR); 0 when the file has no palette.
+uint32_t WindowBkgColor(const GifIndex& index);
+
+// Swaps 0x00RRGGBB and 0x00BBGGRR.
+inline uint32_t SwapRedBlue(uint32_t colour) {
+  return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+}
+
+}  // namespace vx::gif

@@ -1,0 +1,82 @@
+// GIF-flavoured LZW: a decoder for the code streams of any GIF image and the
+// encoder used to write single frames back out. Portable: no platform headers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vx::gif {
+
+enum class LzwStatus {
+  Complete,            // every requested pixel was produced (later codes are ignored)
+  EndedEarly,          // an End-of-Information code came before the image was full
+  DataEnded,           // the data ran out before the image was full (no End code)
+  BadCode,             // a code beyond the table, or a string code right after a Clear
+  BadMinimumCodeSize,  // minimum code size outside 1..8: nothing decoded
+};
+
+struct LzwResult {
+  LzwStatus status = LzwStatus::Complete;
+  std::size_t produced = 0;  // pixels decoded before the stream stopped (<= requested)
+};
+
+// Largest number of pixels that `data_bytes` bytes of LZW codes can possibly
+// expand to (codes of at least 2 bits; the k-th code after a Clear yields at
+// most k pixels and no string is longer than the table). Used to refuse
+// image sizes that a file cannot hold.
+uint64_t MaxPixelsFromData(uint64_t data_bytes);
+
+// Decodes one image's code stream (its data sub-blocks concatenated, without
+// length bytes). Keeps its tables and output buffer between calls, so one
+// decoder serves all frames of a file without reallocating.
+class LzwDecoder {
+ public:
+  // Decodes at most `pixel_count` pixels. Afterwards Pixels() holds exactly
+  // `pixel_count` colour indices in stream order; those not produced are 0.
+  // Hostile streams only end the decoding early. pixel_count must not
+  // exceed kMaxPixels.
+  LzwResult Decode(std::span<const uint8_t> codes, int minimum_code_size, std::size_t pixel_count);
+
+  std::span<const uint8_t> Pixels() const { return {output_.data(), pixel_count_}; }
+
+  static constexpr std::size_t kMaxPixels = std::size_t{1} << 31;
+
+ private:
+  std::vector<uint8_t> output_;  // pixel_count_ plus room for one over-long string
+  std::size_t pixel_count_ = 0;
+  uint32_t string_offset_[4096] = {};  // where each table string was first written
+  uint16_t string_length_[4096] = {};
+};
+
+// The compress-style LZW encoder of GIF frames written by the viewer: 8-bit
+// pixels, Clear 256, End 257, codes of 9 to 12 bits, a 5003-slot hash table,
+// data sub-blocks of 254 bytes. The same pixels always give the same bytes.
+class LzwEncoder {
+ public:
+  // Appends the data sub-blocks for width x height pixels (rows top to
+  // bottom, row r at top_row + r * row_step) to `out`. The zero-length block
+  // terminator is not written.
+  void Encode(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t width, int32_t height,
+              std::vector<uint8_t>& out);
+
+  static constexpr int kHashSize = 5003;
+
+ private:
+  void Emit(int code);
+  void Flush();
+  void WritePacket();
+  void ClearHash();
+
+  std::vector<uint8_t>* out_ = nullptr;
+  uint8_t packet_[255] = {};
+  int packet_bytes_ = 0;
+  uint32_t accumulator_ = 0;
+  int bits_held_ = 0;
+  int width_ = 9;
+  int32_t hash_[kHashSize] = {};
+  int32_t codes_[kHashSize] = {};
+};
+
+}  // namespace vx::gif
