@@ -907,24 +907,22 @@ def icon_quill():
 
 def icon_globe():
     L = icon_layer()
-    c, r = 64, 50
+    c, r = 64, 54
     sea = shape_mask(lambda d: d.ellipse((c - r, c - r, c + r, c + r), fill=255))
-    outlined(L, sea, (90, 170, 230), (16, 46, 110))
-    land = value_noise(IC, IC, 14, random.Random(5150)).point(lambda v: 255 if v > 150 else 0)
-    land = ImageChops.multiply(land, sea.filter(ImageFilter.MinFilter(7)))
-    fill_gradient(L, land, (120, 200, 110), (30, 96, 50))
+    outlined(L, sea, (96, 180, 240), (14, 42, 110))
+    land = value_noise(IC, IC, 22, random.Random(5150)).point(lambda v: 255 if v > 142 else 0)
+    land = ImageChops.multiply(land, sea.filter(ImageFilter.MinFilter(9)))
+    fill_gradient(L, land, (140, 210, 110), (34, 110, 50))
     d = ImageDraw.Draw(L)
-    gold = (236, 196, 100, 255)
-    for k in (0.35, 0.72):                       # meridians
-        d.ellipse((c - r * k, c - r, c + r * k, c + r), outline=gold, width=3)
-    d.line([(c, c - r), (c, c + r)], fill=gold, width=3)
-    for y, half in ((c, r), (c - 26, 42), (c + 26, 42)):   # parallels
-        d.line([(c - half, y), (c + half, y)], fill=gold, width=3)
-    # nodes of the network
-    for x, y in ((c - 26, c - 26), (c + 26, c - 26), (c, c), (c - 35, c + 26), (c + 35, c + 26), (c + 18, c)):
-        d.ellipse((x - 6, y - 6, x + 6, y + 6), fill=(255, 240, 180, 255), outline=OUTLINE, width=2)
-    # gloss
-    gloss = shape_mask(lambda d: d.ellipse((c - 36, c - 44, c + 6, c - 14), fill=110))
+    gold = (240, 200, 104, 255)
+    d.ellipse((c - r * 0.45, c - r, c + r * 0.45, c + r), outline=gold, width=4)     # a meridian
+    d.line([(c - r, c), (c + r, c)], fill=gold, width=4)                          # the equator
+    # three linked points: the network
+    nodes = [(c - 30, c - 28), (c + 32, c - 18), (c + 4, c + 34)]
+    d.line(nodes + [nodes[0]], fill=(255, 246, 210, 255), width=4)
+    for x, y in nodes:
+        d.ellipse((x - 9, y - 9, x + 9, y + 9), fill=(255, 236, 160, 255), outline=OUTLINE, width=3)
+    gloss = shape_mask(lambda d: d.ellipse((c - 40, c - 48, c + 4, c - 16), fill=110))
     L.paste(Image.new("RGBA", (IC, IC), (255, 255, 255, 255)), (0, 0), gloss.filter(ImageFilter.GaussianBlur(4)))
     d.ellipse((c - r, c - r, c + r, c + r), outline=OUTLINE, width=5)
     return L
@@ -1093,19 +1091,18 @@ def write_ico(path):
 def make_crest_placeholder():
     img = Image.new("RGB", (16, 12), (38, 34, 44))
     px = img.load()
-    rim, field, shine = (150, 126, 82), (58, 52, 64), (196, 170, 112)
-    # a small shield outline, hand-placed pixels
-    rows = {
-        1: (5, 10), 2: (5, 10), 3: (5, 10), 4: (5, 10), 5: (5, 10),
-        6: (5, 10), 7: (6, 9), 8: (6, 9), 9: (7, 8), 10: (7, 8),
-    }
+    rim, field, shine = (146, 122, 80), (56, 50, 62), (190, 164, 108)
+    # a small empty shield, hand-placed pixels: row -> (first, last) column
+    rows = {1: (4, 11), 2: (4, 11), 3: (4, 11), 4: (4, 11), 5: (4, 11), 6: (4, 11),
+            7: (5, 10), 8: (5, 10), 9: (6, 9), 10: (7, 8)}
     for y, (x0, x1) in rows.items():
         for x in range(x0, x1 + 1):
-            edge = x in (x0, x1) or y in (1, 10) or (y == 9)
-            px[x, y] = rim if edge else field
+            inside = y not in (1, 10) and x0 < x < x1 and y != 9
+            px[x, y] = field if inside else rim
     for x in range(5, 11):
         px[x, 1] = shine
-    px[7, 4], px[8, 4], px[7, 5], px[8, 5] = shine, rim, rim, rim
+    for y in range(2, 7):
+        px[4, y] = shine
     for x in range(16):
         px[x, 0] = (28, 24, 32)
         px[x, 11] = (28, 24, 32)
@@ -1243,11 +1240,8 @@ def draw_upper(t):
     k.poly([(33, 82), (51, 82), (51, 95), (48, 102), (42, 108), (36, 102), (33, 95)], NV[2])
     k.poly([(33, 82), (42, 82), (42, 108), (36, 102), (33, 95)], NV[3])
     k.r(31, 80, 53, 80, GD[3])
-    k.r(40, 86, 44, 86, GD[2])            # a gold star on the shield
-    k.r(42, 84, 42, 93, GD[2])
-    k.r(41, 88, 43, 90, GD[2])
-    k.p(40, 91, GD[2])
-    k.p(44, 91, GD[2])
+    k.poly([(34, 95), (42, 87), (50, 95), (50, 98), (42, 90), (34, 98)], GD[2])   # a gold chevron
+    k.poly([(42, 87), (50, 95), (50, 98), (42, 90)], GD[1])
     # pauldrons
     k.e(40, 62, 56, 76, ST[2])
     k.e(42, 63, 52, 70, ST[3])
@@ -1318,8 +1312,8 @@ def draw_flag(canvas, t, tex):
     dst = canvas.load()
     for u in range(fw):
         reach = u / fw
-        wave = 2 * math.pi * u / 40 - phase
-        dy = 3.6 * reach * math.sin(wave) + reach * 2.0      # a little sag at the free end
+        wave = 2 * math.pi * u / 36 - phase
+        dy = 4.6 * reach * math.sin(wave) + reach * 2.0      # a little sag at the free end
         slope = math.cos(wave) * (0.35 + 0.65 * reach)
         for v in range(fh):
             c = src[u, v]
@@ -1465,9 +1459,9 @@ def check_gif(path, frames):
         assert im.info.get("duration") == DELAY_MS
         assert k > 0 or im.info.get("transparency") == 0
         assert im.disposal_method == 2
-        got = im.convert("RGBA")
-        want = frames[k]
-        assert [p[3] > 0 for p in got.getdata()] == [p[3] > 0 for p in want.getdata()], k
+        got = [p if p[3] else None for p in im.convert("RGBA").getdata()]
+        want = [p if p[3] else None for p in frames[k].getdata()]
+        assert got == want, k
 
 
 # --------------------------------------------------------------------------
