@@ -1,0 +1,141 @@
+#include "bmp/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+
+#include "imaging/run_time_error.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace vx {
+
+namespace {
+
+// A file descriptor that is closed on every path out.
+class OpenFile {
+ public:
+  explicit OpenFile(int descriptor) : descriptor_(descriptor) {}
+  ~OpenFile() { Close(); }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+
+  int Descriptor() const { return descriptor_; }
+
+  // Returns errno of a failed close, 0 otherwise.
+  int Close() {
+    if (descriptor_ < 0) return 0;
+#ifdef _WIN32
+    const int result = _close(descriptor_);
+#else
+    const int result = ::close(descriptor_);
+#endif
+    descriptor_ = -1;
+    return result == 0 ? 0 : errno;
+  }
+
+ private:
+  int descriptor_;
+};
+
+int CreateNewFile(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+}
+
+// Writes everything; returns errno on failure, 0 on success.
+int WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, 1u << 30);
+#ifdef _WIN32
+    const int written = _write(descriptor, bytes.data() + done, static_cast<unsigned>(chunk));
+#else
+    const ssize_t written = ::write(descriptor, bytes.data() + done, chunk);
+#endif
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return ENOSPC;
+    done += static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+int FlushToDisk(int descriptor) {
+#ifdef _WIN32
+  return _commit(descriptor) == 0 ? 0 : errno;
+#else
+  return ::fsync(descriptor) == 0 ? 0 : errno;
+#endif
+}
+
+int ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return static_cast<int>(::getpid());
+#endif
+}
+
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, unsigned attempt) {
+  static std::atomic<unsigned> counter{0};
+  const auto ticks = static_cast<unsigned long long>(
+      std::chrono::steady_clock::now().time_since_epoch().count());
+  std::filesystem::path name = target;
+  name.replace_filename("~" + target.filename().string() + "." + std::to_string(ProcessId()) + "-" +
+                        std::to_string(counter++) + "-" + std::to_string((ticks + attempt) % 100000) +
+                        ".tmp");
+  return name;
+}
+
+void RemoveQuietly(const std::filesystem::path& path) {
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+}
+
+}  // namespace
+
+void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                         const std::string& source) {
+  std::filesystem::path temporary;
+  int descriptor = -1;
+  for (unsigned attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
+    temporary = TemporaryNameFor(target, attempt);
+    errno = 0;
+    descriptor = CreateNewFile(temporary);
+    if (descriptor < 0 && errno != EEXIST) throw FileLayerError(errno, temporary, source);
+  }
+  if (descriptor < 0) throw MakeRunTimeError(kErrPathFileAccess, source);
+
+  OpenFile file(descriptor);
+  int error = WriteAll(file.Descriptor(), bytes);
+  if (error == 0) error = FlushToDisk(file.Descriptor());
+  const int close_error = file.Close();
+  if (error == 0) error = close_error;
+  if (error != 0) {
+    RemoveQuietly(temporary);
+    throw FileLayerError(error, target, source);
+  }
+
+  try {
+    ReplaceFileInOneStep(temporary, target, source);
+  } catch (...) {
+    RemoveQuietly(temporary);
+    throw;
+  }
+}
+
+}  // namespace vx

@@ -1,0 +1,28 @@
+// Replacing a file's whole content so that readers only ever see the old
+// file or the new one.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace vx {
+
+// Writes `bytes` into a new temporary file in the folder of `target`,
+// flushes it to the disk and then moves it over `target` in one step. An
+// existing file is never left damaged, truncated or with a stale tail: when
+// anything fails, the old file stays as it was, no temporary file is left
+// behind and a RunTimeError with the file layer's number (76 path not
+// found, 70 permission denied, 61 disk full, 75 when the target is a
+// folder, ...) is raised, with `source` as its source.
+void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                         const std::string& source);
+
+// The platform's one-step move of a finished file over `to` (which may or
+// may not exist). Raises RunTimeError on failure; `from` is then left for
+// the caller to remove.
+void ReplaceFileInOneStep(const std::filesystem::path& from, const std::filesystem::path& to,
+                          const std::string& source);
+
+}  // namespace vx

@@ -1,0 +1,332 @@
+#include "bmp/color_quantizer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <limits>
+#include <stdexcept>
+
+namespace vx::bmp {
+
+namespace {
+
+// Colours as 0x00RRGGBB numbers: their natural order is the table order.
+using Key = std::uint32_t;
+
+Key KeyOfPixel(const std::uint8_t* bgra) {
+  return (static_cast<Key>(bgra[2]) << 16) | (static_cast<Key>(bgra[1]) << 8) | bgra[0];
+}
+int RedOfKey(Key k) { return static_cast<int>((k >> 16) & 0xFF); }
+int GreenOfKey(Key k) { return static_cast<int>((k >> 8) & 0xFF); }
+int BlueOfKey(Key k) { return static_cast<int>(k & 0xFF); }
+Key KeyOfQuad(const RgbQuad& q) {
+  return (static_cast<Key>(q.red) << 16) | (static_cast<Key>(q.green) << 8) | q.blue;
+}
+RgbQuad QuadOfKey(Key k) {
+  return RgbQuad{static_cast<std::uint8_t>(BlueOfKey(k)), static_cast<std::uint8_t>(GreenOfKey(k)),
+                 static_cast<std::uint8_t>(RedOfKey(k)), 0};
+}
+
+void CheckPicture(const ConstBgraView& picture) {
+  if (picture.top == nullptr || picture.width < 1 || picture.height < 1)
+    throw std::invalid_argument("empty picture");
+  if (std::abs(picture.stride) < 4 * static_cast<std::ptrdiff_t>(picture.width))
+    throw std::invalid_argument("picture rows overlap");
+}
+
+// Least significant byte first; three passes sort 24-bit keys in linear time.
+void RadixSort(std::vector<Key>& keys) {
+  std::vector<Key> buffer(keys.size());
+  for (int shift = 0; shift < 24; shift += 8) {
+    std::array<std::size_t, 257> starts{};
+    for (Key k : keys) ++starts[((k >> shift) & 0xFF) + 1];
+    for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
+    for (Key k : keys) buffer[starts[(k >> shift) & 0xFF]++] = k;
+    keys.swap(buffer);
+  }
+}
+
+struct ColorCount {
+  Key key;
+  std::uint64_t count;
+};
+
+// Distinct colours of the picture in ascending order, with their pixel counts.
+std::vector<ColorCount> DistinctColors(const ConstBgraView& picture) {
+  std::vector<Key> keys;
+  keys.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+  for (int y = 0; y < picture.height; ++y) {
+    const std::uint8_t* row = picture.Row(y);
+    for (int x = 0; x < picture.width; ++x) keys.push_back(KeyOfPixel(row + 4 * x));
+  }
+  if (keys.size() < 4096) std::sort(keys.begin(), keys.end()); else RadixSort(keys);
+
+  std::vector<ColorCount> distinct;
+  for (Key k : keys) {
+    if (distinct.empty() || distinct.back().key != k) distinct.push_back({k, 0});
+    ++distinct.back().count;
+  }
+  return distinct;
+}
+
+// Nearest table entry by squared RGB distance, the lowest index on a tie.
+// Entries are searched outward from the target's green value and the search
+// stops where the green distance alone exceeds the best distance found.
+class NearestEntry {
+ public:
+  explicit NearestEntry(const std::vector<RgbQuad>& table) {
+    for (std::size_t i = 0; i < table.size(); ++i)
+      entries_.push_back({table[i].green, table[i].red, table[i].blue, static_cast<int>(i)});
+    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
+      return a.green != b.green ? a.green < b.green : a.index < b.index;
+    });
+  }
+
+  int Find(Key key) const {
+    const int r = RedOfKey(key), g = GreenOfKey(key), b = BlueOfKey(key);
+    const auto start = std::lower_bound(entries_.begin(), entries_.end(), g,
+                                        [](const Entry& e, int green) { return e.green < green; });
+    int best_distance = std::numeric_limits<int>::max();
+    int best_index = std::numeric_limits<int>::max();
+    auto consider = [&](const Entry& e) {
+      const int dg = e.green - g;
+      if (dg * dg > best_distance) return false;
+      const int dr = e.red - r, db = e.blue - b;
+      const int distance = dr * dr + dg * dg + db * db;
+      if (distance < best_distance || (distance == best_distance && e.index < best_index)) {
+        best_distance = distance;
+        best_index = e.index;
+      }
+      return true;
+    };
+    for (auto it = start; it != entries_.end() && consider(*it); ++it) {
+    }
+    for (auto it = start; it != entries_.begin() && consider(*(it - 1)); --it) {
+    }
+    return best_index;
+  }
+
+ private:
+  struct Entry {
+    int green, red, blue, index;
+  };
+  std::vector<Entry> entries_;
+};
+
+// ---- splitting the colour space
+
+struct Sample {
+  std::array<int, 3> channel;  // red, green, blue
+  Key key;
+  std::uint64_t count;
+};
+
+struct Box {
+  std::size_t begin = 0, end = 0;
+  double squared_error = 0;
+  int axis = 0;  // channel of the widest spread
+  std::uint64_t count = 0;
+  std::array<std::uint64_t, 3> sum{};
+};
+
+Box MakeBox(const std::vector<Sample>& samples, std::size_t begin, std::size_t end) {
+  Box box;
+  box.begin = begin;
+  box.end = end;
+  std::array<double, 3> squares{};
+  for (std::size_t i = begin; i < end; ++i) {
+    const Sample& s = samples[i];
+    box.count += s.count;
+    for (int c = 0; c < 3; ++c) {
+      box.sum[c] += s.count * static_cast<std::uint64_t>(s.channel[c]);
+      squares[c] += static_cast<double>(s.count) * s.channel[c] * s.channel[c];
+    }
+  }
+  double widest = -1;
+  for (int c = 0; c < 3; ++c) {
+    const double mean_part = static_cast<double>(box.sum[c]) * static_cast<double>(box.sum[c]) /
+                             static_cast<double>(box.count);
+    const double spread = std::max(0.0, squares[c] - mean_part);
+    box.squared_error += spread;
+    if (spread > widest) {
+      widest = spread;
+      box.axis = c;
+    }
+  }
+  if (end - begin < 2) box.squared_error = 0;  // one colour cannot be split
+  return box;
+}
+
+// Splits along the box's widest channel at the point that leaves the least
+// squared error in the two halves.
+std::pair<Box, Box> Split(std::vector<Sample>& samples, const Box& box) {
+  const int axis = box.axis;
+  std::sort(samples.begin() + static_cast<std::ptrdiff_t>(box.begin),
+            samples.begin() + static_cast<std::ptrdiff_t>(box.end),
+            [axis](const Sample& a, const Sample& b) {
+              return a.channel[axis] != b.channel[axis] ? a.channel[axis] < b.channel[axis] : a.key < b.key;
+            });
+  std::uint64_t left_count = 0;
+  std::array<std::uint64_t, 3> left_sum{};
+  double best_score = -1;
+  std::size_t best_split = box.begin + 1;
+  for (std::size_t i = box.begin; i + 1 < box.end; ++i) {
+    left_count += samples[i].count;
+    for (int c = 0; c < 3; ++c) left_sum[c] += samples[i].count * static_cast<std::uint64_t>(samples[i].channel[c]);
+    const std::uint64_t right_count = box.count - left_count;
+    double left_part = 0, right_part = 0;
+    for (int c = 0; c < 3; ++c) {
+      const double l = static_cast<double>(left_sum[c]);
+      const double r = static_cast<double>(box.sum[c] - left_sum[c]);
+      left_part += l * l;
+      right_part += r * r;
+    }
+    // Maximising this minimises the squared error of the two halves.
+    const double score = left_part / static_cast<double>(left_count) +
+                         right_part / static_cast<double>(right_count);
+    if (score > best_score) {
+      best_score = score;
+      best_split = i + 1;
+    }
+  }
+  return {MakeBox(samples, box.begin, best_split), MakeBox(samples, best_split, box.end)};
+}
+
+std::uint8_t RoundedMean(std::uint64_t sum, std::uint64_t count) {
+  return static_cast<std::uint8_t>((2 * sum + count) / (2 * count));
+}
+
+std::vector<RgbQuad> SplitColorSpace(const std::vector<ColorCount>& distinct, int entries) {
+  std::vector<Sample> samples;
+  samples.reserve(distinct.size());
+  for (const ColorCount& c : distinct)
+    samples.push_back({{RedOfKey(c.key), GreenOfKey(c.key), BlueOfKey(c.key)}, c.key, c.count});
+
+  std::vector<Box> boxes{MakeBox(samples, 0, samples.size())};
+  while (boxes.size() < static_cast<std::size_t>(entries)) {
+    std::size_t worst = 0;
+    for (std::size_t i = 1; i < boxes.size(); ++i)
+      if (boxes[i].squared_error > boxes[worst].squared_error) worst = i;
+    if (boxes[worst].squared_error <= 0) break;
+    auto [first, second] = Split(samples, boxes[worst]);
+    boxes[worst] = first;
+    boxes.push_back(second);
+  }
+
+  std::vector<RgbQuad> table;
+  for (const Box& box : boxes) {
+    table.push_back(RgbQuad{RoundedMean(box.sum[2], box.count), RoundedMean(box.sum[1], box.count),
+                            RoundedMean(box.sum[0], box.count), 0});
+  }
+  return table;
+}
+
+// Moves each entry to the mean of the colours nearest to it until nothing
+// changes (or a few rounds have passed).
+void Refine(const std::vector<ColorCount>& distinct, std::vector<RgbQuad>& table) {
+  constexpr int kRounds = 8;
+  for (int round = 0; round < kRounds; ++round) {
+    const NearestEntry nearest(table);
+    std::vector<std::uint64_t> count(table.size(), 0);
+    std::vector<std::array<std::uint64_t, 3>> sum(table.size(), {0, 0, 0});
+    for (const ColorCount& c : distinct) {
+      const auto i = static_cast<std::size_t>(nearest.Find(c.key));
+      count[i] += c.count;
+      sum[i][0] += c.count * static_cast<std::uint64_t>(RedOfKey(c.key));
+      sum[i][1] += c.count * static_cast<std::uint64_t>(GreenOfKey(c.key));
+      sum[i][2] += c.count * static_cast<std::uint64_t>(BlueOfKey(c.key));
+    }
+    bool changed = false;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      if (count[i] == 0) continue;  // keeps its colour
+      const RgbQuad moved{RoundedMean(sum[i][2], count[i]), RoundedMean(sum[i][1], count[i]),
+                          RoundedMean(sum[i][0], count[i]), 0};
+      if (!(moved == table[i])) {
+        table[i] = moved;
+        changed = true;
+      }
+    }
+    if (!changed) break;
+  }
+}
+
+// Index of every pixel, given the index of every distinct colour.
+std::vector<std::uint8_t> IndexPixels(const ConstBgraView& picture, const std::vector<ColorCount>& distinct,
+                                      const std::vector<std::uint8_t>& index_of_distinct) {
+  std::vector<std::uint8_t> indices;
+  indices.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+  if (distinct.size() > 4096) {
+    std::vector<std::uint8_t> dense(std::size_t{1} << 24, 0);
+    for (std::size_t i = 0; i < distinct.size(); ++i) dense[distinct[i].key] = index_of_distinct[i];
+    for (int y = 0; y < picture.height; ++y) {
+      const std::uint8_t* row = picture.Row(y);
+      for (int x = 0; x < picture.width; ++x) indices.push_back(dense[KeyOfPixel(row + 4 * x)]);
+    }
+    return indices;
+  }
+  for (int y = 0; y < picture.height; ++y) {
+    const std::uint8_t* row = picture.Row(y);
+    for (int x = 0; x < picture.width; ++x) {
+      const Key k = KeyOfPixel(row + 4 * x);
+      const auto it = std::lower_bound(distinct.begin(), distinct.end(), k,
+                                       [](const ColorCount& c, Key key) { return c.key < key; });
+      indices.push_back(index_of_distinct[static_cast<std::size_t>(it - distinct.begin())]);
+    }
+  }
+  return indices;
+}
+
+IndexedPicture MapDistinct(const ConstBgraView& picture, const std::vector<ColorCount>& distinct,
+                           std::vector<RgbQuad> table) {
+  const NearestEntry nearest(table);
+  std::vector<std::uint8_t> index_of_distinct(distinct.size());
+  bool exact = true;
+  for (std::size_t i = 0; i < distinct.size(); ++i) {
+    const int index = nearest.Find(distinct[i].key);
+    index_of_distinct[i] = static_cast<std::uint8_t>(index);
+    if (KeyOfQuad(table[static_cast<std::size_t>(index)]) != distinct[i].key) exact = false;
+  }
+  IndexedPicture result;
+  result.width = picture.width;
+  result.height = picture.height;
+  result.indices = IndexPixels(picture, distinct, index_of_distinct);
+  result.color_table = std::move(table);
+  result.exact = exact;
+  return result;
+}
+
+}  // namespace
+
+IndexedPicture QuantizePicture(ConstBgraView picture, int entries) {
+  CheckPicture(picture);
+  if (entries < 1 || entries > 256) throw std::invalid_argument("colour table size out of range");
+  const std::vector<ColorCount> distinct = DistinctColors(picture);
+
+  if (distinct.size() <= static_cast<std::size_t>(entries)) {
+    std::vector<RgbQuad> table(static_cast<std::size_t>(entries));
+    for (std::size_t i = 0; i < distinct.size(); ++i) table[i] = QuadOfKey(distinct[i].key);
+    std::vector<std::uint8_t> index_of_distinct(distinct.size());
+    for (std::size_t i = 0; i < distinct.size(); ++i) index_of_distinct[i] = static_cast<std::uint8_t>(i);
+    IndexedPicture result;
+    result.width = picture.width;
+    result.height = picture.height;
+    result.indices = IndexPixels(picture, distinct, index_of_distinct);
+    result.color_table = std::move(table);
+    result.exact = true;
+    return result;
+  }
+
+  std::vector<RgbQuad> table = SplitColorSpace(distinct, entries);
+  Refine(distinct, table);
+  std::sort(table.begin(), table.end(),
+            [](const RgbQuad& a, const RgbQuad& b) { return KeyOfQuad(a) < KeyOfQuad(b); });
+  return MapDistinct(picture, distinct, std::move(table));
+}
+
+IndexedPicture MapToColorTable(ConstBgraView picture, std::vector<RgbQuad> table) {
+  CheckPicture(picture);
+  if (table.empty() || table.size() > 256) throw std::invalid_argument("colour table size out of range");
+  return MapDistinct(picture, DistinctColors(picture), std::move(table));
+}
+
+}  // namespace vx::bmp
