@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <string>
 
 #include "imaging/run_time_error.h"
 
@@ -94,11 +95,18 @@ std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, unsi
   static std::atomic<unsigned> counter{0};
   const auto ticks = static_cast<unsigned long long>(
       std::chrono::steady_clock::now().time_since_epoch().count());
-  std::filesystem::path name = target;
-  name.replace_filename("~" + target.filename().string() + "." + std::to_string(ProcessId()) + "-" +
-                        std::to_string(counter++) + "-" + std::to_string((ticks + attempt) % 100000) +
-                        ".tmp");
-  return name;
+  std::string name = "~";
+  name += target.filename().string();
+  for (const unsigned long long part :
+       {static_cast<unsigned long long>(ProcessId()), static_cast<unsigned long long>(counter++),
+        (ticks + attempt) % 100000}) {
+    name += '.';
+    name += std::to_string(part);
+  }
+  name += ".tmp";
+  std::filesystem::path temporary = target;
+  temporary.replace_filename(name);
+  return temporary;
 }
 
 void RemoveQuietly(const std::filesystem::path& path) {

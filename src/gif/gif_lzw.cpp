@@ -65,6 +65,7 @@ LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_si
   int width = first_width;
   uint32_t mask = (1u << width) - 1;
   uint32_t next_free = end + 1;
+  uint32_t running_code = end + 1;
   bool have_previous = false;
   std::size_t previous_pos = 0;
   std::size_t previous_length = 0;
@@ -90,6 +91,7 @@ LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_si
       width = first_width;
       mask = (1u << width) - 1;
       next_free = end + 1;
+      running_code = end + 1;
       have_previous = false;
       continue;
     }
@@ -122,7 +124,14 @@ LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_si
       string_offset_[next_free] = static_cast<uint32_t>(previous_pos);
       string_length_[next_free] = static_cast<uint16_t>(previous_length + 1);
       ++next_free;
-      if (next_free == (1u << width) && width < kMaxCodeWidth) {
+    }
+    // The code after this one is one bit wider once the code number this one
+    // stands for no longer fits. Counting codes rather than table entries
+    // gives the same widths for every minimum code size from 2 up, and for
+    // size 1 the widths that common decoders and encoders use.
+    if (running_code <= kTableSize) {
+      ++running_code;
+      if (running_code > (1u << width) && width < kMaxCodeWidth) {
         ++width;
         mask = (1u << width) - 1;
       }

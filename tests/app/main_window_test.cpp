@@ -1,0 +1,235 @@
+// Start-up of the main window: every control where the layout puts it,
+// the crest-mode menu, and the character's name drawn with its outline.
+#include <windows.h>
+#include <commdlg.h>
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "support/win_test_support.h"
+
+namespace vx {
+namespace {
+
+struct Placement {
+    PictureSurface Main::*control;
+    const wchar_t* name;
+    enum Parent { Window, Barra, Fondo } parent;
+    int x, y, width, height;
+    bool visible;
+};
+
+class MainWindowTest : public testing::Test {
+protected:
+    void StartWithName(const wchar_t* stored) {
+        if (stored) {
+            ASSERT_TRUE(SaveSetting(L"Vexillor", L"Options", L"Nombre", stored));
+        } else {
+            ASSERT_TRUE(DeleteSetting(L"Vexillor", L"Options", L"Nombre"));
+        }
+        Main::Options options;
+        options.quitOnDestroy = false;
+        ASSERT_TRUE(main_.Start(options));
+        test::PumpFor(50);
+    }
+    void TearDown() override { DeleteSetting(L"Vexillor", L"Options", L"Nombre"); }
+
+    // The label as DrawOutlinedText would draw it on a clean background.
+    Bitmap32 ReferenceLabel(const std::wstring& text) {
+        PictureSurface reference;
+        PictureSurface::Layout layout{0, 0, 640, 480, false, 0, PictureSurface::PictureFit::Natural};
+        reference.Create(main_.hWnd(), L"reference", layout);
+        reference.SetPicture(main_.PicFondo.Picture());
+        reference.SetFont(L"Verdana", 9.75);
+        main_.DrawOutlinedText(reference, 315, 100, text, 0xFFFFFF, 0);
+        return reference.ImageBitmap().Clone();
+    }
+
+    Main main_;
+};
+
+TEST_F(MainWindowTest, WindowIsAFixedCaptionedSixThirtySevenByFourSeventyNineClient) {
+    StartWithName(nullptr);
+    HWND hwnd = main_.hWnd();
+    EXPECT_EQ(test::WindowText(hwnd), L"Vexillor");
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, 637);
+    EXPECT_EQ(client.bottom, 479);
+    const LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICON)));
+    EXPECT_EQ(GetMenu(hwnd), nullptr);
+}
+
+TEST_F(MainWindowTest, EveryControlIsWhereTheLayoutPutsIt) {
+    StartWithName(nullptr);
+    const Placement placements[] = {
+        {&Main::PicBarra, L"PicBarra", Placement::Window, 76, 425, 507, 49, true},
+        {&Main::PicTaringa, L"PicTaringa", Placement::Barra, 226, 12, 32, 32, true},
+        {&Main::PicRename, L"PicRename", Placement::Barra, 150, 10, 32, 32, true},
+        {&Main::PicFB, L"PicFB", Placement::Barra, 190, 12, 32, 32, true},
+        {&Main::PicTypeCrest, L"PicTypeCrest", Placement::Barra, 112, 10, 32, 32, true},
+        {&Main::PicSave, L"PicSave", Placement::Barra, 74, 10, 32, 32, true},
+        {&Main::PicBrowseImage, L"PicBrowseImage", Placement::Barra, 36, 10, 32, 32, true},
+        {&Main::PicSalir, L"PicSalir", Placement::Barra, 455, 10, 32, 32, true},
+        {&Main::PicFondo, L"PicFondo", Placement::Window, 0, 0, 640, 480, true},
+        {&Main::Pic7a, L"Pic7a", Placement::Fondo, 0, 0, 32, 32, false},
+        {&Main::Pic1b, L"Pic1b", Placement::Fondo, 0, 0, 32, 32, false},
+        {&Main::PicBuff, L"PicBuff", Placement::Fondo, 0, 0, 81, 36, false},
+        {&Main::Pictemp, L"Pictemp", Placement::Fondo, 0, 0, 76, 26, false},
+        {&Main::PicCrestAlly1, L"PicCrestAlly1", Placement::Fondo, 0, 0, 8, 12, false},
+        {&Main::PicCrestAlly2, L"PicCrestAlly2", Placement::Fondo, 0, 0, 16, 12, false},
+        {&Main::PicCrestAlly, L"PicCrestAlly", Placement::Fondo, 0, 0, 24, 12, false},
+        {&Main::PicClanCrest, L"PicClanCrest", Placement::Fondo, 0, 0, 16, 12, false},
+        {&Main::ImgAllyCrest, L"ImgAllyCrest", Placement::Fondo, 288, 104, 24, 12, false},
+        {&Main::ImgClanCrest, L"ImgClanCrest", Placement::Fondo, 296, 104, 16, 12, true},
+    };
+    for (const Placement& p : placements) {
+        SCOPED_TRACE(testing::Message() << std::string(p.name, p.name + wcslen(p.name)));
+        PictureSurface& control = main_.*p.control;
+        HWND hwnd = control.hWnd();
+        ASSERT_TRUE(hwnd);
+        EXPECT_EQ(test::WindowText(hwnd), p.name);
+        HWND parent = p.parent == Placement::Window ? main_.hWnd()
+                      : p.parent == Placement::Barra ? main_.PicBarra.hWnd()
+                                                     : main_.PicFondo.hWnd();
+        EXPECT_EQ(GetParent(hwnd), parent);
+        RECT r{};
+        GetWindowRect(hwnd, &r);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+        if (p.visible || p.x || p.y) {
+            EXPECT_EQ(r.left, p.x);
+            EXPECT_EQ(r.top, p.y);
+        }
+        EXPECT_EQ(r.right - r.left, p.width);
+        EXPECT_EQ(r.bottom - r.top, p.height);
+        EXPECT_EQ(IsWindowVisible(hwnd) != FALSE, p.visible);
+    }
+}
+
+TEST_F(MainWindowTest, TheBarLiesOverTheBackground) {
+    StartWithName(nullptr);
+    RECT bar{};
+    GetWindowRect(main_.PicBarra.hWnd(), &bar);
+    POINT centre{(bar.left + bar.right) / 2, bar.top + 2};
+    ScreenToClient(main_.hWnd(), &centre);
+    EXPECT_EQ(ChildWindowFromPointEx(main_.hWnd(), centre, CWP_SKIPINVISIBLE), main_.PicBarra.hWnd());
+}
+
+TEST_F(MainWindowTest, ButtonsShowTheirNormalPicturesAndCrestsStartInTheirBackColours) {
+    StartWithName(nullptr);
+    EXPECT_EQ(main_.PicBrowseImage.Picture(), main_.Pic1a.Picture());
+    EXPECT_EQ(main_.PicSave.Picture(), main_.Pic2a.Picture());
+    EXPECT_EQ(main_.PicTypeCrest.Picture(), main_.Pic3a.Picture());
+    EXPECT_EQ(main_.PicRename.Picture(), main_.Pic4a.Picture());
+    EXPECT_EQ(main_.PicFB.Picture(), main_.Pic5a.Picture());
+    EXPECT_EQ(main_.PicTaringa.Picture(), main_.Pic6a.Picture());
+    EXPECT_EQ(main_.PicSalir.Picture(), main_.Pic7a.Picture());
+    for (auto* surface : {&main_.Pic1a, &main_.Pic1b, &main_.Pic3b, &main_.Pic7b}) {
+        ASSERT_TRUE(surface->Picture());
+        EXPECT_EQ(surface->Picture()->width(), 32);
+        EXPECT_EQ(surface->Picture()->height(), 32);
+    }
+    EXPECT_NE(main_.Pic1a.Picture()->pixel(16, 16), main_.Pic1b.Picture()->pixel(16, 16));
+    EXPECT_EQ(main_.PicFondo.Picture()->width(), 640);
+    EXPECT_EQ(main_.PicFondo.Picture()->height(), 480);
+    EXPECT_EQ(main_.PicBarra.Picture()->width(), 507);
+    EXPECT_EQ(main_.PicBarra.Picture()->height(), 49);
+    EXPECT_EQ(main_.PicClanCrest.Image()->pixel(0, 0), 0xC0C000u);
+    EXPECT_EQ(main_.PicCrestAlly.Image()->pixel(23, 11), 0xC0C000u);
+    EXPECT_EQ(main_.PicCrestAlly1.Image()->pixel(7, 0), 0xFFFF00u);
+    EXPECT_EQ(main_.ImgClanCrest.Picture()->width(), 16);
+    EXPECT_EQ(main_.ImgClanCrest.Picture()->height(), 12);
+}
+
+TEST_F(MainWindowTest, CrestMenuIsAPopupWithClanChecked) {
+    StartWithName(nullptr);
+    HMENU menu = main_.MnuTypeCrest();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(GetMenuItemCount(menu), 2);
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, Main::kMenuClanId, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Clan Crest");
+    GetMenuStringW(menu, Main::kMenuAllyClanId, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Ally + Clan Crest");
+    EXPECT_EQ(GetMenuState(menu, Main::kMenuClanId, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(GetMenuState(menu, Main::kMenuAllyClanId, MF_BYCOMMAND) & MF_CHECKED, 0u);
+}
+
+TEST_F(MainWindowTest, FirstStartDrawsKorvaldInWhiteWithABlackOutline) {
+    StartWithName(nullptr);
+    const Bitmap32& image = main_.PicFondo.ImageBitmap();
+    int white = 0, black = 0;
+    for (int y = 95; y < 125; ++y)
+        for (int x = 310; x < 420; ++x) {
+            const std::uint32_t p = image.pixel(x, y) & 0xFFFFFF;
+            if (p == 0xFFFFFF) {
+                ++white;
+                // Every white pixel of the text has its outline around it.
+                EXPECT_GE(x, 315);
+                EXPECT_GE(y, 100);
+            }
+            if (p == 0) ++black;
+        }
+    EXPECT_GT(white, 20);
+    EXPECT_GT(black, 20);
+
+    const Bitmap32 expected = ReferenceLabel(L"Korvald");
+    for (int y = 90; y < 130; ++y)
+        for (int x = 300; x < 460; ++x)
+            ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, expected.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+}
+
+TEST_F(MainWindowTest, AStoredNameIsDrawnInstead) {
+    StartWithName(L"Zed \u00D1o\u00F1o");
+    const Bitmap32& image = main_.PicFondo.ImageBitmap();
+    const Bitmap32 expected = ReferenceLabel(L"Zed \u00D1o\u00F1o");
+    const Bitmap32 korvald = ReferenceLabel(L"Korvald");
+    bool differsFromDefault = false;
+    for (int y = 90; y < 130; ++y)
+        for (int x = 300; x < 460; ++x) {
+            ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, expected.pixel(x, y) & 0xFFFFFF);
+            differsFromDefault |= (image.pixel(x, y) & 0xFFFFFF) != (korvald.pixel(x, y) & 0xFFFFFF);
+        }
+    EXPECT_TRUE(differsFromDefault);
+}
+
+TEST_F(MainWindowTest, OpenDialogIsSetUpAtStart) {
+    StartWithName(nullptr);
+    ASSERT_TRUE(main_.OpenDialog);
+    EXPECT_TRUE(main_.OpenDialog->CancelError());
+    EXPECT_EQ(main_.OpenDialog->InitDir(), Main::ProgramFolder());
+    EXPECT_EQ(main_.OpenDialog->DialogTitle(), L"Abrir archivo de imagen");
+    EXPECT_EQ(main_.OpenDialog->Filter2(), 1);
+}
+
+TEST_F(MainWindowTest, TheOpenButtonShowsTheDialogAndKeepsTheChosenPath) {
+    StartWithName(nullptr);
+    HWND dlg = nullptr;
+    const std::wstring path = test::DataPath(L"pictures\\sample.bmp");
+    test::ModalDriver driver({test::WaitForDialog(L"Abrir archivo de imagen", dlg), [&] {
+                                  SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x47C, reinterpret_cast<LPARAM>(path.c_str()));
+                                  PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+                                  return true;
+                              }});
+    main_.PicBrowseImage_Click();
+    EXPECT_FALSE(driver.TimedOut());
+    EXPECT_EQ(main_.LastChosenPath(), path);
+}
+
+TEST_F(MainWindowTest, ClosingThroughTheCaptionReleasesTheDialogAndEndsTheWindow) {
+    StartWithName(nullptr);
+    HWND hwnd = main_.hWnd();
+    SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    test::PumpFor(50);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(main_.OpenDialog, nullptr);
+    EXPECT_EQ(main_.hWnd(), nullptr);
+}
+
+}  // namespace
+}  // namespace vx

@@ -1,0 +1,85 @@
+// Picture surfaces keep what is drawn on them, hidden or not, and wipe it
+// back to their picture on Cls.
+#include <gtest/gtest.h>
+
+#include "common/picture_surface.h"
+#include "support/win_test_support.h"
+
+namespace vx {
+namespace {
+
+class SurfaceTest : public testing::Test {
+protected:
+    void SetUp() override {
+        host_ = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+        ASSERT_TRUE(host_);
+    }
+    void TearDown() override { DestroyWindow(host_); }
+    static SharedPicture Solid(int w, int h, std::uint32_t pixel) {
+        auto bitmap = std::make_shared<Bitmap32>(w, h);
+        std::fill(bitmap->pixels().begin(), bitmap->pixels().end(), pixel);
+        return bitmap;
+    }
+    HWND host_ = nullptr;
+};
+
+TEST_F(SurfaceTest, StartsInItsBackColourAndDrawsItsPictureFromTheCorner) {
+    PictureSurface surface;
+    PictureSurface::Layout layout{10, 20, 30, 20, true, RGB(0xC0, 0xC0, 0), PictureSurface::PictureFit::Natural};
+    surface.Create(host_, L"s", layout);
+    EXPECT_EQ(surface.ImageBitmap().pixel(5, 5), 0xC0C000u);
+    surface.SetPicture(Solid(10, 10, 0x123456));
+    EXPECT_EQ(surface.ImageBitmap().pixel(5, 5), 0x123456u);
+    EXPECT_EQ(surface.ImageBitmap().pixel(15, 5), 0xC0C000u);
+}
+
+TEST_F(SurfaceTest, KeepsDrawingsWhileHiddenAndLosesThemOnCls) {
+    PictureSurface surface;
+    surface.Create(host_, L"s", {0, 0, 40, 40, false, RGB(0, 0, 0), PictureSurface::PictureFit::Natural});
+    surface.SetPicture(Solid(40, 40, 0x0000FF));
+    SetPixel(surface.hDC(), 3, 3, RGB(255, 0, 0));
+    surface.SetVisible(true);
+    surface.SetVisible(false);
+    test::PumpFor(50);
+    EXPECT_EQ(surface.Image()->pixel(3, 3), 0xFF0000u);
+    surface.Cls();
+    EXPECT_EQ(surface.Image()->pixel(3, 3), 0x0000FFu);
+}
+
+TEST_F(SurfaceTest, HoldsAPictureLargerThanItself) {
+    PictureSurface surface;
+    surface.Create(host_, L"buffer", {0, 0, 8, 8, false, RGB(0, 0, 0), PictureSurface::PictureFit::Natural});
+    surface.SetPicture(Solid(100, 50, 0x00FF00));
+    EXPECT_GE(surface.ImageBitmap().width(), 100);
+    EXPECT_EQ(surface.ImageBitmap().pixel(99, 49), 0x00FF00u);
+    EXPECT_EQ(surface.Image()->width(), 8);
+}
+
+TEST_F(SurfaceTest, AnImageControlStretchesItsPictureOverItself) {
+    PictureSurface surface;
+    surface.Create(host_, L"img", {0, 0, 24, 12, true, RGB(0, 0, 0), PictureSurface::PictureFit::Stretch});
+    auto picture = std::make_shared<Bitmap32>(2, 1);
+    picture->pixels()[0] = 0xFF0000;
+    picture->pixels()[1] = 0x0000FF;
+    surface.SetPicture(picture);
+    EXPECT_EQ(surface.ImageBitmap().pixel(0, 11), 0xFF0000u);
+    EXPECT_EQ(surface.ImageBitmap().pixel(11, 0), 0xFF0000u);
+    EXPECT_EQ(surface.ImageBitmap().pixel(12, 0), 0x0000FFu);
+    EXPECT_EQ(surface.ImageBitmap().pixel(23, 11), 0x0000FFu);
+}
+
+TEST_F(SurfaceTest, ShowsItsPersistentImageOnScreen) {
+    PictureSurface surface;
+    surface.Create(host_, L"s", {0, 0, 20, 20, true, RGB(0, 128, 0), PictureSurface::PictureFit::Natural});
+    SetPixel(surface.hDC(), 4, 4, RGB(255, 255, 255));
+    surface.Refresh();
+    test::PumpFor(50);
+    HDC dc = GetDC(surface.hWnd());
+    EXPECT_EQ(GetPixel(dc, 4, 4), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 128, 0));
+    ReleaseDC(surface.hWnd(), dc);
+}
+
+}  // namespace
+}  // namespace vx

@@ -1,0 +1,79 @@
+// Helpers for Windows tests: paths into the repository, temporary folders,
+// and a driver that operates modal dialogs and message boxes while the
+// code under test waits inside them, so no test ever waits for a person.
+#pragma once
+#include <windows.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vx::test {
+
+// A repository path (as the build saw it) made usable by Windows code.
+std::wstring RepoPath(const char* unixPath, const std::wstring& relative = L"");
+std::wstring DataPath(const std::wstring& relative);
+std::wstring AssetPath(const std::wstring& relative);
+
+// A fresh folder removed with everything in it at the end of the test.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::wstring& path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
+
+// Top-level dialog windows (class #32770) of this thread, newest first.
+std::vector<HWND> ThreadDialogs();
+std::wstring WindowText(HWND hwnd);
+std::wstring ClassName(HWND hwnd);
+// The text of a message box (its static control 0xFFFF).
+std::wstring MessageBoxText(HWND box);
+void ClickButton(HWND dialog, int id);
+
+// Runs steps one after another from a thread timer while a modal loop
+// runs. A step returns true when it is done; the driver gives up (and
+// cancels every dialog it sees) after `timeoutMs`.
+class ModalDriver {
+public:
+    using Step = std::function<bool()>;
+    explicit ModalDriver(std::vector<Step> steps, DWORD timeoutMs = 20000);
+    ~ModalDriver();
+    ModalDriver(const ModalDriver&) = delete;
+    ModalDriver& operator=(const ModalDriver&) = delete;
+    bool Finished() const { return next_ >= steps_.size(); }
+    bool TimedOut() const { return timedOut_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
+    void Advance();
+
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    DWORD deadline_;
+    bool timedOut_ = false;
+    bool busy_ = false;
+    UINT_PTR timer_ = 0;
+};
+
+// A step that waits for a dialog of this thread whose caption is `title`
+// and stores it in `found`.
+ModalDriver::Step WaitForDialog(const std::wstring& title, HWND& found);
+// A step that reads the message box titled `title` into `text` and presses
+// the button `buttonId`.
+ModalDriver::Step AnswerMessageBox(const std::wstring& title, std::wstring& text, int buttonId = IDOK);
+
+// Pumps messages for `ms` milliseconds.
+void PumpFor(DWORD ms);
+
+}  // namespace vx::test
