@@ -21,7 +21,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wine "$1" >/dev/null 2>&1 &
   win=$(timeout 60 xdotool search --sync --onlyvisible --name "^Vexillor$" | head -n1)
   sleep 2
-  import -window root "$2"
+  import -window "$win" "$2" 2>/dev/null || import -window root "$2"
   xdotool windowactivate --sync "$win" key alt+F4 2>/dev/null || true
   sleep 1
   wineserver -k 2>/dev/null || true
