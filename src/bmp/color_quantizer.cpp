@@ -70,47 +70,87 @@ std::vector<ColorCount> DistinctColors(const ConstBgraView& picture) {
 }
 
 // Nearest table entry by squared RGB distance, the lowest index on a tie.
-// Entries are searched outward from the target's green value and the search
-// stops where the green distance alone exceeds the best distance found.
+// The colour cube is cut into 16 x 16 x 16 cells; for each cell that is
+// asked about, the entries that can be nearest to some colour in it are
+// listed once: every entry whose closest point of the cell is no farther
+// than the farthest point of the cell from the entry that is best in the
+// worst case. A search then looks at that short list only. For a few
+// searches the lists cost more than they save, and every entry is tried.
 class NearestEntry {
  public:
-  explicit NearestEntry(const std::vector<RgbQuad>& table) {
-    for (std::size_t i = 0; i < table.size(); ++i)
-      entries_.push_back({table[i].green, table[i].red, table[i].blue, static_cast<int>(i)});
-    std::sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-      return a.green != b.green ? a.green < b.green : a.index < b.index;
-    });
+  NearestEntry(const std::vector<RgbQuad>& table, std::size_t searches)
+      : table_(table), use_cells_(searches > kSearchesWorthCells) {
+    if (use_cells_) {
+      cells_.resize(kCells * kCells * kCells);
+      built_.assign(kCells * kCells * kCells, false);
+    }
   }
 
-  int Find(Key key) const {
+  int Find(Key key) {
     const int r = RedOfKey(key), g = GreenOfKey(key), b = BlueOfKey(key);
-    const auto start = std::lower_bound(entries_.begin(), entries_.end(), g,
-                                        [](const Entry& e, int green) { return e.green < green; });
-    int best_distance = std::numeric_limits<int>::max();
-    int best_index = std::numeric_limits<int>::max();
-    auto consider = [&](const Entry& e) {
-      const int dg = e.green - g;
-      if (dg * dg > best_distance) return false;
-      const int dr = e.red - r, db = e.blue - b;
-      const int distance = dr * dr + dg * dg + db * db;
-      if (distance < best_distance || (distance == best_distance && e.index < best_index)) {
-        best_distance = distance;
-        best_index = e.index;
+    if (!use_cells_) {
+      int best_distance = std::numeric_limits<int>::max();
+      int best_index = 0;
+      for (std::size_t i = 0; i < table_.size(); ++i) {
+        const RgbQuad& q = table_[i];
+        const int dr = q.red - r, dg = q.green - g, db = q.blue - b;
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < best_distance) {
+          best_distance = distance;
+          best_index = static_cast<int>(i);
+        }
       }
-      return true;
-    };
-    for (auto it = start; it != entries_.end() && consider(*it); ++it) {
+      return best_index;
     }
-    for (auto it = start; it != entries_.begin() && consider(*(it - 1)); --it) {
+    const std::size_t cell =
+        static_cast<std::size_t>(((r / kCellSize) * kCells + g / kCellSize) * kCells + b / kCellSize);
+    if (!built_[cell]) BuildCell(cell, r / kCellSize * kCellSize, g / kCellSize * kCellSize, b / kCellSize * kCellSize);
+    int best_distance = std::numeric_limits<int>::max();
+    int best_index = 0;
+    for (const std::uint8_t index : cells_[cell]) {  // ascending indices: the first of equals wins
+      const RgbQuad& q = table_[index];
+      const int dr = q.red - r, dg = q.green - g, db = q.blue - b;
+      const int distance = dr * dr + dg * dg + db * db;
+      if (distance < best_distance) {
+        best_distance = distance;
+        best_index = index;
+      }
     }
     return best_index;
   }
 
  private:
-  struct Entry {
-    int green, red, blue, index;
-  };
-  std::vector<Entry> entries_;
+  static constexpr std::size_t kSearchesWorthCells = 16384;
+  static constexpr int kCellSize = 16;
+  static constexpr int kCells = 256 / kCellSize;
+
+  // Squared distance from v to the nearest and the farthest point of [low, low + kCellSize - 1].
+  static int Nearest1D(int v, int low) {
+    const int high = low + kCellSize - 1;
+    const int d = v < low ? low - v : v > high ? v - high : 0;
+    return d * d;
+  }
+  static int Farthest1D(int v, int low) {
+    const int d = std::max(std::abs(v - low), std::abs(v - (low + kCellSize - 1)));
+    return d * d;
+  }
+
+  void BuildCell(std::size_t cell, int r0, int g0, int b0) {
+    int bound = std::numeric_limits<int>::max();
+    for (const RgbQuad& q : table_)
+      bound = std::min(bound, Farthest1D(q.red, r0) + Farthest1D(q.green, g0) + Farthest1D(q.blue, b0));
+    for (std::size_t i = 0; i < table_.size(); ++i) {
+      const RgbQuad& q = table_[i];
+      if (Nearest1D(q.red, r0) + Nearest1D(q.green, g0) + Nearest1D(q.blue, b0) <= bound)
+        cells_[cell].push_back(static_cast<std::uint8_t>(i));
+    }
+    built_[cell] = true;
+  }
+
+  std::vector<RgbQuad> table_;
+  bool use_cells_;
+  std::vector<std::vector<std::uint8_t>> cells_;
+  std::vector<bool> built_;
 };
 
 // ---- splitting the colour space
@@ -160,12 +200,16 @@ Box MakeBox(const std::vector<Sample>& samples, std::size_t begin, std::size_t e
 // Splits along the box's widest channel at the point that leaves the least
 // squared error in the two halves.
 std::pair<Box, Box> Split(std::vector<Sample>& samples, const Box& box) {
+  // Stable counting sort by the channel: the order within equal values
+  // stays what it was, so the result depends on the colours alone.
   const int axis = box.axis;
-  std::sort(samples.begin() + static_cast<std::ptrdiff_t>(box.begin),
-            samples.begin() + static_cast<std::ptrdiff_t>(box.end),
-            [axis](const Sample& a, const Sample& b) {
-              return a.channel[axis] != b.channel[axis] ? a.channel[axis] < b.channel[axis] : a.key < b.key;
-            });
+  std::array<std::size_t, 257> starts{};
+  for (std::size_t i = box.begin; i < box.end; ++i) ++starts[static_cast<std::size_t>(samples[i].channel[axis]) + 1];
+  for (std::size_t v = 1; v < starts.size(); ++v) starts[v] += starts[v - 1];
+  const std::vector<Sample> unsorted(samples.begin() + static_cast<std::ptrdiff_t>(box.begin),
+                                     samples.begin() + static_cast<std::ptrdiff_t>(box.end));
+  for (const Sample& sample : unsorted)
+    samples[box.begin + starts[static_cast<std::size_t>(sample.channel[axis])]++] = sample;
   std::uint64_t left_count = 0;
   std::array<std::uint64_t, 3> left_sum{};
   double best_score = -1;
@@ -226,10 +270,11 @@ std::vector<RgbQuad> SplitColorSpace(const std::vector<ColorCount>& distinct, in
 void Refine(const std::vector<ColorCount>& distinct, std::vector<RgbQuad>& table) {
   constexpr int kRounds = 8;
   for (int round = 0; round < kRounds; ++round) {
-    const NearestEntry nearest(table);
+    NearestEntry nearest(table, distinct.size());
     std::vector<std::uint64_t> count(table.size(), 0);
     std::vector<std::array<std::uint64_t, 3>> sum(table.size(), {0, 0, 0});
-    for (const ColorCount& c : distinct) {
+    for (std::size_t k = 0; k < distinct.size(); ++k) {
+      const ColorCount& c = distinct[k];
       const auto i = static_cast<std::size_t>(nearest.Find(c.key));
       count[i] += c.count;
       sum[i][0] += c.count * static_cast<std::uint64_t>(RedOfKey(c.key));
@@ -278,7 +323,7 @@ std::vector<std::uint8_t> IndexPixels(const ConstBgraView& picture, const std::v
 
 IndexedPicture MapDistinct(const ConstBgraView& picture, const std::vector<ColorCount>& distinct,
                            std::vector<RgbQuad> table) {
-  const NearestEntry nearest(table);
+  NearestEntry nearest(table, distinct.size());
   std::vector<std::uint8_t> index_of_distinct(distinct.size());
   bool exact = true;
   for (std::size_t i = 0; i < distinct.size(); ++i) {

@@ -96,16 +96,38 @@ TEST(ColorQuantizerTest, SameColoursGiveTheSameTableWhateverTheirPlaces) {
 }
 
 TEST(ColorQuantizerTest, TooManyColoursAreMappedToTheNearestEntry) {
-  const BgraImage picture = Distinct(64, 48, 3000, 11);
-  const IndexedPicture indexed = QuantizePicture(picture.View(), 16);
-  ASSERT_EQ(indexed.color_table.size(), 16u);
-  for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 64; ++x) {
-      const std::uint32_t pixel = picture.ColorAt(x, y);
-      int best = SquaredDistance(pixel, ColorOfEntry(indexed.color_table[0]));
-      for (const RgbQuad& q : indexed.color_table) best = std::min(best, SquaredDistance(pixel, ColorOfEntry(q)));
-      ASSERT_EQ(SquaredDistance(pixel, MappedColor(indexed, x, y)), best) << x << "," << y;
+  // Few colours (each tried against every entry) and many (looked up in
+  // cells of the colour cube) must both find the true nearest entry, and
+  // the first of several equally near ones.
+  for (const int colors : {3000, 20480}) {
+    for (const int entries : {16, 256}) {
+      SCOPED_TRACE(::testing::Message() << colors << " colours into " << entries);
+      const BgraImage picture = Distinct(160, 128, colors, 11);
+      const IndexedPicture indexed = QuantizePicture(picture.View(), entries);
+      ASSERT_EQ(indexed.color_table.size(), static_cast<std::size_t>(entries));
+      for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 160; ++x) {
+          const std::uint32_t pixel = picture.ColorAt(x, y);
+          std::size_t first_best = 0;
+          for (std::size_t i = 1; i < indexed.color_table.size(); ++i)
+            if (SquaredDistance(pixel, ColorOfEntry(indexed.color_table[i])) <
+                SquaredDistance(pixel, ColorOfEntry(indexed.color_table[first_best])))
+              first_best = i;
+          ASSERT_EQ(indexed.indices[static_cast<std::size_t>(y * 160 + x)], first_best) << x << "," << y;
+        }
     }
+  }
+}
+
+TEST(ColorQuantizerTest, GivenTableOfEqualEntriesTakesTheFirst) {
+  BgraImage many(160, 128);
+  for (int y = 0; y < 128; ++y)
+    for (int x = 0; x < 160; ++x) many.SetColor(x, y, Rgb(x, y, (x * y) & 0xFF));
+  std::vector<RgbQuad> table(256, RgbQuad{100, 100, 100, 0});
+  table[7] = RgbQuad{0, 0, 0, 0};
+  table[9] = RgbQuad{0, 0, 0, 0};
+  const IndexedPicture indexed = MapToColorTable(many.View(), table);
+  for (const std::uint8_t index : indexed.indices) ASSERT_TRUE(index == 0 || index == 7) << int(index);
 }
 
 TEST(ColorQuantizerTest, SmoothGradientStaysClose) {

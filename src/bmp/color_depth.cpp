@@ -1,0 +1,81 @@
+#include "bmp/color_depth.h"
+
+#include <limits>
+#include <vector>
+
+#include "bmp/bmp_file.h"
+#include "imaging/run_time_error.h"
+
+namespace vx {
+namespace {
+
+constexpr wchar_t kTitle[] = L"Vexillor";
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+void ShowWriteFailure(const std::string& description) {
+    const std::wstring text = L"Fehler!\r\n" + Widen(description);
+    MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK);
+}
+
+}  // namespace
+
+std::int32_t ColorToRGBQuad(std::int32_t color) { return bmp::ColorToRGBQuad(color); }
+
+std::int32_t SaveBitmapAtDepth(HDC hDC, HBITMAP hBitmap, std::int32_t depth, const std::wstring& sFileName,
+                               std::span<const std::int32_t> palette) {
+    BITMAP description{};
+    GetObjectW(hBitmap, sizeof(description), &description);
+    if (!bmp::IsAcceptedDepth(depth)) {
+        MessageBoxW(nullptr, L"Error!\r\nDieses Bildformat wird nicht unterst\u00FCtzt!", kTitle, MB_OK);
+        return -1;
+    }
+    const int width = description.bmWidth;
+    const int height = description.bmHeight;
+    if (width <= 0 || height <= 0) return -2;
+
+    // The bitmap's true colours, top-down, whatever its own format; the
+    // colour table (if any) is then built from exactly these colours.
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = width;
+    info.header.biHeight = -height;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 32;
+    info.header.biCompression = BI_RGB;
+    if (GetDIBits(hDC, hBitmap, 0, static_cast<UINT>(height), nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS) == 0)
+        return -2;
+    BgraImage pixels;
+    try {
+        pixels = BgraImage(width, height);
+    } catch (const std::exception&) {
+        return -3;
+    }
+    if (GetDIBits(hDC, hBitmap, 0, static_cast<UINT>(height), pixels.Bytes().data(),
+                  reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == 0)
+        return -3;
+
+    try {
+        const std::int64_t length = bmp::WriteBmpFile(std::filesystem::path(sFileName), pixels.View(), depth, palette);
+        return length > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
+                                                                   : static_cast<std::int32_t>(length);
+    } catch (const RunTimeError& error) {
+        if (error.Number() != 999) ShowWriteFailure(error.Description());
+        return 0;
+    } catch (const std::exception& error) {
+        ShowWriteFailure(error.what());
+        return 0;
+    }
+}
+
+}  // namespace vx
