@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "imaging/run_time_error.h"
 
@@ -114,10 +115,10 @@ void RemoveQuietly(const std::filesystem::path& path) {
   std::filesystem::remove(path, ignored);
 }
 
-}  // namespace
-
-void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
-                         const std::string& source) {
+// Writes a complete, flushed new file beside `target` and returns its path;
+// on failure nothing is left behind.
+std::filesystem::path WriteTemporaryBeside(const std::filesystem::path& target,
+                                           std::span<const std::uint8_t> bytes, const std::string& source) {
   std::filesystem::path temporary;
   int descriptor = -1;
   for (unsigned attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
@@ -137,13 +138,30 @@ void WriteFileAtomically(const std::filesystem::path& target, std::span<const st
     RemoveQuietly(temporary);
     throw FileLayerError(error, target, source);
   }
+  return temporary;
+}
 
+}  // namespace
+
+void WriteFilesAtomically(std::span<const FileContent> files, const std::string& source) {
+  std::vector<std::filesystem::path> temporaries;
   try {
-    ReplaceFileInOneStep(temporary, target, source);
+    for (const FileContent& file : files) temporaries.push_back(WriteTemporaryBeside(file.target, file.bytes, source));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      ReplaceFileInOneStep(temporaries[i], files[i].target, source);
+      temporaries[i].clear();
+    }
   } catch (...) {
-    RemoveQuietly(temporary);
+    for (const auto& temporary : temporaries)
+      if (!temporary.empty()) RemoveQuietly(temporary);
     throw;
   }
+}
+
+void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                         const std::string& source) {
+  const FileContent file{target, bytes};
+  WriteFilesAtomically(std::span<const FileContent>(&file, 1), source);
 }
 
 }  // namespace vx

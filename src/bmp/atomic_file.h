@@ -19,6 +19,19 @@ namespace vx {
 void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                          const std::string& source);
 
+struct FileContent {
+  std::filesystem::path target;
+  std::span<const std::uint8_t> bytes;
+};
+
+// Several files as one save: every file is first written completely to its
+// temporary file, and only then are they moved over their targets, in
+// order. So a failure to create or write any of them (missing folder, no
+// permission, disk full, bad name) changes none of the targets. A failure
+// of a move itself, which is rare once the folder took the temporary file,
+// is raised after the earlier moves; no temporary file is left either way.
+void WriteFilesAtomically(std::span<const FileContent> files, const std::string& source);
+
 // The platform's one-step move of a finished file over `to` (which may or
 // may not exist). Raises RunTimeError on failure; `from` is then left for
 // the caller to remove.

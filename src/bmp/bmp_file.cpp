@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <stdexcept>
 #include <system_error>
 
@@ -157,6 +158,30 @@ std::int64_t WriteBmpFile(const std::filesystem::path& sFileName, ConstBgraView 
   const std::uintmax_t length = std::filesystem::file_size(sFileName, error);
   if (error) throw MakeRunTimeError(kErrDeviceIO, kWriterSource);
   return static_cast<std::int64_t>(length);
+}
+
+SaveOutcome SavePixelsAtDepth(const std::filesystem::path& sFileName, ConstBgraView pixels, int depth,
+                              std::span<const std::int32_t> palette) {
+  SaveOutcome outcome;
+  if (!IsAcceptedDepth(depth)) {
+    outcome.result = -1;
+    outcome.failure_text = kUnsupportedDepthText;
+    return outcome;
+  }
+  auto fail = [&](const RunTimeError& error) {
+    outcome.result = 0;
+    if (error.Number() != 999) outcome.failure_text = kFailureTextStart + error.Description();
+  };
+  try {
+    outcome.result = static_cast<std::int32_t>(WriteBmpFile(sFileName, pixels, depth, palette));
+  } catch (const RunTimeError& error) {
+    fail(error);
+  } catch (const std::bad_alloc&) {
+    fail(MakeRunTimeError(kErrOutOfMemory, kWriterSource));
+  } catch (const std::invalid_argument&) {
+    fail(MakeRunTimeError(kErrInvalidArgument, kWriterSource));
+  }
+  return outcome;
 }
 
 }  // namespace vx::bmp

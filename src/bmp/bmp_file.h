@@ -9,20 +9,20 @@
 // for 16, 24 and 32) and the rows from the bottom row up, each padded with
 // zeros to a multiple of 4 bytes. A 16 x 12 crest at depth 8 is 1270 bytes.
 //
-// The platform layer's writer reads a device bitmap's true colours as
-// 32-bit top-down rows and hands them to WriteBmpFile:
-//
-//   result = -1 when !IsAcceptedDepth(depth) (after its own message);
-//   -2 / -3 when reading the bitmap's size / pixels fails;
-//   otherwise WriteBmpFile(...), catching RunTimeError: its Description()
-//   goes into the failure message unless Number() is 999, and the result
-//   is 0.
+// The platform layer's writer (SaveBitmapAtDepth) reads a device bitmap's
+// true colours as 32-bit top-down rows and leaves the rest to
+// SavePixelsAtDepth: it shows kUnsupportedDepthText and returns -1 when
+// !IsAcceptedDepth(depth), returns -2 / -3 when reading the bitmap's size /
+// pixels fails, and otherwise returns SavePixelsAtDepth's result after
+// showing its failure text, if any.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <vector>
+
+#include <string>
 
 #include "bmp/color_quantizer.h"
 #include "imaging/bgra_image.h"
@@ -65,5 +65,23 @@ std::vector<std::uint8_t> EncodeBmpFile(ConstBgraView picture, int depth,
 // full, ...); the old file then stays as it was.
 std::int64_t WriteBmpFile(const std::filesystem::path& sFileName, ConstBgraView picture, int depth,
                           std::span<const std::int32_t> palette = {});
+
+// Texts of the writer's message boxes (UTF-8; title "Vexillor", OK button
+// only, no icon).
+inline constexpr const char* kUnsupportedDepthText =
+    "Error!\r\nDieses Bildformat wird nicht unterst\xC3\xBCtzt!";
+inline constexpr const char* kFailureTextStart = "Fehler!\r\n";  // + the error's description
+
+struct SaveOutcome {
+  std::int32_t result = 0;   // file length; -1 depth not accepted; 0 after a failure
+  std::string failure_text;  // what to show the user; empty for nothing
+};
+
+// Writes the file (WriteBmpFile) and turns every failure into the writer's
+// result and message: -1 with kUnsupportedDepthText for a depth that is not
+// accepted; 0 with "Fehler!" and the error's description for any error
+// while building or writing the file (no text for error number 999).
+SaveOutcome SavePixelsAtDepth(const std::filesystem::path& sFileName, ConstBgraView pixels, int depth,
+                              std::span<const std::int32_t> palette = {});
 
 }  // namespace vx::bmp

@@ -14,7 +14,9 @@ RunTimeError::RunTimeError(int number, std::string source, std::string descripti
 
 std::string StandardErrorDescription(int number) {
   switch (number) {
+    case kErrInvalidArgument: return "Invalid procedure call or argument";
     case kErrOverflow: return "Overflow";
+    case kErrOutOfMemory: return "Out of memory";
     case kErrSubscriptOutOfRange: return "Subscript out of range";
     case kErrBadFileName: return "Bad file name or number";
     case kErrFileNotFound: return "File not found";

@@ -10,7 +10,9 @@ namespace vx {
 
 // Numbers relied on across the program; the descriptions are the ones that
 // StandardErrorDescription gives.
+inline constexpr int kErrInvalidArgument = 5;
 inline constexpr int kErrOverflow = 6;
+inline constexpr int kErrOutOfMemory = 7;
 inline constexpr int kErrSubscriptOutOfRange = 9;
 inline constexpr int kErrBadFileName = 52;
 inline constexpr int kErrFileNotFound = 53;

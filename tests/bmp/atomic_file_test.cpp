@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "imaging/run_time_error.h"
@@ -68,6 +69,35 @@ TEST(AtomicFileTest, FailedReplaceLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_NE(ErrorNumberOf(folder / "clan.bmp", Pattern(100, 0)), 0);
   EXPECT_TRUE(std::filesystem::is_directory(folder / "clan.bmp"));
   EXPECT_EQ(ReadAll(folder / "clan.bmp" / "inside"), Pattern(3, 0));
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
+}
+
+TEST(AtomicFileTest, SeveralFilesAreWrittenTogether) {
+  ScratchFolder folder;
+  folder.Write("clan.bmp", Pattern(3000, 6));
+  const auto ally = Pattern(1174, 7), clan = Pattern(1270, 8);
+  const FileContent files[] = {{folder / "ally.bmp", ally}, {folder / "clan.bmp", clan}};
+  WriteFilesAtomically(files, "test");
+  EXPECT_EQ(ReadAll(folder / "ally.bmp"), ally);
+  EXPECT_EQ(ReadAll(folder / "clan.bmp"), clan);
+  auto entries = folder.Entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"ally.bmp", "clan.bmp"}));
+}
+
+TEST(AtomicFileTest, WhenOneOfSeveralFilesCannotBeWrittenNoneIsChanged) {
+  ScratchFolder folder;
+  const auto old_clan = Pattern(3000, 9);
+  folder.Write("clan.bmp", old_clan);
+  const auto clan = Pattern(1270, 10), other = Pattern(10, 11);
+  const FileContent files[] = {{folder / "clan.bmp", clan}, {folder / "gone" / "ally.bmp", other}};
+  try {
+    WriteFilesAtomically(files, "test");
+    FAIL() << "no error";
+  } catch (const RunTimeError& e) {
+    EXPECT_EQ(e.Number(), kErrPathNotFound);
+  }
+  EXPECT_EQ(ReadAll(folder / "clan.bmp"), old_clan);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 

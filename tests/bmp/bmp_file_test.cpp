@@ -252,6 +252,24 @@ TEST(BmpFileTest, WriteBmpFileWritesTheBytesAndReportsTheLength) {
   }
 }
 
+TEST(BmpFileTest, SaveReportsTheLengthOrTheWritersMessage) {
+  ScratchFolder folder;
+  const BgraImage crest = Picture(16, 12, 192);
+  SaveOutcome saved = SavePixelsAtDepth(folder / "clan.bmp", crest.View(), 8);
+  EXPECT_EQ(saved.result, 1270);
+  EXPECT_EQ(saved.failure_text, "");
+
+  saved = SavePixelsAtDepth(folder / "other.bmp", crest.View(), 2);
+  EXPECT_EQ(saved.result, -1);
+  EXPECT_EQ(saved.failure_text, "Error!\r\nDieses Bildformat wird nicht unterst\u00fctzt!");
+
+  saved = SavePixelsAtDepth(folder / "missing" / "clan.bmp", crest.View(), 8);
+  EXPECT_EQ(saved.result, 0);
+  EXPECT_EQ(saved.failure_text, "Fehler!\r\nPath not found");
+
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
+}
+
 #ifndef _WIN32
 // Another program's decoder must see the same pixels.
 TEST(BmpFileTest, AnIndependentDecoderReadsTheSamePixels) {

@@ -99,21 +99,24 @@ TEST(ColorQuantizerTest, TooManyColoursAreMappedToTheNearestEntry) {
   // Few colours (each tried against every entry) and many (looked up in
   // cells of the colour cube) must both find the true nearest entry, and
   // the first of several equally near ones.
-  for (const int colors : {3000, 20480}) {
+  struct Case {
+    int width, height, colors;
+  };
+  for (const Case c : {Case{64, 48, 3000}, Case{160, 128, 20480}}) {
     for (const int entries : {16, 256}) {
-      SCOPED_TRACE(::testing::Message() << colors << " colours into " << entries);
-      const BgraImage picture = Distinct(160, 128, colors, 11);
+      SCOPED_TRACE(::testing::Message() << c.colors << " colours into " << entries);
+      const BgraImage picture = Distinct(c.width, c.height, c.colors, 11);
       const IndexedPicture indexed = QuantizePicture(picture.View(), entries);
       ASSERT_EQ(indexed.color_table.size(), static_cast<std::size_t>(entries));
-      for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 160; ++x) {
+      for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
           const std::uint32_t pixel = picture.ColorAt(x, y);
           std::size_t first_best = 0;
           for (std::size_t i = 1; i < indexed.color_table.size(); ++i)
             if (SquaredDistance(pixel, ColorOfEntry(indexed.color_table[i])) <
                 SquaredDistance(pixel, ColorOfEntry(indexed.color_table[first_best])))
               first_best = i;
-          ASSERT_EQ(indexed.indices[static_cast<std::size_t>(y * 160 + x)], first_best) << x << "," << y;
+          ASSERT_EQ(indexed.indices[static_cast<std::size_t>(y * c.width + x)], first_best) << x << "," << y;
         }
     }
   }
