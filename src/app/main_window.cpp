@@ -1,14 +1,19 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <vector>
 
+#include "app/files.h"
 #include "app/resource_ids.h"
 #include "app/settings.h"
+#include "bmp/color_depth.h"
 #include "common/picture_loader.h"
 #include "dialogs/dlg_prev.h"
+#include "imaging/run_time_error.h"
 
 namespace vx {
 namespace {
@@ -184,7 +189,10 @@ void Main::CreateMenus() {
 
 void Main::WireEvents() {
     PicBrowseImage.onClick = [this] { PicBrowseImage_Click(); };
+    PicTypeCrest.onClick = [this] { PicTypeCrest_Click(); };
+    PicSave.onClick = [this] { PicSave_Click(); };
     PicSalir.onClick = [this] { PicSalir_Click(); };
+    DragAcceptFiles(hwnd_, TRUE);
 }
 
 void Main::Form_Initialize() {
@@ -229,10 +237,142 @@ void Main::DrawOutlinedText(PictureSurface& surface, int x, int y, const std::ws
     GdiFlush();
 }
 
+CrestMode Main::CrestMode() const {
+    return (GetMenuState(crestMenu_, kMenuClanId, MF_BYCOMMAND) & MF_CHECKED) ? vx::CrestMode::Clan
+                                                                             : vx::CrestMode::AllyClan;
+}
+
+void Main::mnuClan_Click() {
+    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | MF_CHECKED);
+    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | MF_UNCHECKED);
+    ImgAllyCrest.SetVisible(false);
+    ImgClanCrest.SetVisible(true);
+    ImgClanCrest.SetPicture(ImgAllyCrest.Picture());
+}
+
+void Main::mnuAllyClan_Click() {
+    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | MF_UNCHECKED);
+    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | MF_CHECKED);
+    ImgAllyCrest.SetVisible(true);
+    ImgClanCrest.SetVisible(false);
+    ImgAllyCrest.SetPicture(ImgClanCrest.Picture());
+}
+
+void Main::PicTypeCrest_Click() {
+    POINT at{};
+    GetCursorPos(&at);
+    // Without this the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(hwnd_);
+    TrackPopupMenu(crestMenu_, 0, at.x, at.y, 0, hwnd_, nullptr);
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+void Main::ShowTooLargeMessage() {
+    MessageBoxW(hwnd_,
+                L"Hubo un problema al cargar esta imagen. Puede ser que sea demasiado grande. Intente reducir el "
+                L"tama\u00F1ao ( menor a 800 x 600 ) e intente nuevamente\r\n\r\n"
+                L"Error loading image. May be very Big, try resize to 800 x 600.",
+                kAppTitle, MB_OK);
+}
+
 void Main::PicBrowseImage_Click() {
     if (!OpenDialog) return;
     DlgPrev::OwnerForm = hwnd_;
     lastChosenPath_ = OpenDialog->Abrir(hwnd_);
+    if (lastChosenPath_.empty()) return;
+    ComposePicture(lastChosenPath_);
+}
+
+void Main::ComposePicture(const std::wstring& path) {
+    try {
+        if (!ImageInfo) ImageInfo = std::make_unique<clsImage>();
+        ImageInfo->ReadImageInfo(std::filesystem::path(path));
+        const int headerWidth = ImageInfo->Width();
+        const int headerHeight = ImageInfo->Height();
+
+        SharedPicture picture;
+        try {
+            picture = std::make_shared<const Bitmap32>(
+                LoadPictureFile(path, PictureSurface::ResolveColor(PicBuff.BackColor())));
+        } catch (const PictureLoadError&) {
+            MessageBoxW(hwnd_, L"No se pudo cargar esta imagen.\r\n\r\nThis picture could not be loaded.", kAppTitle,
+                        MB_OK);
+            return;
+        }
+        PicBuff.SetPicture(picture);
+
+        const vx::CrestMode mode = CrestMode();
+        PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
+        PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
+        const Bitmap32 crest = SqueezeIntoCrest(PicBuff.ImageBitmap(), CrestSourceSize(headerWidth, headerHeight, *picture),
+                                                CrestWidth(mode), kCrestHeight);
+        UniqueMemoryDc source(CreateCompatibleDC(target.hDC()));
+        {
+            SelectGuard select(source.get(), crest.handle());
+            BitBlt(target.hDC(), 0, 0, crest.width(), crest.height(), source.get(), 0, 0, SRCCOPY);
+        }
+        GdiFlush();
+        target.Refresh();
+        preview.SetPicture(target.Image());
+    } catch (const RunTimeError& error) {
+        if (error.Number() == kErrSubscriptOutOfRange) ShowTooLargeMessage();
+    } catch (...) {
+        // Anything else leaves the crest as it was, without a message.
+    }
+}
+
+void Main::PicSave_Click() {
+    const vx::CrestMode mode = CrestMode();
+    const std::wstring title =
+        mode == vx::CrestMode::Clan
+            ? L"Select a folder. Your file is saved as CLAN.BMP in the selected folder"
+            : L"Select a folder. Your files are saved as ALLY.BMP and CLAN.BMP in the selected folder";
+    const std::wstring folder = Files::BrowseForFolder(hwnd_, title);
+    if (folder.empty()) return;
+    if (mode == vx::CrestMode::Clan) {
+        SaveClanCrest(folder);
+        return;
+    }
+    BitBlt(PicCrestAlly1.hDC(), 0, 0, kAllyCrestWidth, kCrestHeight, PicCrestAlly.hDC(), 0, 0, SRCCOPY);
+    BitBlt(PicCrestAlly2.hDC(), 0, 0, kClanCrestWidth, kCrestHeight, PicCrestAlly.hDC(), kAllyCrestWidth, 0, SRCCOPY);
+    GdiFlush();
+    PicCrestAlly1.Refresh();
+    PicCrestAlly2.Refresh();
+    SaveAllyAndClanCrests(folder);
+}
+
+namespace {
+// The writer ignores a palette whose size is not the table's.
+constexpr std::int32_t kCrestPalette[2] = {0, 1};
+}  // namespace
+
+void Main::SaveClanCrest(const std::wstring& folder) {
+    const std::wstring path = folder + L"\\clan.bmp";
+    const SharedPicture crest = PicClanCrest.Image();
+    if (SaveBitmapAtDepth(PicClanCrest.hDC(), crest->handle(), 8, path, kCrestPalette) <= 0) return;
+    const std::wstring text = L"Your clan crest as been saved in : \r\n\r\n" + path + L" ( clan crest )\r\n" +
+                              L"Ahora puedes entrar en Aldmoor, la imagen ya esta lista para seteada como bandera de tu "
+                              L"clan!.\r\n\r\n" +
+                              L" You can now login into the game and load this image!. You don't need do any additional "
+                              L"task, the image are ready to use!";
+    MessageBoxW(hwnd_, text.c_str(), L"Listo! / Done", MB_OK | MB_ICONINFORMATION);
+}
+
+void Main::SaveAllyAndClanCrests(const std::wstring& folder) {
+    const std::wstring allyPath = folder + L"\\ally.bmp";
+    const std::wstring clanPath = folder + L"\\clan.bmp";
+    const SharedPicture ally = PicCrestAlly1.Image();
+    const SharedPicture clan = PicCrestAlly2.Image();
+    const bool allyWritten = SaveBitmapAtDepth(PicCrestAlly1.hDC(), ally->handle(), 8, allyPath, kCrestPalette) > 0;
+    const bool clanWritten = SaveBitmapAtDepth(PicCrestAlly2.hDC(), clan->handle(), 8, clanPath, kCrestPalette) > 0;
+    if (!allyWritten || !clanWritten) return;
+    const std::wstring text = L"Your images has been saved as: \r\n\r\n" + allyPath + L" ( ally crest )\r\n" +
+                              clanPath + L" ( clan crest )\r\n\r\n" +
+                              L"Ahora puedes entrar en Aldmoor, la imagen ya esta lista para seteada como bandera de tu "
+                              L"clan!.\r\n\r\n" +
+                              L" You can now login into the game and load these images!. You don't need do any "
+                              L"additional task, these images are ready to use!";
+    MessageBoxW(hwnd_, text.c_str(), L"Done", MB_OK | MB_ICONINFORMATION);
 }
 
 void Main::PicSalir_Click() { ExitProcess(0); }
@@ -266,6 +406,29 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         Form_Paint();
         return 0;
     }
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuClanId) {
+            mnuClan_Click();
+            return 0;
+        }
+        if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuAllyClanId) {
+            mnuAllyClan_Click();
+            return 0;
+        }
+        break;
+    case WM_DROPFILES: {
+        HDROP drop = reinterpret_cast<HDROP>(wParam);
+        std::wstring path;
+        if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+            const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+            path.resize(length + 1);
+            DragQueryFileW(drop, 0, path.data(), length + 1);
+            path.resize(length);
+        }
+        DragFinish(drop);
+        if (!path.empty()) ComposePicture(path);
+        return 0;
+    }
     case WM_DESTROY:
         if (options_.quitOnDestroy) PostQuitMessage(0);
         return 0;
@@ -277,8 +440,9 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
     default:
-        return DefWindowProcW(hwnd_, msg, wParam, lParam);
+        break;
     }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 }  // namespace vx

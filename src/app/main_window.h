@@ -6,9 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "app/crest.h"
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
 #include "dialogs/vista_previa.h"
+#include "imaging/cls_image.h"
 
 namespace vx {
 
@@ -70,6 +72,10 @@ public:
 
     // Companion objects.
     std::unique_ptr<CVistaPrevia> OpenDialog;
+    std::unique_ptr<clsImage> ImageInfo;
+
+    // The crest mode is the checked item of the crest menu.
+    vx::CrestMode CrestMode() const;
 
     // Event handlers.
     void Form_Initialize();
@@ -78,7 +84,15 @@ public:
     void Form_Unload();
     void Form_Terminate();
     void PicBrowseImage_Click();
+    void PicTypeCrest_Click();
+    void mnuClan_Click();
+    void mnuAllyClan_Click();
+    void PicSave_Click();
     void PicSalir_Click();
+
+    // Reads, loads and squeezes a picture into the current mode's crest, as
+    // the open button does with the chosen file (and a dropped file).
+    void ComposePicture(const std::wstring& path);
 
     void DrawOutlinedText(PictureSurface& surface, int x, int y, const std::wstring& text, COLORREF textColor,
                           COLORREF outlineColor);
@@ -93,6 +107,9 @@ private:
     void CreateMenus();
     void WireEvents();
     static void DoEvents();
+    void SaveClanCrest(const std::wstring& folder);
+    void SaveAllyAndClanCrests(const std::wstring& folder);
+    void ShowTooLargeMessage();
 
     HWND hwnd_ = nullptr;
     Options options_;

@@ -1,6 +1,10 @@
 #include "support/win_test_support.h"
 
+#include <shlobj.h>
+#include <commctrl.h>
+
 #include <fstream>
+#include <memory>
 #include <map>
 #include <stdexcept>
 
@@ -137,6 +141,89 @@ ModalDriver::Step AnswerMessageBox(const std::wstring& title, std::wstring& text
             }
         return false;
     };
+}
+
+namespace {
+std::wstring SelectedTreeText(HWND tree) {
+    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return {};
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return text;
+}
+}  // namespace
+
+ModalDriver::Step ChooseFolder(const std::wstring& folder) {
+    struct State { DWORD lastRequest = 0; };
+    auto state = std::make_shared<State>();
+    const std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
+    return [folder, leaf, state] {
+        for (HWND dialog : ThreadDialogs()) {
+            // The browser is the dialog with a tree of folders.
+            HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+            if (!tree) continue;
+            if (folder.empty()) {
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                return true;
+            }
+            // Confirm only once the tree shows the folder selected.
+            if (SelectedTreeText(tree) == leaf) {
+                ClickButton(dialog, IDOK);
+                return true;
+            }
+            if (GetTickCount() - state->lastRequest > 500) {
+                SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+                state->lastRequest = GetTickCount();
+            }
+            return false;
+        }
+        return false;
+    };
+}
+
+ProcessResult RunProcess(const std::wstring& commandLine) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE outRead, outWrite, errRead, errWrite;
+    CreatePipe(&outRead, &outWrite, &inherit, 0);
+    CreatePipe(&errRead, &errWrite, &inherit, 0);
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = outWrite;
+    si.hStdError = errWrite;
+    PROCESS_INFORMATION pi{};
+    std::wstring line = commandLine;
+    ProcessResult result;
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &si, &pi);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    auto drain = [](HANDLE pipe, std::string& into) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr) && read > 0) into.append(buffer, read);
+    };
+    if (started) {
+        drain(outRead, result.out);
+        drain(errRead, result.err);
+        WaitForSingleObject(pi.hProcess, 60000);
+        GetExitCodeProcess(pi.hProcess, &result.exitCode);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    } else {
+        result.exitCode = 0xFFFFFFFF;
+    }
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    return result;
 }
 
 void PumpFor(DWORD ms) {

@@ -73,6 +73,17 @@ ModalDriver::Step WaitForDialog(const std::wstring& title, HWND& found);
 // the button `buttonId`.
 ModalDriver::Step AnswerMessageBox(const std::wstring& title, std::wstring& text, int buttonId = IDOK);
 
+// A step that picks `folder` in the shell's folder browser of this thread
+// and confirms it (or cancels the browser when `folder` is empty).
+ModalDriver::Step ChooseFolder(const std::wstring& folder);
+
+struct ProcessResult {
+    DWORD exitCode = 0;
+    std::string out, err;
+};
+// Runs a program with its output captured.
+ProcessResult RunProcess(const std::wstring& commandLine);
+
 // Pumps messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
 

@@ -1,0 +1,13 @@
+// The shell's folder browser.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace vx::Files {
+
+// The chosen folder's file-system path, or empty text when the user
+// cancels or picks something without one (a virtual folder).
+std::wstring BrowseForFolder(HWND owner, const std::wstring& title);
+
+}  // namespace vx::Files
