@@ -4,6 +4,9 @@
 //   vexillor-cli crest PICTURE FOLDER [--ally]
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -125,13 +128,14 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
     } else {
         files.push_back({folder + L"\\clan.bmp", EncodeColumns(crest, 0, vx::kClanCrestWidth)});
     }
-    for (const CrestFile& file : files) {
-        try {
-            vx::WriteFileAtomically(std::filesystem::path(file.path), file.bytes, "vexillor-cli");
-        } catch (const vx::RunTimeError& error) {
-            PrintLine(stderr, "vexillor-cli: cannot write " + Utf8(file.path) + ": " + error.Description());
-            return kExitFailure;
-        }
+    std::vector<vx::FileContent> contents;
+    for (const CrestFile& file : files) contents.push_back({std::filesystem::path(file.path), file.bytes});
+    try {
+        vx::WriteFilesAtomically(contents, "vexillor-cli");
+    } catch (const vx::RunTimeError& error) {
+        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " +
+                              error.Description());
+        return kExitFailure;
     }
     for (const CrestFile& file : files) PrintLine(stdout, Utf8(file.path));
     return kExitOk;
@@ -141,6 +145,9 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
 
 int wmain(int argc, wchar_t** argv) {
     vx::ComApartment com;
+    // Lines end in a bare line feed, the same for every caller.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     std::vector<std::wstring> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == L"--help" || args[0] == L"-h" || args[0] == L"/?")) {
         PrintHelp();

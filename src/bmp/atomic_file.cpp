@@ -144,6 +144,13 @@ std::filesystem::path WriteTemporaryBeside(const std::filesystem::path& target,
 }  // namespace
 
 void WriteFilesAtomically(std::span<const FileContent> files, const std::string& source) {
+  // A target that is a folder can never be replaced; finding that out only
+  // when moving would leave the earlier files of the save already replaced.
+  for (const FileContent& file : files) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file.target, ec))
+      throw MakeRunTimeError(kErrPathFileAccess, source);
+  }
   std::vector<std::filesystem::path> temporaries;
   try {
     for (const FileContent& file : files) temporaries.push_back(WriteTemporaryBeside(file.target, file.bytes, source));

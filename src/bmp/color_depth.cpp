@@ -1,10 +1,8 @@
 #include "bmp/color_depth.h"
 
-#include <limits>
 #include <vector>
 
 #include "bmp/bmp_file.h"
-#include "imaging/run_time_error.h"
 
 namespace vx {
 namespace {
@@ -19,9 +17,8 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
-void ShowWriteFailure(const std::string& description) {
-    const std::wstring text = L"Fehler!\r\n" + Widen(description);
-    MessageBoxW(nullptr, text.c_str(), kTitle, MB_OK);
+void Tell(const std::string& text) {
+    MessageBoxW(nullptr, Widen(text).c_str(), kTitle, MB_OK);
 }
 
 }  // namespace
@@ -33,7 +30,7 @@ std::int32_t SaveBitmapAtDepth(HDC hDC, HBITMAP hBitmap, std::int32_t depth, con
     BITMAP description{};
     GetObjectW(hBitmap, sizeof(description), &description);
     if (!bmp::IsAcceptedDepth(depth)) {
-        MessageBoxW(nullptr, L"Error!\r\nDieses Bildformat wird nicht unterst\u00FCtzt!", kTitle, MB_OK);
+        Tell(bmp::kUnsupportedDepthText);
         return -1;
     }
     const int width = description.bmWidth;
@@ -65,17 +62,10 @@ std::int32_t SaveBitmapAtDepth(HDC hDC, HBITMAP hBitmap, std::int32_t depth, con
                   reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == 0)
         return -3;
 
-    try {
-        const std::int64_t length = bmp::WriteBmpFile(std::filesystem::path(sFileName), pixels.View(), depth, palette);
-        return length > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
-                                                                   : static_cast<std::int32_t>(length);
-    } catch (const RunTimeError& error) {
-        if (error.Number() != 999) ShowWriteFailure(error.Description());
-        return 0;
-    } catch (const std::exception& error) {
-        ShowWriteFailure(error.what());
-        return 0;
-    }
+    const bmp::SaveOutcome outcome =
+        bmp::SavePixelsAtDepth(std::filesystem::path(sFileName), pixels.View(), depth, palette);
+    if (!outcome.failure_text.empty()) Tell(outcome.failure_text);
+    return outcome.result;
 }
 
 }  // namespace vx

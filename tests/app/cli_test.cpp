@@ -1,0 +1,108 @@
+// vexillor-cli, run as a separate program: its output lines, exit codes,
+// and crest files identical to the window's.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include "bmp/bmp_file.h"
+#include "common/picture_loader.h"
+#include "support/win_test_support.h"
+
+namespace vx {
+namespace {
+
+using test::DataPath;
+
+test::ProcessResult Cli(const std::wstring& arguments) {
+    return test::RunProcess(L"\"" + test::RepoPath(VX_CLI_PATH) + L"\" " + arguments);
+}
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+TEST(CommandLine, InfoPrintsOneLineOfHeaderFacts) {
+    const auto png = Cli(L"info " + Quoted(DataPath(L"pictures\\sample.png")));
+    EXPECT_EQ(png.exitCode, 0u);
+    EXPECT_EQ(png.out, "type=3 width=120 height=80 depth=24 size=272\n");
+    const auto bmp = Cli(L"info " + Quoted(DataPath(L"pictures\\sample.bmp")));
+    EXPECT_EQ(bmp.out, "type=4 width=120 height=80 depth=24 size=28854\n");
+    // A file of no known kind is not an error: zeros and its length.
+    const auto text = Cli(L"info " + Quoted(DataPath(L"pictures\\notapicture.txt")));
+    EXPECT_EQ(text.exitCode, 0u);
+    EXPECT_EQ(text.out, "type=0 width=0 height=0 depth=0 size=36\n");
+}
+
+TEST(CommandLine, InfoReportsReaderErrorsWithTheirNumbers) {
+    test::TempFolder folder;
+    auto bytes = test::ReadFileBytes(DataPath(L"pictures\\sample.bmp"));
+    bytes.resize(20);
+    test::WriteFileBytes(folder.File(L"short.bmp"), bytes);
+    const auto truncated = Cli(L"info " + Quoted(folder.File(L"short.bmp")));
+    EXPECT_EQ(truncated.exitCode, 1u);
+    EXPECT_TRUE(truncated.err.starts_with("error 9: ")) << truncated.err;
+    EXPECT_EQ(truncated.out, "");
+    const auto missing = Cli(L"info " + Quoted(folder.File(L"missing.png")));
+    EXPECT_EQ(missing.exitCode, 1u);
+    EXPECT_TRUE(missing.err.starts_with("error 53: ")) << missing.err;
+}
+
+TEST(CommandLine, CrestWritesTheClanFileAndPrintsItsPath) {
+    test::TempFolder out;
+    const auto result = Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.png")) + L" " + Quoted(out.path()));
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    const std::wstring clan = out.path() + L"\\clan.bmp";
+    EXPECT_EQ(result.out, std::string(clan.begin(), clan.end()) + "\n");
+    EXPECT_EQ(test::ReadFileBytes(clan).size(), 1270u);
+    Bitmap32 crest = LoadPictureFile(clan, 0);
+    EXPECT_EQ(crest.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(crest.pixel(15, 11) & 0xFFFFFF, 0xFFFF00u);
+}
+
+TEST(CommandLine, CrestWithAllyWritesBothFiles) {
+    test::TempFolder out;
+    const auto result =
+        Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(out.path()) + L" --ally");
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    const std::wstring ally = out.path() + L"\\ally.bmp", clan = out.path() + L"\\clan.bmp";
+    EXPECT_EQ(result.out, std::string(ally.begin(), ally.end()) + "\n" + std::string(clan.begin(), clan.end()) + "\n");
+    EXPECT_EQ(test::ReadFileBytes(ally).size(), 1174u);
+    EXPECT_EQ(test::ReadFileBytes(clan).size(), 1270u);
+    // The picture's left third is red (top) and blue (bottom).
+    Bitmap32 allyCrest = LoadPictureFile(ally, 0);
+    EXPECT_EQ(allyCrest.pixel(2, 1) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(allyCrest.pixel(2, 10) & 0xFFFFFF, 0x0000FFu);
+}
+
+TEST(CommandLine, CrestFailuresLeaveTheFolderAsItWas) {
+    test::TempFolder out;
+    const std::vector<unsigned char> old = {'o', 'l', 'd'};
+    test::WriteFileBytes(out.File(L"ally.bmp"), old);
+    // clan.bmp is a folder, so the second file cannot be written.
+    CreateDirectoryW(out.File(L"clan.bmp").c_str(), nullptr);
+    const auto blocked =
+        Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(out.path()) + L" --ally");
+    EXPECT_EQ(blocked.exitCode, 1u);
+    EXPECT_EQ(std::count(blocked.err.begin(), blocked.err.end(), '\n'), 1);
+    EXPECT_EQ(test::ReadFileBytes(out.File(L"ally.bmp")), old);
+
+    const auto notPicture = Cli(L"crest " + Quoted(DataPath(L"pictures\\notapicture.txt")) + L" " + Quoted(out.path()));
+    EXPECT_EQ(notPicture.exitCode, 1u);
+    EXPECT_FALSE(notPicture.err.empty());
+    const auto noFolder =
+        Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(out.File(L"missing")));
+    EXPECT_EQ(noFolder.exitCode, 1u);
+    EXPECT_EQ(GetFileAttributesW(out.File(L"missing").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(CommandLine, HelpAndWrongArguments) {
+    const auto help = Cli(L"--help");
+    EXPECT_EQ(help.exitCode, 0u);
+    EXPECT_NE(help.out.find("vexillor-cli info FILE"), std::string::npos);
+    EXPECT_NE(help.out.find("vexillor-cli crest PICTURE FOLDER [--ally]"), std::string::npos);
+    for (const wchar_t* wrong : {L"", L"paint x", L"info", L"crest a b --sideways"}) {
+        const auto result = Cli(wrong);
+        EXPECT_EQ(result.exitCode, 2u);
+        EXPECT_TRUE(result.err.starts_with("usage: ")) << result.err;
+    }
+}
+
+}  // namespace
+}  // namespace vx
