@@ -48,7 +48,7 @@ void CheckIndex(const GifIndex& index) {
 void RoundTripFrame(const GifIndex& index, const FrameStrip& strip, std::size_t k) {
   const FrameRecord& frame = index.frames[k];
   if (frame.width == 0 || frame.height == 0) return;
-  const uint8_t* top_left = strip.pixels.data() + strip.layout.offsets[k];
+  const uint8_t* top_left = strip.Pixels().data() + strip.layout.offsets[k];
   const Palette& palette = index.palettes[static_cast<std::size_t>(frame.palette)];
   std::optional<uint8_t> transparent;
   if (frame.transparent) transparent = frame.transparent_index;
@@ -64,10 +64,35 @@ void RoundTripFrame(const GifIndex& index, const FrameStrip& strip, std::size_t 
   Check(DecodeFrameStrip(gif, again, decoded) == StripStatus::Ok);
   Check(decoded.results[0] == FrameDecode::Complete);
   for (int32_t y = 0; y < frame.height; ++y) {
-    Check(std::memcmp(decoded.pixels.data() + static_cast<std::size_t>(y) * frame.width,
+    Check(std::memcmp(decoded.Pixels().data() + static_cast<std::size_t>(y) * frame.width,
                       top_left + static_cast<std::size_t>(y) * static_cast<std::size_t>(strip.layout.width),
                       static_cast<std::size_t>(frame.width)) == 0);
   }
+}
+
+// Reading the sub-blocks in place and reading them joined must agree.
+void CompareBitSources(std::span<const uint8_t> file, const GifIndex& index, std::size_t k) {
+  std::size_t pos = index.blocks[k].position - 1;
+  const uint8_t packed = file[pos + 9];
+  pos += 10;
+  if (packed & 0x80) pos += std::size_t{3} << ((packed & 7) + 1);
+  const int minimum_code_size = file[pos++];
+  std::vector<uint8_t> joined;
+  for (std::size_t length = file[pos++]; length != 0; length = file[pos++]) {
+    joined.insert(joined.end(), file.begin() + static_cast<std::ptrdiff_t>(pos),
+                  file.begin() + static_cast<std::ptrdiff_t>(pos + length));
+    pos += length;
+  }
+  const std::size_t pixels = std::min<std::size_t>(
+      {static_cast<std::size_t>(index.frames[k].width) * static_cast<std::size_t>(index.frames[k].height),
+       std::size_t{1} << 18});
+  LzwDecoder in_place, from_joined;
+  const LzwResult a = in_place.DecodeSubBlocks(file.subspan(index.blocks[k].position - 1 + 10 +
+                                                           (packed & 0x80 ? std::size_t{3} << ((packed & 7) + 1) : 0) + 1),
+                                               minimum_code_size, pixels);
+  const LzwResult b = from_joined.Decode(joined, minimum_code_size, pixels);
+  Check(a.status == b.status && a.produced == b.produced);
+  Check(std::equal(in_place.Pixels().begin(), in_place.Pixels().end(), from_joined.Pixels().begin()));
 }
 
 void FuzzFile(std::span<const uint8_t> file) {
@@ -79,8 +104,11 @@ void FuzzFile(std::span<const uint8_t> file) {
   if (!StripIsPlausible(index, layout) || layout.Pixels() > kFuzzStripPixels) return;
   FrameStrip strip;
   Check(DecodeFrameStrip(file, index, strip) == StripStatus::Ok);
-  Check(strip.pixels.size() == layout.Pixels());
-  for (std::size_t k = 0; k < index.frames.size() && k < 4; ++k) RoundTripFrame(index, strip, k);
+  Check(strip.Pixels().size() == layout.Pixels());
+  for (std::size_t k = 0; k < index.frames.size() && k < 4; ++k) {
+    RoundTripFrame(index, strip, k);
+    CompareBitSources(file, index, k);
+  }
 
   // The viewer's arithmetic on whatever the file declared.
   for (std::size_t k = 0; k < index.frames.size() && k < 4; ++k) {
@@ -125,7 +153,7 @@ void FuzzPixels(std::span<const uint8_t> data) {
   FrameStrip strip;
   Check(DecodeFrameStrip(gif, index, strip) == StripStatus::Ok);
   Check(strip.results[0] == FrameDecode::Complete);
-  Check(std::equal(strip.pixels.begin(), strip.pixels.end(), pixels.begin()));
+  Check(std::equal(strip.Pixels().begin(), strip.Pixels().end(), pixels.begin()));
 }
 
 }  // namespace

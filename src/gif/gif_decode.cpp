@@ -72,38 +72,37 @@ FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& 
     return FrameDecode::Undecodable;
   }
   const int minimum_code_size = file[pos++];
-  codes_.clear();
-  while (pos < size) {
-    const std::size_t length = file[pos++];
-    if (length == 0) break;
-    const std::size_t available = std::min(length, size - pos);
-    codes_.insert(codes_.end(), file.begin() + static_cast<std::ptrdiff_t>(pos),
-                  file.begin() + static_cast<std::ptrdiff_t>(pos + available));
-    pos += available;
-  }
 
   const uint64_t area = uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height);
   const uint64_t decodable =
-      std::min({area, MaxPixelsFromData(codes_.size()), uint64_t{LzwDecoder::kMaxPixels}});
-  last_ = lzw_.Decode(codes_, minimum_code_size, static_cast<std::size_t>(decodable));
-  const uint8_t* pixels = lzw_.Pixels().data();
+      std::min({area, MaxPixelsFromData(block.data_bytes), uint64_t{LzwDecoder::kMaxPixels}});
+  const std::span<const uint8_t> chain = file.subspan(pos);
 
-  // Stream row r lands on frame row `row`; what the stream could not reach is 0.
-  auto place_row = [&](int32_t stream_row, int32_t row) {
-    uint8_t* dest = top_left + row * row_step;
-    const uint64_t start = uint64_t{static_cast<uint32_t>(stream_row)} * static_cast<uint32_t>(width);
-    const uint64_t available =
-        decodable > start ? std::min<uint64_t>(static_cast<uint32_t>(width), decodable - start) : 0;
-    if (available > 0) std::memcpy(dest, pixels + start, static_cast<std::size_t>(available));
-    std::memset(dest + available, 0, static_cast<std::size_t>(static_cast<uint32_t>(width) - available));
-  };
-  if (interlaced) {
-    int32_t stream_row = 0;
-    for (const InterlacePass& pass : kInterlacePasses) {
-      for (int32_t row = pass.first; row < height; row += pass.step) place_row(stream_row++, row);
-    }
+  if (row_step == width) {
+    // Rows follow each other in memory: decode in place, in stream order.
+    last_ = lzw_.DecodeSubBlocksInto(chain, minimum_code_size, top_left, static_cast<std::size_t>(decodable));
+    std::memset(top_left + decodable, 0, static_cast<std::size_t>(area - decodable));
+    if (interlaced) MoveInterlacedRows(top_left, width, height);
   } else {
-    for (int32_t row = 0; row < height; ++row) place_row(row, row);
+    last_ = lzw_.DecodeSubBlocks(chain, minimum_code_size, static_cast<std::size_t>(decodable));
+    const uint8_t* pixels = lzw_.Pixels().data();
+    // Stream row r lands on frame row `row`; what the stream could not reach is 0.
+    auto place_row = [&](int32_t stream_row, int32_t row) {
+      uint8_t* dest = top_left + row * row_step;
+      const uint64_t start = uint64_t{static_cast<uint32_t>(stream_row)} * static_cast<uint32_t>(width);
+      const uint64_t available =
+          decodable > start ? std::min<uint64_t>(static_cast<uint32_t>(width), decodable - start) : 0;
+      if (available > 0) std::memcpy(dest, pixels + start, static_cast<std::size_t>(available));
+      std::memset(dest + available, 0, static_cast<std::size_t>(static_cast<uint32_t>(width) - available));
+    };
+    if (interlaced) {
+      int32_t stream_row = 0;
+      for (const InterlacePass& pass : kInterlacePasses) {
+        for (int32_t row = pass.first; row < height; row += pass.step) place_row(stream_row++, row);
+      }
+    } else {
+      for (int32_t row = 0; row < height; ++row) place_row(row, row);
+    }
   }
 
   if (last_.status == LzwStatus::BadMinimumCodeSize || last_.produced == 0) {
@@ -112,21 +111,61 @@ FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& 
   return last_.produced == area ? FrameDecode::Complete : FrameDecode::Partial;
 }
 
+void FrameDecoder::MoveInterlacedRows(uint8_t* rows, int32_t width, int32_t height) {
+  // Stream row r belongs at frame row target[r]; follow each cycle of that
+  // permutation with one spare row.
+  const std::size_t count = static_cast<std::size_t>(height);
+  const std::size_t row_bytes = static_cast<std::size_t>(width);
+  source_of_.resize(count);
+  std::size_t stream_row = 0;
+  for (const InterlacePass& pass : kInterlacePasses) {
+    for (int32_t row = pass.first; row < height; row += pass.step) {
+      source_of_[static_cast<std::size_t>(row)] = static_cast<uint32_t>(stream_row++);
+    }
+  }
+  placed_.assign(count, 0);
+  spare_row_.resize(row_bytes);
+  for (std::size_t start = 0; start < count; ++start) {
+    if (placed_[start] || source_of_[start] == start) continue;
+    std::memcpy(spare_row_.data(), rows + start * row_bytes, row_bytes);
+    std::size_t row = start;
+    for (;;) {
+      placed_[row] = 1;
+      const std::size_t source = source_of_[row];
+      if (source == start) {
+        std::memcpy(rows + row * row_bytes, spare_row_.data(), row_bytes);
+        break;
+      }
+      std::memcpy(rows + row * row_bytes, rows + source * row_bytes, row_bytes);
+      row = source;
+    }
+  }
+}
+
 StripStatus DecodeFrameStrip(std::span<const uint8_t> file, const GifIndex& index, FrameStrip& strip) {
   strip = FrameStrip{};
   if (index.frames.empty()) return StripStatus::NoFrames;
   strip.layout = PlanFrameStrip(index);
   if (!StripIsPlausible(index, strip.layout)) return StripStatus::TooLarge;
 
-  strip.pixels.assign(static_cast<std::size_t>(strip.layout.Pixels()), 0);
+  // Not zero-filled: each frame writes its whole area, and only the rows
+  // below a frame shorter than the strip are cleared.
+  const std::size_t strip_width = static_cast<std::size_t>(strip.layout.width);
+  const std::size_t strip_height = static_cast<std::size_t>(strip.layout.height);
+  if (strip.layout.Pixels() > 0) strip.data.reset(new uint8_t[strip.layout.Pixels()]);
   strip.results.reserve(index.frames.size());
   FrameDecoder decoder;
   for (std::size_t k = 0; k < index.frames.size(); ++k) {
     const FrameRecord& frame = index.frames[k];
-    uint8_t* top_left = frame.width > 0 && frame.height > 0
-                            ? strip.pixels.data() + strip.layout.offsets[k]
-                            : nullptr;
+    if (frame.width <= 0 || strip_height == 0) {
+      strip.results.push_back(FrameDecode::Complete);
+      continue;
+    }
+    uint8_t* top_left = strip.data.get() + strip.layout.offsets[k];
     strip.results.push_back(decoder.Decode(file, index, k, top_left, strip.layout.width));
+    for (std::size_t y = static_cast<std::size_t>(frame.height); y < strip_height; ++y) {
+      std::memset(top_left + y * strip_width, 0, static_cast<std::size_t>(frame.width));
+    }
   }
   return StripStatus::Ok;
 }

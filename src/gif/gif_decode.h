@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -65,22 +66,33 @@ class FrameDecoder {
   const LzwResult& LastLzwResult() const { return last_; }
 
  private:
+  // Puts the rows of an interlaced frame decoded in stream order where
+  // they belong.
+  void MoveInterlacedRows(uint8_t* rows, int32_t width, int32_t height);
+
   LzwDecoder lzw_;
-  std::vector<uint8_t> codes_;
   LzwResult last_;
+  std::vector<uint32_t> source_of_;
+  std::vector<uint8_t> placed_;
+  std::vector<uint8_t> spare_row_;
 };
 
 // A frame strip in ordinary memory, rows top to bottom.
 struct FrameStrip {
   StripLayout layout;
-  std::vector<uint8_t> pixels;          // layout.width * layout.height bytes
-  std::vector<FrameDecode> results;     // one per frame
+  std::unique_ptr<uint8_t[]> data;   // layout.width * layout.height bytes
+  std::vector<FrameDecode> results;  // one per frame
+
+  std::span<const uint8_t> Pixels() const {
+    if (!data) return {};
+    return {data.get(), static_cast<std::size_t>(layout.Pixels())};
+  }
 
   // Index at (x, y) of frame k's own area (0-based frame); caller keeps
   // x < width_k and y < height_k.
   uint8_t At(std::size_t frame, int32_t x, int32_t y) const {
-    return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(layout.width) +
-                  static_cast<std::size_t>(layout.offsets[frame] + x)];
+    return data[static_cast<std::size_t>(y) * static_cast<std::size_t>(layout.width) +
+                static_cast<std::size_t>(layout.offsets[frame] + x)];
   }
 };
 

@@ -8,28 +8,122 @@ namespace {
 
 constexpr int kMaxCodeWidth = 12;
 constexpr uint32_t kTableSize = 1u << kMaxCodeWidth;
-// No string is longer than the table (each entry adds one pixel to an
-// earlier one); the decoder may write a whole string past the image's end
-// plus one 16-byte copy chunk.
-constexpr std::size_t kOutputSlack = kTableSize + 64;
+// No string is longer than this: each table entry is one pixel longer than
+// an earlier one.
+constexpr std::size_t kMaxStringLength = kTableSize;
+constexpr std::size_t kCopyChunk = 16;
 
-// Copies `length` bytes from earlier output at `from` to `to` (> from) with
-// the semantics of a byte-by-byte forward copy, so that a string that
-// overlaps its own source repeats it. May write up to 15 bytes past the end;
-// the output buffer's slack absorbs that.
-inline void CopyString(uint8_t* base, std::size_t from, std::size_t to, std::size_t length) {
-  const uint8_t* src = base + from;
-  uint8_t* dst = base + to;
-  if (to - from >= 16) {
-    for (std::size_t done = 0; done < length; done += 16) {
-      std::memcpy(dst + done, src + done, 16);
+// The strings of the root codes, padded so that a whole copy chunk can be
+// read from any of them.
+struct RootStrings {
+  uint8_t bytes[256 + kCopyChunk];
+  constexpr RootStrings() : bytes() {
+    for (int i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>(i);
+  }
+};
+constexpr RootStrings kRoots;
+
+// Copies a string from earlier output (or a root string) to dst with the
+// semantics of a byte-by-byte forward copy, so that a string that overlaps
+// its own source repeats it. Writes up to kCopyChunk - 1 bytes past the
+// end: only for use where the destination has that much room left.
+inline void CopyStringFast(const uint8_t* src, uint8_t* dst, std::size_t length) {
+  if (reinterpret_cast<uintptr_t>(dst) - reinterpret_cast<uintptr_t>(src) >= kCopyChunk) {
+    std::memcpy(dst, src, kCopyChunk);
+    for (std::size_t done = kCopyChunk; done < length; done += kCopyChunk) {
+      std::memcpy(dst + done, src + done, kCopyChunk);
     }
-  } else if (to - from >= 8 && length <= 8) {
-    std::memcpy(dst, src, 8);
   } else {
     for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
   }
 }
+
+// Codes least significant bit first from one contiguous run of bytes.
+class ContiguousBits {
+ public:
+  explicit ContiguousBits(std::span<const uint8_t> bytes) : data_(bytes.data()), size_(bytes.size()) {}
+
+  // Takes the next `width`-bit code; false when fewer bits remain.
+  bool Next(int width, uint32_t mask, uint32_t& code) {
+    if (buffered_ < width) {
+      if (pos_ + 8 <= size_) {
+        uint64_t word;
+        std::memcpy(&word, data_ + pos_, 8);  // little-endian hosts (x86-64)
+        buffer_ |= word << buffered_;
+        pos_ += static_cast<std::size_t>((63 - buffered_) >> 3);
+        buffered_ |= 56;
+      } else {
+        while (buffered_ <= 56 && pos_ < size_) {
+          buffer_ |= uint64_t{data_[pos_++]} << buffered_;
+          buffered_ += 8;
+        }
+        if (buffered_ < width) return false;
+      }
+    }
+    code = static_cast<uint32_t>(buffer_) & mask;
+    buffer_ >>= width;
+    buffered_ -= width;
+    return true;
+  }
+
+ private:
+  const uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  uint64_t buffer_ = 0;
+  int buffered_ = 0;
+};
+
+// Codes from a chain of data sub-blocks read in place: a length byte, that
+// many bytes, and so on until a zero length or the end of the bytes.
+class SubBlockBits {
+ public:
+  explicit SubBlockBits(std::span<const uint8_t> chain) : data_(chain.data()), size_(chain.size()) {}
+
+  bool Next(int width, uint32_t mask, uint32_t& code) {
+    if (buffered_ < width) {
+      if (pos_ + 8 <= block_end_) {
+        uint64_t word;
+        std::memcpy(&word, data_ + pos_, 8);  // little-endian hosts (x86-64)
+        buffer_ |= word << buffered_;
+        pos_ += static_cast<std::size_t>((63 - buffered_) >> 3);
+        buffered_ |= 56;
+      } else {
+        while (buffered_ <= 56 && !finished_) {
+          if (pos_ == block_end_) {
+            if (pos_ >= size_) {
+              finished_ = true;
+              break;
+            }
+            const std::size_t length = data_[pos_++];
+            if (length == 0) {
+              finished_ = true;
+              break;
+            }
+            block_end_ = pos_ + std::min(length, size_ - pos_);
+            continue;
+          }
+          buffer_ |= uint64_t{data_[pos_++]} << buffered_;
+          buffered_ += 8;
+        }
+        if (buffered_ < width) return false;
+      }
+    }
+    code = static_cast<uint32_t>(buffer_) & mask;
+    buffer_ >>= width;
+    buffered_ -= width;
+    return true;
+  }
+
+ private:
+  const uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  std::size_t block_end_ = 0;  // end of the current sub-block's bytes
+  bool finished_ = false;
+  uint64_t buffer_ = 0;
+  int buffered_ = 0;
+};
 
 }  // namespace
 
@@ -40,16 +134,41 @@ uint64_t MaxPixelsFromData(uint64_t data_bytes) {
   return codes * (codes + 1) / 2;
 }
 
+uint8_t* LzwDecoder::Scratch(std::size_t pixel_count) {
+  pixel_count_ = std::min(pixel_count, kMaxPixels);
+  if (scratch_capacity_ < pixel_count_) {
+    // Not zero-filled: the decoder writes every pixel, decoded or 0.
+    scratch_.reset(new uint8_t[pixel_count_]);
+    scratch_capacity_ = pixel_count_;
+  }
+  return scratch_.get();
+}
+
 LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_size,
                              std::size_t pixel_count) {
-  pixel_count = std::min(pixel_count, kMaxPixels);
-  pixel_count_ = pixel_count;
-  if (output_.size() < pixel_count + kOutputSlack) output_.resize(pixel_count + kOutputSlack);
-  uint8_t* out = output_.data();
+  uint8_t* dest = Scratch(pixel_count);
+  ContiguousBits bits(codes);
+  return Run(bits, minimum_code_size, dest, pixel_count_);
+}
 
+LzwResult LzwDecoder::DecodeSubBlocks(std::span<const uint8_t> chain, int minimum_code_size,
+                                      std::size_t pixel_count) {
+  uint8_t* dest = Scratch(pixel_count);
+  SubBlockBits bits(chain);
+  return Run(bits, minimum_code_size, dest, pixel_count_);
+}
+
+LzwResult LzwDecoder::DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimum_code_size,
+                                          uint8_t* dest, std::size_t pixel_count) {
+  SubBlockBits bits(chain);
+  return Run(bits, minimum_code_size, dest, pixel_count);
+}
+
+template <typename BitSource>
+LzwResult LzwDecoder::Run(BitSource& bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count) {
   LzwResult result;
   if (minimum_code_size < 1 || minimum_code_size > 8) {
-    std::memset(out, 0, pixel_count);
+    std::memset(dest, 0, pixel_count);
     result.status = LzwStatus::BadMinimumCodeSize;
     return result;
   }
@@ -57,37 +176,34 @@ LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_si
   const uint32_t clear = 1u << minimum_code_size;
   const uint32_t end = clear + 1;
   const int first_width = minimum_code_size + 1;
-  const uint8_t* data = codes.data();
-  const std::size_t data_size = codes.size();
-  const uint64_t total_bits = uint64_t{data_size} * 8;
+  for (uint32_t c = 0; c < clear; ++c) table_[c] = {&kRoots.bytes[c], 1};
 
-  uint64_t bit_pos = 0;
   int width = first_width;
   uint32_t mask = (1u << width) - 1;
   uint32_t next_free = end + 1;
   uint32_t running_code = end + 1;
   bool have_previous = false;
-  std::size_t previous_pos = 0;
-  std::size_t previous_length = 0;
-  std::size_t pos = 0;
+  uint8_t* previous = dest;
+  uint32_t previous_length = 0;
+  uint8_t* out = dest;
+  uint8_t* const out_end = dest + pixel_count;
+  // Until here a whole string plus a copy chunk fits: copies need no care.
+  uint8_t* const fast_end =
+      pixel_count > kMaxStringLength + kCopyChunk ? out_end - (kMaxStringLength + kCopyChunk) : dest;
 
   result.status = LzwStatus::Complete;
-  while (pos < pixel_count) {
-    if (bit_pos + width > total_bits) {
+  while (out < out_end) {
+    uint32_t code;
+    if (!bits.Next(width, mask, code)) {
       result.status = LzwStatus::DataEnded;
       break;
     }
-    const std::size_t byte = bit_pos >> 3;
-    uint64_t window = 0;
-    if (byte + 8 <= data_size) {
-      std::memcpy(&window, data + byte, 8);  // little-endian hosts only (x86-64)
-    } else {
-      for (std::size_t i = 0; byte + i < data_size; ++i) window |= uint64_t{data[byte + i]} << (8 * i);
-    }
-    const uint32_t code = static_cast<uint32_t>(window >> (bit_pos & 7)) & mask;
-    bit_pos += width;
 
-    if (code == clear) {
+    if (code - clear < 2u) {
+      if (code == end) {
+        result.status = LzwStatus::EndedEarly;
+        break;
+      }
       width = first_width;
       mask = (1u << width) - 1;
       next_free = end + 1;
@@ -95,36 +211,36 @@ LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_si
       have_previous = false;
       continue;
     }
-    if (code == end) {
-      result.status = LzwStatus::EndedEarly;
-      break;
-    }
 
-    std::size_t length;
-    if (code < clear) {
-      out[pos] = static_cast<uint8_t>(code);
-      length = 1;
-    } else if (!have_previous) {
+    // The entry this code defines is the previous string plus the first
+    // pixel of this one; entering it first lets a code that names it (the
+    // string being defined) decode like any other, by an overlapping copy.
+    uint32_t limit = clear;
+    if (have_previous) {
+      if (next_free < kTableSize) {
+        table_[next_free] = {previous, previous_length + 1};
+        ++next_free;
+      }
+      limit = next_free;
+    }
+    if (code >= limit) {
       result.status = LzwStatus::BadCode;
       break;
-    } else if (code < next_free) {
-      length = string_length_[code];
-      CopyString(out, string_offset_[code], pos, length);
-    } else if (code == next_free && next_free < kTableSize) {
-      // The string being defined right now: the previous one plus its own
-      // first pixel, which the overlapping copy produces.
-      length = previous_length + 1;
-      CopyString(out, previous_pos, pos, length);
+    }
+    const Entry entry = table_[code];
+    if (out < fast_end) {
+      CopyStringFast(entry.string, out, entry.length);
     } else {
-      result.status = LzwStatus::BadCode;
-      break;
+      // Near the end: exact byte copies, cut at the image's last pixel.
+      const std::size_t room = static_cast<std::size_t>(out_end - out);
+      const std::size_t count = std::min<std::size_t>(entry.length, room);
+      for (std::size_t i = 0; i < count; ++i) out[i] = entry.string[i];
     }
+    have_previous = true;
+    previous = out;
+    previous_length = entry.length;
+    out += std::min<std::size_t>(entry.length, static_cast<std::size_t>(out_end - out));
 
-    if (have_previous && next_free < kTableSize) {
-      string_offset_[next_free] = static_cast<uint32_t>(previous_pos);
-      string_length_[next_free] = static_cast<uint16_t>(previous_length + 1);
-      ++next_free;
-    }
     // The code after this one is one bit wider once the code number this one
     // stands for no longer fits. Counting codes rather than table entries
     // gives the same widths for every minimum code size from 2 up, and for
@@ -136,17 +252,13 @@ LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_si
         mask = (1u << width) - 1;
       }
     }
-    have_previous = true;
-    previous_pos = pos;
-    previous_length = length;
-    pos += length;
   }
 
-  result.produced = std::min(pos, pixel_count);
+  result.produced = static_cast<std::size_t>(out - dest);
   if (result.produced >= pixel_count) result.status = LzwStatus::Complete;
   // Whatever was not decoded reads as index 0, including bytes that string
   // copies wrote ahead of a stream that then stopped.
-  std::memset(out + result.produced, 0, pixel_count - result.produced);
+  std::memset(out, 0, pixel_count - result.produced);
   return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -28,26 +29,47 @@ struct LzwResult {
 // image sizes that a file cannot hold.
 uint64_t MaxPixelsFromData(uint64_t data_bytes);
 
-// Decodes one image's code stream (its data sub-blocks concatenated, without
-// length bytes). Keeps its tables and output buffer between calls, so one
-// decoder serves all frames of a file without reallocating.
+// Decodes one image's code stream. Keeps its tables and output buffer
+// between calls, so one decoder serves all frames of a file without
+// reallocating.
 class LzwDecoder {
  public:
-  // Decodes at most `pixel_count` pixels. Afterwards Pixels() holds exactly
-  // `pixel_count` colour indices in stream order; those not produced are 0.
-  // Hostile streams only end the decoding early. pixel_count must not
-  // exceed kMaxPixels.
+  // Decodes at most `pixel_count` pixels from `codes`, the image's data
+  // sub-blocks already joined (no length bytes). Afterwards Pixels() holds
+  // exactly `pixel_count` colour indices in stream order; those not
+  // produced are 0. Hostile streams only end the decoding early.
+  // pixel_count is capped at kMaxPixels.
   LzwResult Decode(std::span<const uint8_t> codes, int minimum_code_size, std::size_t pixel_count);
 
-  std::span<const uint8_t> Pixels() const { return {output_.data(), pixel_count_}; }
+  // The same, reading the data sub-blocks in place: `chain` starts at the
+  // first sub-block's length byte and may run on past the terminator or stop
+  // short of it.
+  LzwResult DecodeSubBlocks(std::span<const uint8_t> chain, int minimum_code_size, std::size_t pixel_count);
+
+  // The same, writing the pixels straight to dest[0 .. pixel_count).
+  LzwResult DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimum_code_size, uint8_t* dest,
+                                std::size_t pixel_count);
+
+  // The pixels of the last Decode or DecodeSubBlocks.
+  std::span<const uint8_t> Pixels() const { return {scratch_.get(), pixel_count_}; }
 
   static constexpr std::size_t kMaxPixels = std::size_t{1} << 31;
 
  private:
-  std::vector<uint8_t> output_;  // pixel_count_ plus room for one over-long string
+  uint8_t* Scratch(std::size_t pixel_count);
+  template <typename BitSource>
+  LzwResult Run(BitSource& bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count);
+
+  // A table string is a run of earlier output (or a root's own pixel).
+  struct Entry {
+    const uint8_t* string;
+    uint32_t length;
+  };
+
+  std::unique_ptr<uint8_t[]> scratch_;
+  std::size_t scratch_capacity_ = 0;
   std::size_t pixel_count_ = 0;
-  uint32_t string_offset_[4096] = {};  // where each table string was first written
-  uint16_t string_length_[4096] = {};
+  Entry table_[4096] = {};
 };
 
 // The compress-style LZW encoder of GIF frames written by the viewer: 8-bit

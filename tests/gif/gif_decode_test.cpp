@@ -177,6 +177,39 @@ TEST(LzwDecoder, ReuseNeverLeaksAnEarlierImage) {
   EXPECT_EQ(std::count(out.begin(), out.end(), 0), 299);
 }
 
+TEST(LzwDecoder, SubBlocksOfAnySizeReadLikeOneJoinedStream) {
+  std::mt19937 random(5);
+  std::vector<std::pair<int, int>> codes = {{256, 9}};
+  for (int i = 0; i < 250; ++i) codes.push_back({static_cast<int>(random() % 256), 9});
+  const Bytes joined = PackCodes(codes);
+  LzwDecoder joined_decoder;
+  joined_decoder.Decode(joined, 8, 250);
+
+  // Sub-blocks of 1, 2, 3, ... bytes, then the terminator and trailing bytes
+  // that must not be read as codes.
+  Bytes chain;
+  std::size_t pos = 0;
+  for (std::size_t size = 1; pos < joined.size(); ++size) {
+    const std::size_t n = std::min(size, joined.size() - pos);
+    chain.push_back(static_cast<uint8_t>(n));
+    chain.insert(chain.end(), joined.begin() + static_cast<std::ptrdiff_t>(pos),
+                 joined.begin() + static_cast<std::ptrdiff_t>(pos + n));
+    pos += n;
+  }
+  chain.insert(chain.end(), {0x00, 0x3B, 0xFF, 0xFF});
+  LzwDecoder chain_decoder;
+  const LzwResult result = chain_decoder.DecodeSubBlocks(chain, 8, 300);
+  EXPECT_EQ(result.status, LzwStatus::DataEnded);
+  EXPECT_EQ(result.produced, 250u);
+  const auto out = Decoded(chain_decoder);
+  EXPECT_TRUE(std::equal(joined_decoder.Pixels().begin(), joined_decoder.Pixels().end(), out.begin()));
+  EXPECT_EQ(std::count(out.begin() + 250, out.end(), 0), 50);
+
+  // A chain cut inside a sub-block decodes what is there.
+  chain.resize(40);
+  EXPECT_EQ(chain_decoder.DecodeSubBlocks(chain, 8, 300).status, LzwStatus::DataEnded);
+}
+
 // ------------------------------------------------------------ frame decoding
 
 TEST(FrameDecoder, WritesTopDownOrBottomUpAndDeInterlaces) {
@@ -227,7 +260,7 @@ TEST(FrameDecoder, TransparentPixelsKeepTheirIndex) {
   gif.Gce(0, 0, true, 3).Image(0, 0, 2, 1, 0, false, 2, &codes).Trailer();
   FrameStrip strip;
   ASSERT_EQ(DecodeFrameStrip(gif.Get(), IndexGif(gif.Get()), strip), StripStatus::Ok);
-  EXPECT_EQ(strip.pixels, (std::vector<uint8_t>{3, 1}));
+  EXPECT_EQ(testing::ToBytes(strip.Pixels()), (std::vector<uint8_t>{3, 1}));
 }
 
 // ------------------------------------------------------------ frame strip
@@ -246,9 +279,10 @@ TEST(FrameStrip, FramesSitSideBySideAndShorterFramesLeaveZeroBelow) {
   EXPECT_EQ(strip.layout.width, 3);
   EXPECT_EQ(strip.layout.height, 9);
   EXPECT_EQ(strip.layout.offsets, (std::vector<int64_t>{0, 2, 2}));
-  EXPECT_EQ((std::vector<uint8_t>(strip.pixels.begin(), strip.pixels.begin() + 12)),
+  const Bytes pixels = testing::ToBytes(strip.Pixels());
+  EXPECT_EQ((std::vector<uint8_t>(pixels.begin(), pixels.begin() + 12)),
             (std::vector<uint8_t>{1, 2, 3, 3, 1, 3, 0, 0, 3, 0, 0, 0}));
-  EXPECT_EQ(std::count(strip.pixels.begin() + 12, strip.pixels.end(), 0), 15);
+  EXPECT_EQ(std::count(pixels.begin() + 12, pixels.end(), 0), 15);
   EXPECT_EQ(strip.results, (std::vector<FrameDecode>{FrameDecode::Complete, FrameDecode::Complete,
                                                      FrameDecode::Complete}));
 }
@@ -261,7 +295,7 @@ TEST(FrameStrip, FramesOfZeroSizeNeedNoPixels) {
   FrameStrip strip;
   EXPECT_EQ(DecodeFrameStrip(gif.Get(), index, strip), StripStatus::Ok);
   EXPECT_EQ(strip.layout.Pixels(), 0u);
-  EXPECT_TRUE(strip.pixels.empty());
+  EXPECT_TRUE(strip.Pixels().empty());
 }
 
 TEST(FrameStrip, HugeDeclaredSizesInATinyFileAreRefused) {
@@ -273,7 +307,7 @@ TEST(FrameStrip, HugeDeclaredSizesInATinyFileAreRefused) {
   EXPECT_FALSE(StripIsPlausible(index, PlanFrameStrip(index)));
   FrameStrip strip;
   EXPECT_EQ(DecodeFrameStrip(gif.Get(), index, strip), StripStatus::TooLarge);
-  EXPECT_TRUE(strip.pixels.empty());
+  EXPECT_TRUE(strip.Pixels().empty());
 
   // Many frames of the largest width add up past any plausible strip too.
   GifBuilder wide(4);

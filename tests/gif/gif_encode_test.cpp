@@ -64,7 +64,7 @@ TEST(FrameGif, RowsAreTakenTopToBottomFromAnyRowStep) {
   const Bytes gif = EncodeFrameGif(memory + 3, -3, 3, 2, Ramp(), std::nullopt);
   FrameStrip strip;
   ASSERT_EQ(DecodeFrameStrip(gif, IndexGif(gif), strip), StripStatus::Ok);
-  EXPECT_EQ(strip.pixels, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(testing::ToBytes(strip.Pixels()), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 
 TEST(FrameGif, DataComesIn254ByteSubBlocks) {
@@ -124,7 +124,7 @@ TEST(FrameGif, RoundTripThroughOurDecoderAcrossTableResets) {
   FrameStrip strip;
   ASSERT_EQ(DecodeFrameStrip(gif, IndexGif(gif), strip), StripStatus::Ok);
   EXPECT_EQ(strip.results[0], FrameDecode::Complete);
-  EXPECT_EQ(strip.pixels, pixels);
+  EXPECT_EQ(testing::ToBytes(strip.Pixels()), pixels);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,8 @@
 namespace vx::gif::testing {
 
 using Bytes = std::vector<uint8_t>;
+
+inline Bytes ToBytes(std::span<const uint8_t> span) { return Bytes(span.begin(), span.end()); }
 
 inline Bytes ReadTestFile(const std::string& name) {
   std::ifstream in(std::string(VX_TEST_DATA_DIR) + "/gif/" + name, std::ios::binary);
