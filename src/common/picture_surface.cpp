@@ -40,6 +40,16 @@ PictureSurface::~PictureSurface() {
 
 void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout& layout) {
     RegisterSurfaceClass(&PictureSurface::WindowProc);
+    // A surface made again starts afresh, as a new control would.
+    Destroy();
+    if (imageDc_) {
+        if (originalFont_) SelectObject(imageDc_.get(), originalFont_);
+        if (originalBitmap_) SelectObject(imageDc_.get(), originalBitmap_);
+    }
+    originalFont_ = originalBitmap_ = nullptr;
+    font_.reset();
+    image_ = Bitmap32();
+    picture_.reset();
     name_ = name;
     width_ = std::max(layout.width, 1);
     height_ = std::max(layout.height, 1);

@@ -2,6 +2,8 @@
 // anything else fails with the loader's own error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/picture_loader.h"
 #include "support/win_test_support.h"
 
@@ -82,7 +84,7 @@ std::wstring MakePlaceableWindowsMetafile(const test::TempFolder& folder) {
     DeleteMetaFile(metafile);
 
     // The placeable header: key, handle, bounds, units per inch, checksum.
-    std::vector<unsigned char> file(22);
+    std::vector<unsigned char> file(22 + body.size());
     auto put16 = [&](size_t at, unsigned v) { file[at] = v & 0xFF; file[at + 1] = (v >> 8) & 0xFF; };
     put16(0, 0xCDD7); put16(2, 0x9AC6);
     put16(4, 0); put16(6, 0); put16(8, 0); put16(10, 1440); put16(12, 720); put16(14, 1440);
@@ -90,7 +92,7 @@ std::wstring MakePlaceableWindowsMetafile(const test::TempFolder& folder) {
     unsigned checksum = 0;
     for (size_t i = 0; i < 20; i += 2) checksum ^= file[i] | (file[i + 1] << 8);
     put16(20, checksum);
-    file.insert(file.end(), body.begin(), body.end());
+    std::copy(body.begin(), body.end(), file.begin() + 22);
     const std::wstring path = folder.File(L"drawing.wmf");
     test::WriteFileBytes(path, file);
     return path;

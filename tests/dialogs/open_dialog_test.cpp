@@ -218,5 +218,23 @@ TEST_F(OpenDialogTest, APreviewKeepsTheLastGoodPictureWhenTheSelectionIsNoPictur
     EXPECT_EQ(DlgPrev::PreviewPicture(), nullptr);
 }
 
+TEST_F(OpenDialogTest, ASharingViolationIsReportedAndTheDialogGoesOn) {
+    std::wstring text;
+    bool errorIcon = false;
+    ModalDriver driver({[&] {
+        for (HWND box : test::ThreadDialogs())
+            if (test::WindowText(box) == L"Vexillor") {
+                text = test::MessageBoxText(box);
+                errorIcon = test::MessageBoxHasIcon(box);
+                test::ClickButton(box, IDOK);
+                return true;
+            }
+        return false;
+    }});
+    DlgPrev::OnDialogNotify(owner_, CDN_SHAREVIOLATION);
+    EXPECT_EQ(text, L"Error general!");
+    EXPECT_TRUE(errorIcon);
+}
+
 }  // namespace
 }  // namespace vx

@@ -77,6 +77,21 @@ std::vector<HWND> ThreadDialogs() {
 
 std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
 
+bool MessageBoxHasIcon(HWND box) {
+    bool found = false;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM lParam) -> BOOL {
+            const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+            if (ClassName(child) == L"Static" && (style & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child) &&
+                SendMessageW(child, STM_GETICON, 0, 0) != 0)
+                *reinterpret_cast<bool*>(lParam) = true;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 void ClickButton(HWND dialog, int id) {
     if (HWND button = GetDlgItem(dialog, id)) {
         PostMessageW(button, BM_CLICK, 0, 0);

@@ -40,6 +40,8 @@ std::wstring ClassName(HWND hwnd);
 // The text of a message box (its static control 0xFFFF).
 std::wstring MessageBoxText(HWND box);
 void ClickButton(HWND dialog, int id);
+// Whether a message box shows an icon (a visible icon static control).
+bool MessageBoxHasIcon(HWND box);
 
 // Runs steps one after another from a thread timer while a modal loop
 // runs. A step returns true when it is done; the driver gives up (and
