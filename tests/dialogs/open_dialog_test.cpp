@@ -221,16 +221,7 @@ TEST_F(OpenDialogTest, APreviewKeepsTheLastGoodPictureWhenTheSelectionIsNoPictur
 TEST_F(OpenDialogTest, ASharingViolationIsReportedAndTheDialogGoesOn) {
     std::wstring text;
     bool errorIcon = false;
-    ModalDriver driver({[&] {
-        for (HWND box : test::ThreadDialogs())
-            if (test::WindowText(box) == L"Vexillor") {
-                text = test::MessageBoxText(box);
-                errorIcon = test::MessageBoxHasIcon(box);
-                test::ClickButton(box, IDOK);
-                return true;
-            }
-        return false;
-    }});
+    ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text, IDOK, &errorIcon)});
     DlgPrev::OnDialogNotify(owner_, CDN_SHAREVIOLATION);
     EXPECT_EQ(text, L"Error general!");
     EXPECT_TRUE(errorIcon);

@@ -146,11 +146,12 @@ ModalDriver::Step WaitForDialog(const std::wstring& title, HWND& found) {
     };
 }
 
-ModalDriver::Step AnswerMessageBox(const std::wstring& title, std::wstring& text, int buttonId) {
-    return [title, &text, buttonId] {
+ModalDriver::Step AnswerMessageBox(const std::wstring& title, std::wstring& text, int buttonId, bool* hasIcon) {
+    return [title, &text, buttonId, hasIcon] {
         for (HWND dialog : ThreadDialogs())
             if (WindowText(dialog) == title && GetDlgItem(dialog, 0xFFFF)) {
                 text = MessageBoxText(dialog);
+                if (hasIcon) *hasIcon = MessageBoxHasIcon(dialog);
                 ClickButton(dialog, buttonId);
                 return true;
             }

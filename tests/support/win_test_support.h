@@ -73,7 +73,9 @@ private:
 ModalDriver::Step WaitForDialog(const std::wstring& title, HWND& found);
 // A step that reads the message box titled `title` into `text` and presses
 // the button `buttonId`.
-ModalDriver::Step AnswerMessageBox(const std::wstring& title, std::wstring& text, int buttonId = IDOK);
+// When `hasIcon` is given it tells whether the box showed an icon.
+ModalDriver::Step AnswerMessageBox(const std::wstring& title, std::wstring& text, int buttonId = IDOK,
+                                   bool* hasIcon = nullptr);
 
 // A step that picks `folder` in the shell's folder browser of this thread
 // and confirms it (or cancels the browser when `folder` is empty).
