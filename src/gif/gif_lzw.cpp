@@ -136,10 +136,10 @@ uint64_t MaxPixelsFromData(uint64_t data_bytes) {
 
 uint8_t* LzwDecoder::Scratch(std::size_t pixel_count) {
   pixel_count_ = std::min(pixel_count, kMaxPixels);
-  if (scratch_capacity_ < pixel_count_) {
+  if (scratch_capacity_ < pixel_count_ || !scratch_) {
     // Not zero-filled: the decoder writes every pixel, decoded or 0.
-    scratch_.reset(new uint8_t[pixel_count_]);
-    scratch_capacity_ = pixel_count_;
+    scratch_capacity_ = std::max<std::size_t>(pixel_count_, 1);
+    scratch_.reset(new uint8_t[scratch_capacity_]);
   }
   return scratch_.get();
 }
@@ -168,7 +168,7 @@ template <typename BitSource>
 LzwResult LzwDecoder::Run(BitSource& bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count) {
   LzwResult result;
   if (minimum_code_size < 1 || minimum_code_size > 8) {
-    std::memset(dest, 0, pixel_count);
+    if (pixel_count > 0) std::memset(dest, 0, pixel_count);
     result.status = LzwStatus::BadMinimumCodeSize;
     return result;
   }
@@ -258,7 +258,7 @@ LzwResult LzwDecoder::Run(BitSource& bits, int minimum_code_size, uint8_t* dest,
   if (result.produced >= pixel_count) result.status = LzwStatus::Complete;
   // Whatever was not decoded reads as index 0, including bytes that string
   // copies wrote ahead of a stream that then stopped.
-  std::memset(out, 0, pixel_count - result.produced);
+  if (result.produced < pixel_count) std::memset(out, 0, pixel_count - result.produced);
   return result;
 }
 

@@ -90,6 +90,11 @@ TEST(LzwDecoder, ZeroLengthDataDecodesNothing) {
   EXPECT_EQ(result.status, LzwStatus::DataEnded);
   EXPECT_EQ(result.produced, 0u);
   EXPECT_EQ(Decoded(decoder), (std::vector<uint8_t>(4, 0)));
+
+  LzwDecoder fresh;
+  EXPECT_EQ(fresh.Decode({}, 2, 0).status, LzwStatus::Complete);
+  EXPECT_EQ(fresh.Decode({}, 0, 0).status, LzwStatus::BadMinimumCodeSize);
+  EXPECT_TRUE(fresh.Pixels().empty());
 }
 
 TEST(LzwDecoder, MinimumCodeSizeOutsideOneToEightDecodesNothing) {
