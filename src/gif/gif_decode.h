@@ -12,7 +12,9 @@
 //   FrameDecoder decoder;
 //   for each frame k: decoder.Decode(bytes, index, k, top_left_of_frame_k, row_step);
 // where a bottom-up bitmap passes its last memory row as top_left plus the
-// frame's offset, and a negative row_step.
+// frame's offset, and a negative row_step. Frames whose rows follow each
+// other in memory (row_step == width) are decoded in place; others pass
+// through one reusable frame-sized buffer.
 #pragma once
 
 #include <cstddef>
