@@ -2,12 +2,14 @@
 //
 //   vexillor-cli info FILE
 //   vexillor-cli crest PICTURE FOLDER [--ally]
+//   vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]
 #include <windows.h>
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
 #include "common/win_handles.h"
+#include "gif/gif_viewer.h"
 #include "imaging/cls_image.h"
 #include "imaging/run_time_error.h"
 
@@ -41,7 +44,9 @@ void PrintLine(std::FILE* stream, const std::string& line) {
     std::fflush(stream);
 }
 
-const char kUsage[] = "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] | --help";
+const char kUsage[] =
+    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] | gif-frames GIF OUTDIR [--background RRGGBB] | "
+    "--help";
 
 void PrintHelp() {
     PrintLine(stdout,
@@ -58,6 +63,14 @@ void PrintHelp() {
               "      with --ally into a 24 x 12 strip, written as FOLDER\\ally.bmp (its left 8 columns)\n"
               "      and FOLDER\\clan.bmp (the other 16). Prints each written path. On any failure\n"
               "      it prints one line on standard error, exits 1 and leaves the folder as it was.\n"
+              "\n"
+              "  vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]\n"
+              "      Plays the GIF animation through the program's own viewer and writes every frame,\n"
+              "      composed at 1:1 over the background colour (default 000000), as a 24-bit BMP file\n"
+              "      OUTDIR\\frame-0001.bmp, frame-0002.bmp, ... of the animation's size (OUTDIR is\n"
+              "      created if needed). Prints 'frames=N loop=L width=W height=H', then for each frame\n"
+              "      'frame=K delay=MS disposal=D left=X top=Y width=W height=H' (MS: the display time,\n"
+              "      at least 50). A file that cannot be shown prints one line on standard error, exits 1.\n"
               "\n"
               "Exit status: 0 done, 1 failed, 2 wrong arguments.");
 }
@@ -141,6 +154,143 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
     return kExitOk;
 }
 
+// Plays a GIF through the viewer with itself as the client: every frame is
+// composed over a colour in the viewer's animation buffer, shown on a
+// canvas of the animation's size and written out from there.
+class FrameExporter : public vx::IGifRender {
+public:
+    FrameExporter(vx::cGIFViewer& viewer, COLORREF background, std::filesystem::path folder)
+        : viewer_(viewer), background_(background), folder_(std::move(folder)) {}
+    ~FrameExporter() override {
+        if (canvasDc_ && oldBitmap_) SelectObject(canvasDc_.get(), oldBitmap_);
+    }
+
+    void GetRenderDC(std::int32_t, std::int32_t, HDC& destDC, HWND& hwndRefresh, bool& bAutoRedraw,
+                     bool& PostNotify) override {
+        destDC = failure_.empty() ? canvasDc_.get() : nullptr;
+        hwndRefresh = nullptr;
+        bAutoRedraw = false;
+        PostNotify = true;
+    }
+
+    void Rendered(std::int32_t, std::int32_t FrameIndex, std::int32_t Message, std::intptr_t MsgValue) override {
+        if (Message == vx::cGIFViewer::kMsgLoading && MsgValue == 0) Prepare();
+        if (Message == vx::cGIFViewer::kMsgFrameDrawn) Save(FrameIndex);
+    }
+
+    const std::string& Failure() const { return failure_; }
+    int Written() const { return written_; }
+
+private:
+    void Prepare() {
+        const int width = viewer_.Width(), height = viewer_.Height();
+        if (width <= 0 || height <= 0 ||
+            static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > vx::cGIFViewer::kMaxBufferPixels) {
+            failure_ = "the animation is " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels, which cannot be composed";
+            return;
+        }
+        // Only an animation that can be written gets its folder.
+        std::error_code ec;
+        std::filesystem::create_directories(folder_, ec);
+        if (!std::filesystem::is_directory(folder_, ec)) {
+            failure_ = "cannot make the folder " + Utf8(folder_.wstring());
+            return;
+        }
+        try {
+            canvas_ = vx::Bitmap32(width, height);
+        } catch (const std::bad_alloc&) {
+            failure_ = "not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) + " canvas";
+            return;
+        }
+        std::fill(canvas_.pixels().begin(), canvas_.pixels().end(), vx::ColorRefToPixel(background_));
+        canvasDc_.reset(CreateCompatibleDC(nullptr));
+        if (canvasDc_) oldBitmap_ = SelectObject(canvasDc_.get(), canvas_.handle());
+        if (!canvasDc_ || !oldBitmap_ || !viewer_.SetAnimationBkg(0, background_, 0, 0, width, height, 0, -1, -1))
+            failure_ = "the animation is too large to compose";
+    }
+
+    void Save(std::int32_t frame) {
+        if (!failure_.empty() || !canvasDc_) return;
+        GdiFlush();
+        wchar_t name[32];
+        std::swprintf(name, 32, L"frame-%04d.bmp", static_cast<int>(frame));
+        const std::filesystem::path path = folder_ / name;
+        const vx::ConstBgraView view{reinterpret_cast<const std::uint8_t*>(canvas_.pixels().data()), canvas_.width(),
+                                     canvas_.height(), static_cast<std::ptrdiff_t>(canvas_.stride())};
+        try {
+            vx::bmp::WriteBmpFile(path, view, 24);
+            ++written_;
+        } catch (const vx::RunTimeError& error) {
+            failure_ = "cannot write " + Utf8(path.wstring()) + ": " + error.Description();
+        }
+    }
+
+    vx::cGIFViewer& viewer_;
+    COLORREF background_;
+    std::filesystem::path folder_;
+    vx::Bitmap32 canvas_;
+    vx::UniqueMemoryDc canvasDc_;
+    HGDIOBJ oldBitmap_ = nullptr;
+    std::string failure_;
+    int written_ = 0;
+};
+
+// RRGGBB, as in web colours.
+bool ParseColour(const std::wstring& text, COLORREF& colour) {
+    if (text.size() != 6) return false;
+    unsigned value = 0;
+    for (wchar_t c : text) {
+        unsigned digit;
+        if (c >= L'0' && c <= L'9') digit = c - L'0';
+        else if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
+        else if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
+        else return false;
+        value = value * 16 + digit;
+    }
+    colour = RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+    return true;
+}
+
+int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF background) {
+    // The viewer paces frames with timers on a window; this one is never shown.
+    vx::UniqueWindow timerWindow(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                                 GetModuleHandleW(nullptr), nullptr));
+    vx::cGIFViewer viewer;
+    FrameExporter exporter(viewer, background, std::filesystem::path(outDir));
+    const std::int32_t frames = viewer.LoadGIF(gifPath, 1, &exporter, timerWindow.get());
+    if (frames == 0) {
+        PrintLine(stderr, "vexillor-cli: cannot display GIF file " + Utf8(gifPath));
+        return kExitFailure;
+    }
+    if (frames < 0) {
+        PrintLine(stderr, "vexillor-cli: cannot play " + Utf8(gifPath) + ": no timer for the animation");
+        return kExitFailure;
+    }
+    // The first frame was shown while loading; each step shows the next.
+    for (std::int32_t k = 2; k <= frames && exporter.Failure().empty(); ++k)
+        viewer.SetAnimationState(vx::cGIFViewer::kStepped);
+    std::string failure = exporter.Failure();
+    if (failure.empty() && exporter.Written() != frames)
+        failure = "only " + std::to_string(exporter.Written()) + " of " + std::to_string(frames) + " frames were drawn";
+    if (!failure.empty()) {
+        PrintLine(stderr, "vexillor-cli: " + Utf8(gifPath) + ": " + failure);
+        return kExitFailure;
+    }
+
+    PrintLine(stdout, "frames=" + std::to_string(frames) + " loop=" + std::to_string(viewer.LoopCount()) +
+                          " width=" + std::to_string(viewer.Width()) + " height=" + std::to_string(viewer.Height()));
+    for (std::int32_t k = 1; k <= frames; ++k) {
+        PrintLine(stdout, "frame=" + std::to_string(k) + " delay=" + std::to_string(viewer.FrameProperty(k, 0)) +
+                              " disposal=" + std::to_string(viewer.FrameProperty(k, 5)) +
+                              " left=" + std::to_string(viewer.FrameProperty(k, 1)) +
+                              " top=" + std::to_string(viewer.FrameProperty(k, 2)) +
+                              " width=" + std::to_string(viewer.FrameProperty(k, 3)) +
+                              " height=" + std::to_string(viewer.FrameProperty(k, 4)));
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -164,6 +314,14 @@ int wmain(int argc, wchar_t** argv) {
             ally = true;
         }
         return Crest(args[1], args[2], ally);
+    }
+    if ((args.size() == 3 || args.size() == 5) && args[0] == L"gif-frames") {
+        COLORREF background = RGB(0, 0, 0);
+        if (args.size() == 5 && (args[3] != L"--background" || !ParseColour(args[4], background))) {
+            PrintLine(stderr, kUsage);
+            return kExitUsage;
+        }
+        return GifFrames(args[1], args[2], background);
     }
     PrintLine(stderr, kUsage);
     return kExitUsage;

@@ -1,0 +1,158 @@
+// vexillor-cli gif-frames, run as a separate program: its report lines, the
+// composed frames it writes as 24-bit BMP files, and its failures.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/picture_loader.h"
+#include "gif/gif_file_writer.h"
+#include "support/win_test_support.h"
+
+namespace vx {
+namespace {
+
+using gif::fixtures::FrameSpec;
+using gif::fixtures::GifSpec;
+using gif::fixtures::WriteGif;
+
+constexpr std::uint32_t kGrey = 0x0A0A0A, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+constexpr std::uint32_t kMagenta = 0xFF00FF;
+
+test::ProcessResult Cli(const std::wstring& arguments) {
+    return test::RunProcess(L"\"" + test::RepoPath(VX_CLI_PATH) + L"\" " + arguments);
+}
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+FrameSpec Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
+                std::vector<std::uint8_t> pixels, int disposal, std::optional<std::uint8_t> transparent = {}) {
+    FrameSpec f;
+    f.left = left;
+    f.top = top;
+    f.width = width;
+    f.height = height;
+    f.pixels = std::move(pixels);
+    f.disposal = disposal;
+    f.transparent = transparent;
+    return f;
+}
+
+// Red field; transparent frame, disposal 2; opaque frame, disposal 3; a
+// frame with its own palette; a frame without extension.
+GifSpec Animation() {
+    GifSpec spec;
+    spec.globalPalette = {kGrey, kRed, kGreen, kBlue};
+    spec.loops = 3;
+    spec.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 1));
+    spec.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, 2, 0));
+    spec.frames[1].delay = 30;
+    spec.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, 3));
+    spec.frames.push_back(Frame(3, 3, 1, 1, {0}, 0));
+    spec.frames.back().localPalette = {kWhite};
+    spec.frames.push_back(Frame(0, 3, 1, 1, {0}, 0));
+    spec.frames.back().extension = false;
+    spec.frames.back().delay = 7;
+    return spec;
+}
+
+using Grid = std::vector<std::vector<std::uint32_t>>;
+
+Grid ReadBmp(const std::wstring& path) {
+    const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
+    EXPECT_GE(bytes.size(), 54u);
+    if (bytes.size() >= 30) EXPECT_EQ(bytes[28], 24) << "bits per pixel";
+    const Bitmap32 picture = LoadPictureFile(path, 0);
+    Grid grid(static_cast<std::size_t>(picture.height()), std::vector<std::uint32_t>(picture.width()));
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) grid[y][x] = picture.pixel(x, y) & 0xFFFFFF;
+    return grid;
+}
+
+TEST(GifFramesCommand, ReportsTheFramesAndWritesEachComposedFrame) {
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(L"anim.gif"), WriteGif(Animation()));
+    const std::wstring out = folder.File(L"frames");
+    const auto result =
+        Cli(L"gif-frames " + Quoted(folder.File(L"anim.gif")) + L" " + Quoted(out) + L" --background ff00FF");
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out,
+              "frames=5 loop=3 width=4 height=4\n"
+              "frame=1 delay=50 disposal=1 left=0 top=0 width=4 height=4\n"
+              "frame=2 delay=300 disposal=2 left=1 top=1 width=2 height=2\n"
+              "frame=3 delay=50 disposal=3 left=0 top=0 width=2 height=2\n"
+              "frame=4 delay=50 disposal=0 left=3 top=3 width=1 height=1\n"
+              "frame=5 delay=50 disposal=0 left=0 top=3 width=1 height=1\n");
+
+    const std::uint32_t R = kRed, G = kGreen, B = kBlue, g = kGrey, W = kWhite, M = kMagenta;
+    const std::vector<Grid> expected = {
+        {{R, R, R, R}, {R, R, R, R}, {R, R, R, R}, {R, R, R, R}},
+        {{R, R, R, R}, {R, R, G, R}, {R, G, R, R}, {R, R, R, R}},
+        {{B, B, R, R}, {B, g, M, R}, {R, M, M, R}, {R, R, R, R}},
+        {{R, R, R, R}, {R, M, M, R}, {R, M, M, R}, {R, R, R, W}},
+        {{R, R, R, R}, {R, M, M, R}, {R, M, M, R}, {g, R, R, W}},
+    };
+    for (int k = 1; k <= 5; ++k) {
+        const std::wstring name = L"frame-000" + std::to_wstring(k) + L".bmp";
+        EXPECT_EQ(ReadBmp(out + L"\\" + name), expected[k - 1]) << k;
+    }
+    EXPECT_EQ(GetFileAttributesW((out + L"\\frame-0006.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(GifFramesCommand, TheDefaultBackgroundIsBlack) {
+    test::TempFolder folder;
+    GifSpec spec;
+    spec.globalPalette = {kGrey, kRed};
+    spec.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, 0, 0));
+    test::WriteFileBytes(folder.File(L"one.gif"), WriteGif(spec));
+    const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"one.gif")) + L" " + Quoted(folder.path()));
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(result.out,
+              "frames=1 loop=0 width=2 height=1\n"
+              "frame=1 delay=50 disposal=0 left=0 top=0 width=2 height=1\n");
+    EXPECT_EQ(ReadBmp(folder.File(L"frame-0001.bmp")), (Grid{{0u, kRed}}));
+}
+
+TEST(GifFramesCommand, FilesThatCannotBeShownFailWithOneLine) {
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(L"text.gif"), std::vector<unsigned char>(100, 'x'));
+    // Tiny frames far apart: an animation of 60001 x 60001 pixels.
+    GifSpec spread;
+    spread.globalPalette = {kGrey, kRed};
+    spread.frames.push_back(Frame(0, 0, 1, 1, {1}, 0));
+    spread.frames.push_back(Frame(60000, 60000, 1, 1, {1}, 0));
+    test::WriteFileBytes(folder.File(L"spread.gif"), WriteGif(spread));
+
+    for (const wchar_t* name : {L"text.gif", L"missing.gif", L"spread.gif"}) {
+        const auto result =
+            Cli(L"gif-frames " + Quoted(folder.File(name)) + L" " + Quoted(folder.File(L"out")));
+        EXPECT_EQ(result.exitCode, 1u) << name;
+        EXPECT_EQ(result.out, "") << name;
+        EXPECT_EQ(GetFileAttributesW(folder.File(L"out").c_str()), INVALID_FILE_ATTRIBUTES) << name;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        EXPECT_TRUE(result.err.starts_with("vexillor-cli: ")) << result.err;
+    }
+
+    // A folder that cannot be made (a file is in its way).
+    test::WriteFileBytes(folder.File(L"taken"), {1});
+    test::WriteFileBytes(folder.File(L"anim.gif"), WriteGif(Animation()));
+    const auto blocked = Cli(L"gif-frames " + Quoted(folder.File(L"anim.gif")) + L" " + Quoted(folder.File(L"taken")));
+    EXPECT_EQ(blocked.exitCode, 1u);
+    EXPECT_NE(blocked.err.find("cannot make the folder"), std::string::npos) << blocked.err;
+}
+
+TEST(GifFramesCommand, WrongArgumentsShowTheUsage) {
+    for (const wchar_t* wrong : {L"gif-frames a.gif", L"gif-frames a.gif out --background", L"gif-frames a.gif out --background 12345",
+                                 L"gif-frames a.gif out --background 12345G", L"gif-frames a.gif out --colour 123456"}) {
+        const auto result = Cli(wrong);
+        EXPECT_EQ(result.exitCode, 2u) << std::string(wrong, wrong + wcslen(wrong));
+        EXPECT_TRUE(result.err.starts_with("usage: ")) << result.err;
+    }
+    const auto help = Cli(L"--help");
+    EXPECT_NE(help.out.find("vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vx
