@@ -158,6 +158,10 @@ bool cGIFViewer::DecodePass(std::uint64_t serial) {
     const gif::StripLayout layout = gif::PlanFrameStrip(index_);
     const std::int64_t width = std::max<std::int64_t>(1, layout.width);
     const std::int32_t height = std::max<std::int32_t>(1, layout.height);
+    // Every frame gets its place first: a client called back while the
+    // strip fills may already draw or copy frames not decoded yet.
+    for (std::size_t k = 0; k < index_.frames.size(); ++k)
+        index_.frames[k].position = static_cast<std::int32_t>(layout.offsets[k]);
 
     // The strip starts with the identity colour table (entry i = i), so
     // until a frame's palette is installed every pixel shows its index.
@@ -198,12 +202,11 @@ bool cGIFViewer::DecodePass(std::uint64_t serial) {
     const std::int32_t n = FrameCount();
     gif::FrameDecoder decoder;
     for (std::int32_t k = 1; k <= n; ++k) {
-        gif::FrameRecord& frame = index_.frames[static_cast<std::size_t>(k) - 1];
-        const std::int64_t offset = layout.offsets[static_cast<std::size_t>(k) - 1];
-        frame.position = static_cast<std::int32_t>(offset);
+        const gif::FrameRecord& frame = index_.frames[static_cast<std::size_t>(k) - 1];
         if (frame.width > 0 && frame.height > 0) {
             GdiFlush();  // drawing from the strip must be done before its bits change
-            std::uint8_t* topLeft = stripBits_ + (static_cast<std::int64_t>(height) - 1) * stripStride_ + offset;
+            std::uint8_t* topLeft =
+                stripBits_ + (static_cast<std::int64_t>(height) - 1) * stripStride_ + frame.position;
             decoder.Decode(file_, index_, static_cast<std::size_t>(k) - 1, topLeft,
                            -static_cast<std::ptrdiff_t>(stripStride_));
         }

@@ -377,6 +377,31 @@ TEST_F(GifViewerTest, AFailingProgressNotificationFailsTheLoad) {
     EXPECT_FALSE(TakeTimer(viewer));
 }
 
+TEST_F(GifViewerTest, ClientsMayUseFramesThatAreNotDecodedYet) {
+    // A wide first frame, so that the strip is wider than the file is long.
+    GifSpec spec;
+    spec.globalPalette = kPalette;
+    spec.frames.push_back(SolidFrame(0, 0, 2000, 4, 1));
+    spec.frames.push_back(SolidFrame(0, 0, 4, 4, 2));
+    spec.frames.push_back(SolidFrame(0, 0, 4, 4, 3));
+    Canvas canvas(4, 4, [](int, int) { return 0u; });
+    Client client;
+    client.dc = canvas.dc();
+    cGIFViewer viewer;
+    SharedPicture early;
+    client.onRendered = [&](const Client::Note& note) {
+        if (note.message != cGIFViewer::kMsgLoading || note.frame != 1 || note.value == 0) return;
+        early = viewer.FrameImage(3, 1);
+        viewer.SetAnimationState(cGIFViewer::kStepped);
+        viewer.RenderFrame(3, canvas.dc(), nullptr, false, 0, 0, 4, 4, 0);
+    };
+    ASSERT_EQ(viewer.LoadGIF(Save(spec), 1, &client, window_), 3);
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->pixel(0, 0), 0xFF000000u | kGrey);  // index 0 until decoded
+    EXPECT_EQ(early->pixel(3, 3), 0xFF000000u | kGrey);
+    EXPECT_EQ(viewer.FrameImage(3, 1)->pixel(3, 3), 0xFF000000u | kBlue);
+}
+
 // ---------------------------------------------------------------- composition
 
 TEST_F(GifViewerTest, ComposesTransparencyAndDisposalOverAColour) {
