@@ -13,7 +13,7 @@
 
 namespace vx::gif::fixtures {
 
-struct FrameSpec {
+struct FramePlan {
     std::uint16_t left = 0, top = 0, width = 1, height = 1;
     std::vector<std::uint8_t> pixels;  // width x height indices, rows top to bottom
     int disposal = 0;
@@ -23,11 +23,11 @@ struct FrameSpec {
     std::vector<std::uint32_t> localPalette;  // 0x00RRGGBB; empty: the global table
 };
 
-struct GifSpec {
+struct GifPlan {
     std::vector<std::uint32_t> globalPalette;  // 0x00RRGGBB; empty: no global table
     std::uint8_t background = 0;
     std::optional<std::uint16_t> loops;  // NETSCAPE2.0 loop count
-    std::vector<FrameSpec> frames;
+    std::vector<FramePlan> frames;
 };
 
 namespace detail {
@@ -46,28 +46,28 @@ inline void Table(std::vector<std::uint8_t>& out, const std::vector<std::uint32_
 }
 }  // namespace detail
 
-inline std::vector<std::uint8_t> WriteGif(const GifSpec& spec) {
+inline std::vector<std::uint8_t> WriteGif(const GifPlan& plan) {
     std::vector<std::uint8_t> out = {'G', 'I', 'F', '8', '9', 'a'};
     unsigned screenWidth = 0, screenHeight = 0;
-    for (const FrameSpec& f : spec.frames) {
+    for (const FramePlan& f : plan.frames) {
         screenWidth = std::max<unsigned>(screenWidth, f.left + f.width);
         screenHeight = std::max<unsigned>(screenHeight, f.top + f.height);
     }
     detail::Word(out, screenWidth & 0xFFFF);
     detail::Word(out, screenHeight & 0xFFFF);
-    out.push_back(spec.globalPalette.empty() ? 0x00 : 0x87);
-    out.push_back(spec.background);
+    out.push_back(plan.globalPalette.empty() ? 0x00 : 0x87);
+    out.push_back(plan.background);
     out.push_back(0);
-    if (!spec.globalPalette.empty()) detail::Table(out, spec.globalPalette);
-    if (spec.loops) {
+    if (!plan.globalPalette.empty()) detail::Table(out, plan.globalPalette);
+    if (plan.loops) {
         const char id[] = "NETSCAPE2.0";
         out.insert(out.end(), {0x21, 0xFF, 0x0B});
         out.insert(out.end(), id, id + 11);
         out.insert(out.end(), {0x03, 0x01});
-        detail::Word(out, *spec.loops);
+        detail::Word(out, *plan.loops);
         out.push_back(0);
     }
-    for (const FrameSpec& f : spec.frames) {
+    for (const FramePlan& f : plan.frames) {
         if (f.extension) {
             out.insert(out.end(), {0x21, 0xF9, 0x04});
             out.push_back(static_cast<std::uint8_t>((f.disposal << 2) | (f.transparent ? 1 : 0)));
@@ -94,9 +94,9 @@ inline std::vector<std::uint8_t> WriteGif(const GifSpec& spec) {
 }
 
 // A frame of one colour index.
-inline FrameSpec SolidFrame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
+inline FramePlan SolidFrame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
                             std::uint8_t index) {
-    FrameSpec f;
+    FramePlan f;
     f.left = left;
     f.top = top;
     f.width = width;

@@ -14,8 +14,8 @@
 namespace vx {
 namespace {
 
-using gif::fixtures::FrameSpec;
-using gif::fixtures::GifSpec;
+using gif::fixtures::FramePlan;
+using gif::fixtures::GifPlan;
 using gif::fixtures::WriteGif;
 
 constexpr std::uint32_t kGrey = 0x0A0A0A, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
@@ -26,9 +26,9 @@ test::ProcessResult Cli(const std::wstring& arguments) {
 }
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-FrameSpec Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
+FramePlan Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
                 std::vector<std::uint8_t> pixels, int disposal, std::optional<std::uint8_t> transparent = {}) {
-    FrameSpec f;
+    FramePlan f;
     f.left = left;
     f.top = top;
     f.width = width;
@@ -41,20 +41,20 @@ FrameSpec Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std:
 
 // Red field; transparent frame, disposal 2; opaque frame, disposal 3; a
 // frame with its own palette; a frame without extension.
-GifSpec Animation() {
-    GifSpec spec;
-    spec.globalPalette = {kGrey, kRed, kGreen, kBlue};
-    spec.loops = 3;
-    spec.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 1));
-    spec.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, 2, 0));
-    spec.frames[1].delay = 30;
-    spec.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, 3));
-    spec.frames.push_back(Frame(3, 3, 1, 1, {0}, 0));
-    spec.frames.back().localPalette = {kWhite};
-    spec.frames.push_back(Frame(0, 3, 1, 1, {0}, 0));
-    spec.frames.back().extension = false;
-    spec.frames.back().delay = 7;
-    return spec;
+GifPlan Animation() {
+    GifPlan plan;
+    plan.globalPalette = {kGrey, kRed, kGreen, kBlue};
+    plan.loops = 3;
+    plan.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 1));
+    plan.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, 2, 0));
+    plan.frames[1].delay = 30;
+    plan.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, 3));
+    plan.frames.push_back(Frame(3, 3, 1, 1, {0}, 0));
+    plan.frames.back().localPalette = {kWhite};
+    plan.frames.push_back(Frame(0, 3, 1, 1, {0}, 0));
+    plan.frames.back().extension = false;
+    plan.frames.back().delay = 7;
+    return plan;
 }
 
 using Grid = std::vector<std::vector<std::uint32_t>>;
@@ -103,10 +103,10 @@ TEST(GifFramesCommand, ReportsTheFramesAndWritesEachComposedFrame) {
 
 TEST(GifFramesCommand, TheDefaultBackgroundIsBlack) {
     test::TempFolder folder;
-    GifSpec spec;
-    spec.globalPalette = {kGrey, kRed};
-    spec.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, 0, 0));
-    test::WriteFileBytes(folder.File(L"one.gif"), WriteGif(spec));
+    GifPlan plan;
+    plan.globalPalette = {kGrey, kRed};
+    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, 0, 0));
+    test::WriteFileBytes(folder.File(L"one.gif"), WriteGif(plan));
     const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"one.gif")) + L" " + Quoted(folder.path()));
     ASSERT_EQ(result.exitCode, 0u) << result.err;
     EXPECT_EQ(result.out,
@@ -119,7 +119,7 @@ TEST(GifFramesCommand, FilesThatCannotBeShownFailWithOneLine) {
     test::TempFolder folder;
     test::WriteFileBytes(folder.File(L"text.gif"), std::vector<unsigned char>(100, 'x'));
     // Tiny frames far apart: an animation of 60001 x 60001 pixels.
-    GifSpec spread;
+    GifPlan spread;
     spread.globalPalette = {kGrey, kRed};
     spread.frames.push_back(Frame(0, 0, 1, 1, {1}, 0));
     spread.frames.push_back(Frame(60000, 60000, 1, 1, {1}, 0));

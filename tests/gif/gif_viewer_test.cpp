@@ -20,8 +20,8 @@
 namespace vx {
 namespace {
 
-using gif::fixtures::FrameSpec;
-using gif::fixtures::GifSpec;
+using gif::fixtures::FramePlan;
+using gif::fixtures::GifPlan;
 using gif::fixtures::SolidFrame;
 using gif::fixtures::WriteGif;
 
@@ -37,9 +37,9 @@ const std::vector<std::uint32_t> kPalette = {kGrey, kRed, kGreen, kBlue, kYellow
 
 using Grid = std::vector<std::vector<std::uint32_t>>;
 
-FrameSpec Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
+FramePlan Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
                 std::vector<std::uint8_t> pixels, int disposal = 0, std::optional<std::uint8_t> transparent = {}) {
-    FrameSpec f;
+    FramePlan f;
     f.left = left;
     f.top = top;
     f.width = width;
@@ -54,17 +54,17 @@ FrameSpec Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std:
 // disposal 2; an opaque frame with disposal 3 that uses index 0 (the
 // previous frame's transparent index); a frame with its own palette; a
 // frame back on the global palette.
-GifSpec CompositionAnimation() {
-    GifSpec spec;
-    spec.globalPalette = kPalette;
-    spec.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 1));
-    spec.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, 2, 0));
-    spec.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, 3));
-    FrameSpec local = Frame(3, 3, 1, 1, {0});
+GifPlan CompositionAnimation() {
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    plan.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 1));
+    plan.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, 2, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, 3));
+    FramePlan local = Frame(3, 3, 1, 1, {0});
     local.localPalette = {kWhite};
-    spec.frames.push_back(local);
-    spec.frames.push_back(Frame(0, 3, 1, 1, {0}));
-    return spec;
+    plan.frames.push_back(local);
+    plan.frames.push_back(Frame(0, 3, 1, 1, {0}));
+    return plan;
 }
 
 // What the composition animation shows after each frame, with `under(x, y)`
@@ -162,7 +162,7 @@ protected:
         test::WriteFileBytes(path, bytes);
         return path;
     }
-    std::wstring Save(const GifSpec& spec, const std::wstring& name = L"a.gif") { return Save(WriteGif(spec), name); }
+    std::wstring Save(const GifPlan& plan, const std::wstring& name = L"a.gif") { return Save(WriteGif(plan), name); }
 
     // Delivers an expired frame timer the way the message loop does.
     void TimerMessage(cGIFViewer& viewer) {
@@ -205,18 +205,18 @@ protected:
 
 // ---------------------------------------------------------------- LoadGIF
 
-GifSpec ThreeFrames(std::optional<std::uint16_t> loops = {}) {
-    GifSpec spec;
-    spec.globalPalette = kPalette;
-    spec.loops = loops;
-    spec.frames.push_back(SolidFrame(0, 0, 4, 4, 1));
-    spec.frames.push_back(SolidFrame(1, 2, 3, 2, 2));
-    spec.frames.push_back(SolidFrame(0, 0, 4, 4, 3));
-    spec.frames[1].delay = 20;
-    spec.frames[1].disposal = 2;
-    spec.frames[2].delay = 100;
-    spec.frames[2].disposal = 3;
-    return spec;
+GifPlan ThreeFrames(std::optional<std::uint16_t> loops = {}) {
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    plan.loops = loops;
+    plan.frames.push_back(SolidFrame(0, 0, 4, 4, 1));
+    plan.frames.push_back(SolidFrame(1, 2, 3, 2, 2));
+    plan.frames.push_back(SolidFrame(0, 0, 4, 4, 3));
+    plan.frames[1].delay = 20;
+    plan.frames[1].disposal = 2;
+    plan.frames[2].delay = 100;
+    plan.frames[2].disposal = 3;
+    return plan;
 }
 
 TEST_F(GifViewerTest, LoadReportsProgressAndShowsTheFirstFrameWhileDecoding) {
@@ -276,12 +276,12 @@ TEST_F(GifViewerTest, FilesThatCannotBeShownLoadNothing) {
     std::vector<std::uint8_t> badSignature = good;
     badSignature[4] = '8';  // GIF88a
     EXPECT_EQ(load(badSignature), 0);
-    GifSpec noTables = ThreeFrames();
+    GifPlan noTables = ThreeFrames();
     noTables.globalPalette.clear();
     EXPECT_EQ(load(WriteGif(noTables)), 0);
 
     // A hundred bytes declaring frames of 65535 x 65535.
-    GifSpec huge;
+    GifPlan huge;
     huge.globalPalette = kPalette;
     huge.frames.push_back(Frame(0, 0, 1, 1, {1}));
     std::vector<std::uint8_t> bytes = WriteGif(huge);
@@ -300,9 +300,9 @@ TEST_F(GifViewerTest, FilesThatCannotBeShownLoadNothing) {
 TEST_F(GifViewerTest, AFrameStripBeyondTheViewersLimitIsRefused) {
     // Four 65535 x 1100 frames: 288 million indices, which their 6000 data
     // bytes each could in principle expand to. The file is 25 kB.
-    GifSpec spec;
-    spec.globalPalette = kPalette;
-    std::vector<std::uint8_t> bytes = WriteGif(spec);
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    std::vector<std::uint8_t> bytes = WriteGif(plan);
     bytes.pop_back();  // trailer
     for (int k = 0; k < 4; ++k) {
         bytes.insert(bytes.end(), {0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0x4C, 0x04, 0x00, 0x08});
@@ -348,17 +348,17 @@ TEST_F(GifViewerTest, TruncatedFilesKeepTheirCompleteFramesAndNeverFail) {
 }
 
 TEST_F(GifViewerTest, ZeroSizeFramesLoadAndDrawNothing) {
-    GifSpec spec;
-    spec.globalPalette = kPalette;
-    spec.frames.push_back(SolidFrame(0, 0, 2, 2, 1));
-    spec.frames.push_back(Frame(1, 1, 0, 0, {}));
-    spec.frames.push_back(Frame(1, 0, 1, 0, {}));
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    plan.frames.push_back(SolidFrame(0, 0, 2, 2, 1));
+    plan.frames.push_back(Frame(1, 1, 0, 0, {}));
+    plan.frames.push_back(Frame(1, 0, 1, 0, {}));
     Canvas canvas(2, 2, [](int, int) { return 0u; });
     Client client;
     client.dc = canvas.dc();
     cGIFViewer viewer;
     ColourBackgroundOnLoad(viewer, client, RGB(0xFF, 0, 0xFF));
-    ASSERT_EQ(viewer.LoadGIF(Save(spec), 1, &client, window_), 3);
+    ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 3);
     viewer.SetAnimationState(cGIFViewer::kStepped);
     viewer.SetAnimationState(cGIFViewer::kStepped);
     EXPECT_EQ(viewer.AnimationIndex(), 3);
@@ -379,11 +379,11 @@ TEST_F(GifViewerTest, AFailingProgressNotificationFailsTheLoad) {
 
 TEST_F(GifViewerTest, ClientsMayUseFramesThatAreNotDecodedYet) {
     // A wide first frame, so that the strip is wider than the file is long.
-    GifSpec spec;
-    spec.globalPalette = kPalette;
-    spec.frames.push_back(SolidFrame(0, 0, 2000, 4, 1));
-    spec.frames.push_back(SolidFrame(0, 0, 4, 4, 2));
-    spec.frames.push_back(SolidFrame(0, 0, 4, 4, 3));
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    plan.frames.push_back(SolidFrame(0, 0, 2000, 4, 1));
+    plan.frames.push_back(SolidFrame(0, 0, 4, 4, 2));
+    plan.frames.push_back(SolidFrame(0, 0, 4, 4, 3));
     Canvas canvas(4, 4, [](int, int) { return 0u; });
     Client client;
     client.dc = canvas.dc();
@@ -395,7 +395,7 @@ TEST_F(GifViewerTest, ClientsMayUseFramesThatAreNotDecodedYet) {
         viewer.SetAnimationState(cGIFViewer::kStepped);
         viewer.RenderFrame(3, canvas.dc(), nullptr, false, 0, 0, 4, 4, 0);
     };
-    ASSERT_EQ(viewer.LoadGIF(Save(spec), 1, &client, window_), 3);
+    ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 3);
     ASSERT_TRUE(early);
     EXPECT_EQ(early->pixel(0, 0), 0xFF000000u | kGrey);  // index 0 until decoded
     EXPECT_EQ(early->pixel(3, 3), 0xFF000000u | kGrey);
@@ -455,9 +455,9 @@ TEST_F(GifViewerTest, FitWithoutEnlargingPlacesTheAnimationUnscaled) {
 }
 
 TEST_F(GifViewerTest, ATransparentSingleFrameShowsTheBackgroundAndEndsWhenPlayed) {
-    GifSpec spec;
-    spec.globalPalette = kPalette;
-    spec.frames.push_back(Frame(0, 0, 2, 2, {0, 1, 1, 0}, 0, 0));
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    plan.frames.push_back(Frame(0, 0, 2, 2, {0, 1, 1, 0}, 0, 0));
     Canvas canvas(2, 2, [](int, int) { return 0u; });
     Client client;
     client.dc = canvas.dc();
@@ -465,7 +465,7 @@ TEST_F(GifViewerTest, ATransparentSingleFrameShowsTheBackgroundAndEndsWhenPlayed
     client.onRendered = [&](const Client::Note& note) {
         if (note.message == 1 && note.value == 0) viewer.SetAnimationBkg(0, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, 0, 0, 0);
     };
-    ASSERT_EQ(viewer.LoadGIF(Save(spec), 1, &client, window_), 1);
+    ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
     EXPECT_EQ(canvas.Area(0, 0, 2, 2), (Grid{{kMagenta, kRed}, {kRed, kMagenta}}));
 
     client.notes.clear();
@@ -478,9 +478,9 @@ TEST_F(GifViewerTest, ATransparentSingleFrameShowsTheBackgroundAndEndsWhenPlayed
 }
 
 TEST_F(GifViewerTest, AnOpaqueSingleFrameNeedsNoBuffer) {
-    GifSpec spec;
-    spec.globalPalette = kPalette;
-    spec.frames.push_back(SolidFrame(0, 0, 3, 3, 2));
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    plan.frames.push_back(SolidFrame(0, 0, 3, 3, 2));
     Canvas canvas(5, 5, [](int, int) { return 0u; });
     Client client;
     client.dc = canvas.dc();
@@ -489,7 +489,7 @@ TEST_F(GifViewerTest, AnOpaqueSingleFrameNeedsNoBuffer) {
     client.onRendered = [&](const Client::Note& note) {
         if (note.message == 1 && note.value == 0) accepted = viewer.SetAnimationBkg(0, 0x8000000F, 1, 1, 0, 0, 0, 0, 0);
     };
-    ASSERT_EQ(viewer.LoadGIF(Save(spec), 1, &client, window_), 1);
+    ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
     EXPECT_TRUE(accepted);
     // Drawn straight at the destination; no colour background to change.
     EXPECT_EQ(canvas.At(1, 1), kGreen);
@@ -499,10 +499,10 @@ TEST_F(GifViewerTest, AnOpaqueSingleFrameNeedsNoBuffer) {
 }
 
 TEST_F(GifViewerTest, ANewBackgroundColourShowsUnderTheNextFrame) {
-    GifSpec spec;
-    spec.globalPalette = kPalette;
-    spec.frames.push_back(Frame(0, 0, 2, 1, {1, 0}, 2, 0));
-    spec.frames.push_back(Frame(0, 0, 2, 1, {0, 2}, 2, 0));
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    plan.frames.push_back(Frame(0, 0, 2, 1, {1, 0}, 2, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 2}, 2, 0));
     Canvas canvas(2, 1, [](int, int) { return 0u; });
     Client client;
     client.dc = canvas.dc();
@@ -510,7 +510,7 @@ TEST_F(GifViewerTest, ANewBackgroundColourShowsUnderTheNextFrame) {
     client.onRendered = [&](const Client::Note& note) {
         if (note.message == 1 && note.value == 0) viewer.SetAnimationBkg(0, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, 0, 0, 0);
     };
-    ASSERT_EQ(viewer.LoadGIF(Save(spec), 1, &client, window_), 2);
+    ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 2);
     EXPECT_EQ(canvas.Area(0, 0, 2, 1), (Grid{{kRed, kMagenta}}));
     EXPECT_TRUE(viewer.SetAnimationBkgColor(RGB(0, 0, 0xFF)));
     viewer.SetAnimationState(cGIFViewer::kStepped);
@@ -535,11 +535,11 @@ TEST_F(GifViewerTest, ABackgroundFromAWindowThatIsGoneChangesNothing) {
 }
 
 TEST_F(GifViewerTest, WindowBackgroundColourComesFromTheGlobalTable) {
-    GifSpec spec = ThreeFrames();
-    spec.background = 1;  // red
+    GifPlan plan = ThreeFrames();
+    plan.background = 1;  // red
     cGIFViewer viewer;
     EXPECT_EQ(viewer.WindowBkgColor(), 0u);
-    ASSERT_EQ(viewer.LoadGIF(Save(spec), 1, nullptr, nullptr), -3);
+    ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, nullptr, nullptr), -3);
     EXPECT_EQ(viewer.WindowBkgColor(), 0x0000FFu);
 }
 
@@ -808,24 +808,24 @@ TEST_F(GifViewerTest, FramePalettesAndPictures) {
 
 TEST_F(GifViewerTest, LargeFramePicturesMatchTheDecodedIndices) {
     // Enough pixels for the encoder to widen its codes and clear its table.
-    GifSpec spec;
-    spec.globalPalette.resize(256);
-    for (std::uint32_t i = 0; i < 256; ++i) spec.globalPalette[i] = (i << 16) | ((255 - i) << 8) | (i * 7 & 0xFF);
-    FrameSpec frame = Frame(0, 0, 97, 61, {});
+    GifPlan plan;
+    plan.globalPalette.resize(256);
+    for (std::uint32_t i = 0; i < 256; ++i) plan.globalPalette[i] = (i << 16) | ((255 - i) << 8) | (i * 7 & 0xFF);
+    FramePlan frame = Frame(0, 0, 97, 61, {});
     std::uint32_t seed = 12345;
     for (int i = 0; i < 97 * 61; ++i) {
         seed = seed * 1103515245 + 12345;
         frame.pixels.push_back(static_cast<std::uint8_t>(i % 7 == 0 ? (seed >> 16) : i / 97));
     }
-    spec.frames.push_back(frame);
+    plan.frames.push_back(frame);
     cGIFViewer viewer;
-    ASSERT_EQ(viewer.LoadGIF(Save(spec), 1, nullptr, nullptr), -1);
+    ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, nullptr, nullptr), -1);
     const SharedPicture bitmap = viewer.FrameImage(1, 1);
     const SharedPicture encoded = viewer.FrameImage(1, 2);
     ASSERT_TRUE(bitmap && encoded);
     for (int y = 0; y < 61; ++y)
         for (int x = 0; x < 97; ++x) {
-            const std::uint32_t expected = 0xFF000000u | spec.globalPalette[frame.pixels[y * 97 + x]];
+            const std::uint32_t expected = 0xFF000000u | plan.globalPalette[frame.pixels[y * 97 + x]];
             ASSERT_EQ(bitmap->pixel(x, y), expected) << x << "," << y;
             ASSERT_EQ(encoded->pixel(x, y), expected) << x << "," << y;
         }
