@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/files.h"
+#include "app/input_box.h"
 #include "app/resource_ids.h"
 #include "app/settings.h"
 #include "bmp/color_depth.h"
@@ -191,6 +192,7 @@ void Main::WireEvents() {
     PicBrowseImage.onClick = [this] { PicBrowseImage_Click(); };
     PicTypeCrest.onClick = [this] { PicTypeCrest_Click(); };
     PicSave.onClick = [this] { PicSave_Click(); };
+    PicRename.onClick = [this] { PicRename_Click(); };
     PicSalir.onClick = [this] { PicSalir_Click(); };
     DragAcceptFiles(hwnd_, TRUE);
 }
@@ -201,6 +203,9 @@ void Main::Form_Initialize() {
 }
 
 void Main::Form_Load() {
+    ViewGIF(options_.characterFile.empty() ? ProgramFolder() + L"\\char0.dat" : options_.characterFile);
+    // A character that cannot be shown has ended the program already.
+    if (!hwnd_) return;
     DoEvents();
     const std::wstring name = GetSetting(kAppTitle, kSettingsSection, kNameKey, kDefaultName);
     DrawOutlinedText(PicFondo, kNameX, kNameY, name, kWhite, kBlack);
@@ -213,7 +218,50 @@ void Main::Form_Load() {
     OpenDialog->SetFilter2(1);
 }
 
-void Main::Form_Paint() {}
+void Main::Form_Paint() {
+    if (GifViewer && GifViewer->AnimationState() != 1) GifViewer->SetAnimationState(4);
+}
+
+void Main::ViewGIF(const std::wstring& FileName) {
+    GifViewer.reset();
+    GifViewer = std::make_unique<cGIFViewer>();
+    DoEvents();
+    if (!GifViewer || !hwnd_) return;
+    if (GifViewer->LoadGIF(FileName, kViewerId, this, hwnd_) == 0) {
+        GifViewer.reset();
+        MessageBoxW(hwnd_, L"Cannot display GIF file", kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        Form_Unload();
+        DestroyWindow(hwnd_);
+        return;
+    }
+    GifViewer->SetAnimationState(1);
+}
+
+void Main::GetRenderDC(std::int32_t, std::int32_t, HDC& destDC, HWND& hwndRefresh, bool& bAutoRedraw,
+                       bool& PostNotify) {
+    destDC = PicFondo.hDC();
+    bAutoRedraw = true;
+    hwndRefresh = PicFondo.hWnd();
+    PostNotify = true;
+}
+
+void Main::Rendered(std::int32_t, std::int32_t, std::int32_t Message, std::intptr_t MsgValue) {
+    // Only the start of loading matters: the animation then learns where it
+    // plays, over a copy of the background's own pixels.
+    if (Message != 1 || MsgValue != 0 || !GifViewer) return;
+    GifViewer->SetAnimationBkg(1, reinterpret_cast<std::uintptr_t>(PicFondo.hDC()), kCharacterX, kCharacterY,
+                               kCharacterSize, kCharacterSize, 3, -1, -1);
+}
+
+void Main::PicRename_Click() {
+    const std::wstring name = InputBox(hwnd_, L"Please enter the new name\r\nIngrese el nuevo nombre",
+                                       L"Cambiar nombre de personaje");
+    if (name.empty()) return;
+    PicFondo.Cls();
+    DrawOutlinedText(PicFondo, kNameX, kNameY, name, kWhite, kBlack);
+    PicFondo.Refresh();
+    SaveSetting(kAppTitle, kSettingsSection, kNameKey, name);
+}
 
 void Main::Form_Unload() { OpenDialog.reset(); }
 
@@ -430,6 +478,8 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_DESTROY:
+        // The animation goes with the window; its timer lives on it.
+        GifViewer.reset();
         if (options_.quitOnDestroy) PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY: {

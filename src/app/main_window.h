@@ -10,11 +10,12 @@
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
 #include "dialogs/vista_previa.h"
+#include "gif/gif_viewer.h"
 #include "imaging/cls_image.h"
 
 namespace vx {
 
-class Main {
+class Main : public IGifRender {
 public:
     static constexpr wchar_t kAppTitle[] = L"Vexillor";
     static constexpr wchar_t kSettingsSection[] = L"Options";
@@ -24,6 +25,10 @@ public:
     static constexpr int kClientHeight = 479;
     static constexpr int kNameX = 315;
     static constexpr int kNameY = 100;
+    static constexpr int kCharacterX = 270;
+    static constexpr int kCharacterY = 123;
+    static constexpr int kCharacterSize = 300;
+    static constexpr std::int32_t kViewerId = 1;
     static constexpr UINT kMenuClanId = 1001;
     static constexpr UINT kMenuAllyClanId = 1002;
 
@@ -32,10 +37,12 @@ public:
         // must not post WM_QUIT into the test's own message loop.
         bool quitOnDestroy = true;
         int showCommand = SW_SHOWNORMAL;
+        // The character animation; empty means char0.dat beside the program.
+        std::wstring characterFile;
     };
 
     Main();
-    ~Main();
+    ~Main() override;
     Main(const Main&) = delete;
     Main& operator=(const Main&) = delete;
 
@@ -71,6 +78,7 @@ public:
     HMENU MnuTypeCrest() const { return crestMenu_; }
 
     // Companion objects.
+    std::unique_ptr<cGIFViewer> GifViewer;
     std::unique_ptr<CVistaPrevia> OpenDialog;
     std::unique_ptr<clsImage> ImageInfo;
 
@@ -88,7 +96,15 @@ public:
     void mnuClan_Click();
     void mnuAllyClan_Click();
     void PicSave_Click();
+    void PicRename_Click();
     void PicSalir_Click();
+
+    // The character display.
+    void ViewGIF(const std::wstring& FileName);
+    void GetRenderDC(std::int32_t ViewerID, std::int32_t FrameIndex, HDC& destDC, HWND& hwndRefresh,
+                     bool& bAutoRedraw, bool& PostNotify) override;
+    void Rendered(std::int32_t ViewerID, std::int32_t FrameIndex, std::int32_t Message,
+                  std::intptr_t MsgValue) override;
 
     // Reads, loads and squeezes a picture into the current mode's crest, as
     // the open button does with the chosen file (and a dropped file).

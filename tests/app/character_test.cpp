@@ -1,0 +1,165 @@
+// The character display: the animation plays on the background from
+// start-up, a missing animation ends the program with its warning, and the
+// rename button changes, draws and keeps the name.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include "app/input_box.h"
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "support/win_test_support.h"
+
+namespace vx {
+namespace {
+
+using test::ModalDriver;
+
+constexpr wchar_t kRenameTitle[] = L"Cambiar nombre de personaje";
+
+class CharacterTest : public testing::Test {
+protected:
+    void SetUp() override { DeleteSetting(L"Vexillor", L"Options", L"Nombre"); }
+    void TearDown() override { DeleteSetting(L"Vexillor", L"Options", L"Nombre"); }
+
+    bool Start(const std::wstring& characterFile = L"") {
+        Main::Options options;
+        options.quitOnDestroy = false;
+        options.characterFile = characterFile;
+        return main_.Start(options);
+    }
+
+    // The label as drawn on a clean copy of the background.
+    static Bitmap32 ReferenceLabel(Main& window, const std::wstring& text) {
+        PictureSurface reference;
+        reference.Create(window.hWnd(), L"reference", {0, 0, 640, 480, false, 0, PictureSurface::PictureFit::Natural});
+        reference.SetPicture(window.PicFondo.Picture());
+        reference.SetFont(L"Verdana", 9.75);
+        window.DrawOutlinedText(reference, 315, 100, text, 0xFFFFFF, 0);
+        return reference.ImageBitmap().Clone();
+    }
+
+    // Compares the label area, above the animation's area.
+    static void ExpectLabel(Main& window, const std::wstring& text) {
+        const Bitmap32 expected = ReferenceLabel(window, text);
+        const Bitmap32& image = window.PicFondo.ImageBitmap();
+        for (int y = 95; y < 122; ++y)
+            for (int x = 300; x < 600; ++x)
+                ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, expected.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+    }
+
+    std::wstring Rename(const std::wstring& answer, bool confirm) {
+        std::wstring prompt;
+        HWND box = nullptr;
+        ModalDriver driver({test::WaitForDialog(kRenameTitle, box), [&] {
+                                prompt = test::WindowText(GetDlgItem(box, kInputBoxPromptId));
+                                SetWindowTextW(GetDlgItem(box, kInputBoxEditId), answer.c_str());
+                                test::ClickButton(box, confirm ? IDOK : IDCANCEL);
+                                return true;
+                            }});
+        main_.PicRename_Click();
+        EXPECT_FALSE(driver.TimedOut());
+        return prompt;
+    }
+
+    // How many sampled pixels of the animation's area differ from the
+    // background picture: a drawn character changes many.
+    int ChangedStagePixels() const {
+        const Bitmap32& image = main_.PicFondo.ImageBitmap();
+        const Bitmap32& background = *main_.PicFondo.Picture();
+        int changed = 0;
+        for (int y = 123; y < 423; y += 3)
+            for (int x = 270; x < 570; x += 3)
+                changed += (image.pixel(x, y) & 0xFFFFFF) != (background.pixel(x, y) & 0xFFFFFF);
+        return changed;
+    }
+
+    Main main_;
+};
+
+TEST_F(CharacterTest, TheAnimationPlaysInItsAreaFromStartUp) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(main_.GifViewer);
+    EXPECT_EQ(main_.GifViewer->AnimationState(), 1);
+    EXPECT_GE(main_.GifViewer->FrameProperty(1, 6), 8);
+    // The character is drawn over the background inside its area only.
+    EXPECT_GT(ChangedStagePixels(), 100);
+    const Bitmap32& image = main_.PicFondo.ImageBitmap();
+    const Bitmap32& background = *main_.PicFondo.Picture();
+    for (int y = 0; y < 480; y += 7) {
+        EXPECT_EQ(image.pixel(265, y) & 0xFFFFFF, background.pixel(265, y) & 0xFFFFFF);
+        EXPECT_EQ(image.pixel(575, y) & 0xFFFFFF, background.pixel(575, y) & 0xFFFFFF);
+    }
+    const std::int32_t first = main_.GifViewer->AnimationIndex();
+    test::PumpFor(400);
+    EXPECT_NE(main_.GifViewer->AnimationIndex(), first);
+}
+
+TEST_F(CharacterTest, AMissingAnimationWarnsAndEndsTheProgram) {
+    std::wstring text;
+    bool warningIcon = false;
+    ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text, IDOK, &warningIcon)});
+    EXPECT_FALSE(Start(test::DataPath(L"pictures\\no-such-char0.dat")));
+    EXPECT_EQ(text, L"Cannot display GIF file");
+    EXPECT_TRUE(warningIcon);
+    EXPECT_EQ(main_.hWnd(), nullptr);
+    EXPECT_EQ(main_.GifViewer, nullptr);
+    test::PumpFor(100);
+    EXPECT_TRUE(test::ThreadDialogs().empty());
+}
+
+TEST_F(CharacterTest, AFileThatIsNoGifEndsTheProgramToo) {
+    std::wstring text;
+    ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text)});
+    EXPECT_FALSE(Start(test::DataPath(L"pictures\\sample.png")));
+    EXPECT_EQ(text, L"Cannot display GIF file");
+}
+
+TEST_F(CharacterTest, RenamingDrawsStoresAndKeepsTheNameForTheNextStart) {
+    ASSERT_TRUE(Start());
+    main_.GifViewer->SetAnimationState(0);  // keep the frame still while comparing
+    const std::wstring prompt = Rename(L"Ulf", true);
+    EXPECT_EQ(prompt, L"Please enter the new name\r\nIngrese el nuevo nombre");
+    EXPECT_EQ(GetSetting(L"Vexillor", L"Options", L"Nombre", L""), L"Ulf");
+    ExpectLabel(main_, L"Ulf");
+
+    // A longer name after a shorter one leaves no trace of it, and the next
+    // start shows the stored name.
+    Rename(L"Brunhilde of the Northern Marches", true);
+    ExpectLabel(main_, L"Brunhilde of the Northern Marches");
+    main_.Close();
+    Main nextStart;
+    Main::Options options;
+    options.quitOnDestroy = false;
+    ASSERT_TRUE(nextStart.Start(options));
+    nextStart.GifViewer->SetAnimationState(0);
+    ExpectLabel(nextStart, L"Brunhilde of the Northern Marches");
+}
+
+TEST_F(CharacterTest, CancellingTheRenameKeepsTheOldName) {
+    ASSERT_TRUE(Start());
+    main_.GifViewer->SetAnimationState(0);
+    Rename(L"Ignored", false);
+    EXPECT_EQ(GetSetting(L"Vexillor", L"Options", L"Nombre", L"(none)"), L"(none)");
+    ExpectLabel(main_, L"Korvald");
+}
+
+TEST_F(CharacterTest, ASingleSpaceIsANameToo) {
+    ASSERT_TRUE(Start());
+    main_.GifViewer->SetAnimationState(0);
+    Rename(L" ", true);
+    EXPECT_EQ(GetSetting(L"Vexillor", L"Options", L"Nombre", L""), L" ");
+    ExpectLabel(main_, L" ");
+}
+
+TEST_F(CharacterTest, RepaintingAStoppedAnimationRedrawsItsFrame) {
+    ASSERT_TRUE(Start());
+    main_.GifViewer->SetAnimationState(0);
+    const std::int32_t index = main_.GifViewer->AnimationIndex();
+    main_.PicFondo.Cls();  // wipe the frame, as a rename does
+    main_.Form_Paint();
+    EXPECT_EQ(main_.GifViewer->AnimationIndex(), index);
+    EXPECT_GT(ChangedStagePixels(), 100);
+}
+
+}  // namespace
+}  // namespace vx
