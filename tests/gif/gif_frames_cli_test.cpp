@@ -62,7 +62,9 @@ using Grid = std::vector<std::vector<std::uint32_t>>;
 Grid ReadBmp(const std::wstring& path) {
     const std::vector<unsigned char> bytes = test::ReadFileBytes(path);
     EXPECT_GE(bytes.size(), 54u);
-    if (bytes.size() >= 30) EXPECT_EQ(bytes[28], 24) << "bits per pixel";
+    if (bytes.size() >= 30) {
+        EXPECT_EQ(bytes[28], 24) << "bits per pixel";
+    }
     const Bitmap32 picture = LoadPictureFile(path, 0);
     Grid grid(static_cast<std::size_t>(picture.height()), std::vector<std::uint32_t>(picture.width()));
     for (int y = 0; y < picture.height(); ++y)
