@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds everything and runs every test: the portable
 # code natively (AddressSanitizer + UBSan), the GIF fuzzer for a bounded
-# time, and the Windows tests under Wine inside one Xvfb display.
+# time, the Windows tests under Wine inside one Xvfb display, and the real
+# program driven from outside.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 VX_ROOT=$(pwd)
@@ -29,6 +30,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   vx_wine_warm
   status=0
   ctest --preset windows || status=$?
+  tests/e2e/program_test.sh || status=$?
   wineserver -k 2>/dev/null || true
   exit $status
 '
