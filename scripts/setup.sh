@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake make g++ googletest
-  g++-mingw-w64-x86-64 wine wine64 xvfb xauth
+  g++-mingw-w64-x86-64 wine wine64 fonts-wine fonts-liberation xvfb xauth
   xdotool imagemagick fonts-dejavu-core
   clang libclang-rt-14-dev libgif-dev python3-pil
 )
@@ -23,5 +23,7 @@ if ((${#missing[@]})); then
   if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
   export DEBIAN_FRONTEND=noninteractive
   "${sudo_cmd[@]}" apt-get update -q
-  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # With recommends: Wine needs its fonts and X rendering libraries to draw
+  # text and windows as the tests expect.
+  "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
 fi
