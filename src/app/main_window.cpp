@@ -219,7 +219,9 @@ void Main::Form_Load() {
 }
 
 void Main::Form_Paint() {
-    if (GifViewer && GifViewer->AnimationState() != 1) GifViewer->SetAnimationState(4);
+    // A playing animation repaints itself at its next frame.
+    if (GifViewer && GifViewer->AnimationState() != cGIFViewer::kPlaying)
+        GifViewer->SetAnimationState(cGIFViewer::kRedraw);
 }
 
 void Main::ViewGIF(const std::wstring& FileName) {
@@ -234,7 +236,7 @@ void Main::ViewGIF(const std::wstring& FileName) {
         DestroyWindow(hwnd_);
         return;
     }
-    GifViewer->SetAnimationState(1);
+    GifViewer->SetAnimationState(cGIFViewer::kPlaying);
 }
 
 void Main::GetRenderDC(std::int32_t, std::int32_t, HDC& destDC, HWND& hwndRefresh, bool& bAutoRedraw,
@@ -248,7 +250,7 @@ void Main::GetRenderDC(std::int32_t, std::int32_t, HDC& destDC, HWND& hwndRefres
 void Main::Rendered(std::int32_t, std::int32_t, std::int32_t Message, std::intptr_t MsgValue) {
     // Only the start of loading matters: the animation then learns where it
     // plays, over a copy of the background's own pixels.
-    if (Message != 1 || MsgValue != 0 || !GifViewer) return;
+    if (Message != cGIFViewer::kMsgLoading || MsgValue != 0 || !GifViewer) return;
     GifViewer->SetAnimationBkg(1, reinterpret_cast<std::uintptr_t>(PicFondo.hDC()), kCharacterX, kCharacterY,
                                kCharacterSize, kCharacterSize, 3, -1, -1);
 }
