@@ -27,7 +27,7 @@ constexpr COLORREF kCrestOlive = 0x0000C0C0;
 
 SharedPicture LoadResourcePicture(int id) {
     HMODULE module = GetModuleHandleW(nullptr);
-    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
     if (!info) throw std::runtime_error("missing picture resource");
     HGLOBAL data = LoadResource(module, info);
     const void* bytes = data ? LockResource(data) : nullptr;

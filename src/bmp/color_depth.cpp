@@ -1,7 +1,5 @@
 #include "bmp/color_depth.h"
 
-#include <vector>
-
 #include "bmp/bmp_file.h"
 
 namespace vx {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "imaging/squeeze.h"
+
 namespace vx {
 
 Bitmap32::Bitmap32(int width, int height) {
@@ -41,6 +43,18 @@ Bitmap32 Bitmap32::Clone() const {
     GdiFlush();
     std::copy(pixels().begin(), pixels().end(), copy.pixels().begin());
     return copy;
+}
+
+Bitmap32 SqueezeBitmap(const Bitmap32& picture, int sourceWidth, int sourceHeight, int width, int height) {
+    GdiFlush();
+    const ConstBgraView from{reinterpret_cast<const std::uint8_t*>(picture.pixels().data()), sourceWidth,
+                             sourceHeight, static_cast<std::ptrdiff_t>(picture.stride())};
+    Bitmap32 squeezed(width, height);
+    const BgraView into{reinterpret_cast<std::uint8_t*>(squeezed.pixels().data()), width, height,
+                        static_cast<std::ptrdiff_t>(squeezed.stride())};
+    Squeeze(from, into);
+    for (std::uint32_t& p : squeezed.pixels()) p &= 0x00FFFFFF;
+    return squeezed;
 }
 
 }  // namespace vx

@@ -51,6 +51,12 @@ private:
     int height_ = 0;
 };
 
+// The top-left `sourceWidth` x `sourceHeight` pixels of `picture` squeezed
+// whole into a new `width` x `height` bitmap, every pixel the exact
+// area-weighted average of what it covers (the fourth byte left 0, as in
+// loaded pictures).
+Bitmap32 SqueezeBitmap(const Bitmap32& picture, int sourceWidth, int sourceHeight, int width, int height);
+
 // 0x00BBGGRR colour to the DIB's 0x00RRGGBB word.
 inline std::uint32_t ColorRefToPixel(COLORREF c) {
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);

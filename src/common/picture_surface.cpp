@@ -32,16 +32,12 @@ COLORREF PictureSurface::ResolveColor(COLORREF color) {
 
 PictureSurface::~PictureSurface() {
     Destroy();
-    if (imageDc_) {
-        if (originalFont_) SelectObject(imageDc_.get(), originalFont_);
-        if (originalBitmap_) SelectObject(imageDc_.get(), originalBitmap_);
-    }
+    ReleaseImage();
 }
 
-void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout& layout) {
-    RegisterSurfaceClass(&PictureSurface::WindowProc);
-    // A surface made again starts afresh, as a new control would.
-    Destroy();
+void PictureSurface::ReleaseImage() {
+    // The DC gives back what it held first, so the font and image it selected
+    // can be deleted.
     if (imageDc_) {
         if (originalFont_) SelectObject(imageDc_.get(), originalFont_);
         if (originalBitmap_) SelectObject(imageDc_.get(), originalBitmap_);
@@ -49,6 +45,14 @@ void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout&
     originalFont_ = originalBitmap_ = nullptr;
     font_.reset();
     image_ = Bitmap32();
+    imageDc_.reset();
+}
+
+void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout& layout) {
+    RegisterSurfaceClass(&PictureSurface::WindowProc);
+    // A surface made again starts afresh, as a new control would.
+    Destroy();
+    ReleaseImage();
     picture_.reset();
     name_ = name;
     width_ = std::max(layout.width, 1);

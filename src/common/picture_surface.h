@@ -80,6 +80,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void EnsureImageSize(int width, int height);
+    void ReleaseImage();
     void PaintBackground();
 
     HWND hwnd_ = nullptr;

@@ -7,7 +7,6 @@
 
 #include "common/picture_loader.h"
 #include "dialogs/preview_geometry.h"
-#include "imaging/squeeze.h"
 
 namespace vx::DlgPrev {
 
@@ -70,17 +69,6 @@ void LayOutDialog(HWND hDlg) {
                  SWP_SHOWWINDOW);
 }
 
-Bitmap32 ShrinkPicture(const Bitmap32& picture, int width, int height) {
-    GdiFlush();
-    const auto* top = reinterpret_cast<const std::uint8_t*>(picture.pixels().data());
-    const ConstBgraView view{top, picture.width(), picture.height(), static_cast<std::ptrdiff_t>(picture.stride())};
-    Bitmap32 shrunk(width, height);
-    const BgraView into{reinterpret_cast<std::uint8_t*>(shrunk.pixels().data()), width, height,
-                        static_cast<std::ptrdiff_t>(shrunk.stride())};
-    Squeeze(view, into);
-    return shrunk;
-}
-
 void DrawPreview() {
     PictureSurface* pane = State().previewBox.get();
     const SharedPicture& picture = State().previewPicture;
@@ -91,7 +79,8 @@ void DrawPreview() {
     if (fit.Width() <= picture->width() && fit.Height() <= picture->height()) {
         // Shrinking averages every source pixel in, on every platform (some
         // stretch modes only pick one pixel of each block).
-        const Bitmap32 shrunk = ShrinkPicture(*picture, fit.Width(), fit.Height());
+        const Bitmap32 shrunk =
+            SqueezeBitmap(*picture, picture->width(), picture->height(), fit.Width(), fit.Height());
         SelectGuard select(source.get(), shrunk.handle());
         BitBlt(pane->hDC(), fit.left, fit.top, fit.Width(), fit.Height(), source.get(), 0, 0, SRCCOPY);
     } else {

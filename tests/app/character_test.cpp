@@ -6,6 +6,7 @@
 
 #include "app/input_box.h"
 #include "app/main_window.h"
+#include "app/reference_label.h"
 #include "app/settings.h"
 #include "support/win_test_support.h"
 
@@ -28,19 +29,9 @@ protected:
         return main_.Start(options);
     }
 
-    // The label as drawn on a clean copy of the background.
-    static Bitmap32 ReferenceLabel(Main& window, const std::wstring& text) {
-        PictureSurface reference;
-        reference.Create(window.hWnd(), L"reference", {0, 0, 640, 480, false, 0, PictureSurface::PictureFit::Natural});
-        reference.SetPicture(window.PicFondo.Picture());
-        reference.SetFont(L"Verdana", 9.75);
-        window.DrawOutlinedText(reference, 315, 100, text, 0xFFFFFF, 0);
-        return reference.ImageBitmap().Clone();
-    }
-
     // Compares the label area, above the animation's area.
     static void ExpectLabel(Main& window, const std::wstring& text) {
-        const Bitmap32 expected = ReferenceLabel(window, text);
+        const Bitmap32 expected = test::ReferenceLabel(window, text);
         const Bitmap32& image = window.PicFondo.ImageBitmap();
         for (int y = 95; y < 122; ++y)
             for (int x = 300; x < 600; ++x)

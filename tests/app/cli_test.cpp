@@ -13,10 +13,10 @@ namespace {
 using test::DataPath;
 
 test::ProcessResult Cli(const std::wstring& arguments) {
-    return test::RunProcess(L"\"" + test::RepoPath(VX_CLI_PATH) + L"\" " + arguments);
+    return test::RunProcess(test::Quoted(test::RepoPath(VX_CLI_PATH)) + L" " + arguments);
 }
 
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+using test::Quoted;
 
 TEST(CommandLine, InfoPrintsOneLineOfHeaderFacts) {
     const auto png = Cli(L"info " + Quoted(DataPath(L"pictures\\sample.png")));

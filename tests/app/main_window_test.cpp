@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
+#include "app/reference_label.h"
 #include "app/settings.h"
 #include "support/win_test_support.h"
 
@@ -33,17 +34,6 @@ protected:
         test::PumpFor(50);
     }
     void TearDown() override { DeleteSetting(L"Vexillor", L"Options", L"Nombre"); }
-
-    // The label as DrawOutlinedText would draw it on a clean background.
-    Bitmap32 ReferenceLabel(const std::wstring& text) {
-        PictureSurface reference;
-        PictureSurface::Layout layout{0, 0, 640, 480, false, 0, PictureSurface::PictureFit::Natural};
-        reference.Create(main_.hWnd(), L"reference", layout);
-        reference.SetPicture(main_.PicFondo.Picture());
-        reference.SetFont(L"Verdana", 9.75);
-        main_.DrawOutlinedText(reference, 315, 100, text, 0xFFFFFF, 0);
-        return reference.ImageBitmap().Clone();
-    }
 
     Main main_;
 };
@@ -178,7 +168,7 @@ TEST_F(MainWindowTest, FirstStartDrawsKorvaldInWhiteWithABlackOutline) {
     EXPECT_GT(white, 20);
     EXPECT_GT(black, 20);
 
-    const Bitmap32 expected = ReferenceLabel(L"Korvald");
+    const Bitmap32 expected = test::ReferenceLabel(main_, L"Korvald");
     for (int y = 90; y < 122; ++y)
         for (int x = 300; x < 460; ++x)
             ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, expected.pixel(x, y) & 0xFFFFFF) << x << "," << y;
@@ -187,8 +177,8 @@ TEST_F(MainWindowTest, FirstStartDrawsKorvaldInWhiteWithABlackOutline) {
 TEST_F(MainWindowTest, AStoredNameIsDrawnInstead) {
     StartWithName(L"Zed \u00D1o\u00F1o");
     const Bitmap32& image = main_.PicFondo.ImageBitmap();
-    const Bitmap32 expected = ReferenceLabel(L"Zed \u00D1o\u00F1o");
-    const Bitmap32 korvald = ReferenceLabel(L"Korvald");
+    const Bitmap32 expected = test::ReferenceLabel(main_, L"Zed \u00D1o\u00F1o");
+    const Bitmap32 korvald = test::ReferenceLabel(main_, L"Korvald");
     bool differsFromDefault = false;
     for (int y = 90; y < 122; ++y)
         for (int x = 300; x < 460; ++x) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "gif/gif_lzw.h"
@@ -91,6 +92,21 @@ inline std::vector<std::uint8_t> WriteGif(const GifPlan& plan) {
     }
     out.push_back(0x3B);
     return out;
+}
+
+// A frame of the given indices, disposal and transparent index.
+inline FramePlan Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
+                       std::vector<std::uint8_t> pixels, int disposal = 0,
+                       std::optional<std::uint8_t> transparent = {}) {
+    FramePlan f;
+    f.left = left;
+    f.top = top;
+    f.width = width;
+    f.height = height;
+    f.pixels = std::move(pixels);
+    f.disposal = disposal;
+    f.transparent = transparent;
+    return f;
 }
 
 // A frame of one colour index.

@@ -14,6 +14,7 @@
 namespace vx {
 namespace {
 
+using gif::fixtures::Frame;
 using gif::fixtures::FramePlan;
 using gif::fixtures::GifPlan;
 using gif::fixtures::WriteGif;
@@ -22,22 +23,9 @@ constexpr std::uint32_t kGrey = 0x0A0A0A, kRed = 0xFF0000, kGreen = 0x00FF00, kB
 constexpr std::uint32_t kMagenta = 0xFF00FF;
 
 test::ProcessResult Cli(const std::wstring& arguments) {
-    return test::RunProcess(L"\"" + test::RepoPath(VX_CLI_PATH) + L"\" " + arguments);
+    return test::RunProcess(test::Quoted(test::RepoPath(VX_CLI_PATH)) + L" " + arguments);
 }
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
-
-FramePlan Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
-                std::vector<std::uint8_t> pixels, int disposal, std::optional<std::uint8_t> transparent = {}) {
-    FramePlan f;
-    f.left = left;
-    f.top = top;
-    f.width = width;
-    f.height = height;
-    f.pixels = std::move(pixels);
-    f.disposal = disposal;
-    f.transparent = transparent;
-    return f;
-}
+using test::Quoted;
 
 // Red field; transparent frame, disposal 2; opaque frame, disposal 3; a
 // frame with its own palette; a frame without extension.

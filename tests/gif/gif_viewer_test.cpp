@@ -20,6 +20,7 @@
 namespace vx {
 namespace {
 
+using gif::fixtures::Frame;
 using gif::fixtures::FramePlan;
 using gif::fixtures::GifPlan;
 using gif::fixtures::SolidFrame;
@@ -36,19 +37,6 @@ constexpr std::uint32_t kMagenta = 0xFF00FF;  // the colour background
 const std::vector<std::uint32_t> kPalette = {kGrey, kRed, kGreen, kBlue, kYellow};
 
 using Grid = std::vector<std::vector<std::uint32_t>>;
-
-FramePlan Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
-                std::vector<std::uint8_t> pixels, int disposal = 0, std::optional<std::uint8_t> transparent = {}) {
-    FramePlan f;
-    f.left = left;
-    f.top = top;
-    f.width = width;
-    f.height = height;
-    f.pixels = std::move(pixels);
-    f.disposal = disposal;
-    f.transparent = transparent;
-    return f;
-}
 
 // Five frames on a 4 x 4 screen: a red field; a transparent frame with
 // disposal 2; an opaque frame with disposal 3 that uses index 0 (the

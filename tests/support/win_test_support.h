@@ -85,6 +85,8 @@ struct ProcessResult {
     DWORD exitCode = 0;
     std::string out, err;
 };
+// A path in double quotes, for a command line.
+inline std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 // Runs a program with its output captured.
 ProcessResult RunProcess(const std::wstring& commandLine);
 
