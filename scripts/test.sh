@@ -23,6 +23,7 @@ fi
 echo "== Windows build and tests (Wine)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j"$jobs"
+tests/e2e/package_test.sh
 source scripts/wine-env.sh
 vx_wine_prefix
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
