@@ -21,6 +21,10 @@ W, H = 640, 480                 # background picture
 VIEW_W, VIEW_H = 637, 479       # what the window actually shows of it
 STAGE = (270, 123, 300, 300)    # where the character animation is drawn
 NAME_AT = (315, 100)            # top-left of the character's name
+# The zoomed crest's frame inside the banner: the recess (x, y, width, height)
+# that the window fills with the crest at 8x (6x for the ally + clan strip).
+ZOOM_RECESS = (58, 161, 156, 108)
+ZOOM_RECESS_RGB = (14, 12, 18)
 BAR_AT = (76, 425)
 BAR_W, BAR_H = 507, 49
 # Button positions on the bar, in the order of the pictures pic1 .. pic7.
@@ -583,7 +587,7 @@ def paint_left_panel(img, rng):
     d.rounded_rectangle((x0 + 4, y0 + 4, x1 - 4, y1 - 4), 7, outline=(110, 80, 40), width=1)
     for cx, cy in ((x0 + 4, y0 + 4), (x1 - 4, y0 + 4), (x0 + 4, y1 - 4), (x1 - 4, y1 - 4)):
         d.polygon([(cx - 5, cy), (cx, cy - 5), (cx + 5, cy), (cx, cy + 5)], fill=(226, 186, 100), outline=(40, 22, 10))
-    paint_banner(img, rng, 136, 108, 132, 270)
+    paint_banner(img, rng, 136, 108, 180, 270)
 
 
 def paint_banner(img, rng, cx, top, bw, bh):
@@ -608,14 +612,8 @@ def paint_banner(img, rng, cx, top, bw, bh):
     fd.polygon(T(inner), fill=crimson)
     inner2 = [(bx0 + 9, top + 3), (bx1 - 9, top + 3), (bx1 - 9, bottom - 16), (cx, notch - 13), (bx0 + 9, bottom - 16)]
     fd.line(T(inner2 + [inner2[0]]), fill=gold_dark, width=s)
-    # emblem: shield with the tower, a star above, bands below
-    sh = heater_shield(cx - 38, top + 62, cx + 38, top + 152)
-    fd.polygon(T(sh), fill=gold)
-    fd.polygon(T(inset_polygon(sh, 5)), fill=crimson_dark)
-    tower = Image.new("RGB", (cw, ch))
-    tower_emblem(fd, (cx - ox) * s, (top + 80 - oy) * s, 30 * s, 46 * s, gold, gold_dark, crimson_dark)
-    del tower
-    sx, sy = (cx - ox) * s, (top + 36 - oy) * s
+    # a star above the crest frame, bands below it
+    sx, sy = (cx - ox) * s, (top + 27 - oy) * s
     star = []
     for k in range(10):
         r = (13 if k % 2 == 0 else 5.5) * s
@@ -662,6 +660,29 @@ def paint_banner(img, rng, cx, top, bw, bh):
     d.line([(bx0 - 10, ry), (cx, ry - 24), (bx1 + 10, ry)], fill=(30, 18, 8), width=3)
     d.line([(bx0 - 10, ry), (cx, ry - 24), (bx1 + 10, ry)], fill=(196, 150, 70), width=1)
     gem(img, cx, ry - 24, 3.5, (150, 20, 30), (250, 120, 110))
+    paint_zoom_frame(img)
+
+
+def paint_zoom_frame(img):
+    """A bevelled gold frame sewn onto the banner, around a dark recess that
+    the window fills with the zoomed crest."""
+    x, y, w, h = ZOOM_RECESS
+    x1, y1 = x + w - 1, y + h - 1
+    d = ImageDraw.Draw(img)
+    sh = Image.new("L", img.size, 0)
+    ImageDraw.Draw(sh).rectangle((x - 5 + 3, y - 5 + 4, x1 + 5 + 3, y1 + 5 + 4), fill=255)
+    darken(img, sh.filter(ImageFilter.GaussianBlur(3)), 0.55)
+    d.rectangle((x - 6, y - 6, x1 + 6, y1 + 6), fill=(30, 18, 8))
+    d.rectangle((x - 5, y - 5, x1 + 5, y1 + 5), fill=(200, 156, 74))
+    for k in range(2):
+        d.line([(x - 5 + k, y - 5 + k), (x1 + 5 - k, y - 5 + k)], fill=(252, 226, 150))
+        d.line([(x - 5 + k, y - 5 + k), (x - 5 + k, y1 + 5 - k)], fill=(252, 226, 150))
+        d.line([(x - 5 + k, y1 + 5 - k), (x1 + 5 - k, y1 + 5 - k)], fill=(110, 74, 28))
+        d.line([(x1 + 5 - k, y - 5 + k), (x1 + 5 - k, y1 + 5 - k)], fill=(110, 74, 28))
+    d.rectangle((x - 2, y - 2, x1 + 2, y1 + 2), fill=(30, 18, 8))
+    d.rectangle((x, y, x1, y1), fill=ZOOM_RECESS_RGB)
+    for cx, cy in ((x - 5, y - 5), (x1 + 5, y - 5), (x - 5, y1 + 5), (x1 + 5, y1 + 5)):
+        gem(img, cx, cy, 3, (150, 20, 30), (250, 120, 110))
 
 
 def paint_name_plate(img):
@@ -1483,6 +1504,9 @@ def make_preview(background, bar, pictures, frame, crest):
         img.paste(pictures[i], (BAR_AT[0] + x, BAR_AT[1] + y))
     img.paste(frame, STAGE[:2], frame)
     img.paste(crest, (296, 104))
+    x, y, w, h = ZOOM_RECESS
+    zoomed = crest.resize((crest.width * 8, crest.height * 8), Image.NEAREST)
+    img.paste(zoomed, (x + (w - zoomed.width) // 2, y + (h - zoomed.height) // 2))
     draw_outlined_text(img, NAME_AT[0], NAME_AT[1], "Korvald", (255, 255, 255), (0, 0, 0))
     return img.crop((0, 0, VIEW_W, VIEW_H))
 

@@ -1,5 +1,6 @@
 // Vexillor: turns any picture into the crest files the game accepts.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -10,6 +11,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     vx::Main window;
     vx::Main::Options options;
     options.showCommand = showCommand;
+    // "Open with" and a picture dropped on the program's icon both pass the
+    // picture's path as the only argument.
+    int argumentCount = 0;
+    if (LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount)) {
+        if (argumentCount > 1) options.initialPicture = arguments[1];
+        LocalFree(arguments);
+    }
     try {
         if (!window.Start(options)) return 0;
     } catch (const std::exception& error) {

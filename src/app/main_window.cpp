@@ -122,6 +122,7 @@ bool Main::Start(const Options& options) {
     if (!hwnd_) return false;
     ShowWindow(hwnd_, options_.showCommand);
     UpdateWindow(hwnd_);
+    if (!options_.initialPicture.empty()) ComposePicture(options_.initialPicture);
     return true;
 }
 

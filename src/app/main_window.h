@@ -39,6 +39,9 @@ public:
         int showCommand = SW_SHOWNORMAL;
         // The character animation; empty means char0.dat beside the program.
         std::wstring characterFile;
+        // A picture to compose once the window is up ("Open with", or a
+        // picture dropped on the program's icon); empty for none.
+        std::wstring initialPicture;
     };
 
     Main();
