@@ -1,0 +1,25 @@
+// The crest enlarged with sharp pixel edges, centred in the banner's frame,
+// so a player can judge a 16 x 12 crest before saving it.
+#pragma once
+
+#include <cstdint>
+
+#include "imaging/bgra_image.h"
+
+namespace vx {
+
+struct CrestZoom {
+  int scale = 8;
+  // A one-pixel divider is drawn after this many crest columns (0: none);
+  // the columns after it move one pixel right, so no crest pixel is hidden.
+  int dividerAfterColumn = 0;
+  std::uint32_t backColour = 0;     // 0x00BBGGRR, the frame's recess
+  std::uint32_t dividerColour = 0;  // 0x00BBGGRR
+};
+
+// A `width` x `height` picture: the back colour with every crest pixel as a
+// `scale` x `scale` block, the whole centred (odd margins floored). Blocks
+// that fall outside are cut off.
+BgraImage ZoomCrest(ConstBgraView crest, const CrestZoom& zoom, int width, int height);
+
+}  // namespace vx
