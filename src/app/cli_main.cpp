@@ -1,7 +1,7 @@
 // vexillor-cli: the crest workflow for scripts and batch use.
 //
 //   vexillor-cli info FILE
-//   vexillor-cli crest PICTURE FOLDER [--ally]
+//   vexillor-cli crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270]
 //   vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]
 #include <windows.h>
 
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/crest.h"
+#include "app/picture_turn.h"
 #include "bmp/atomic_file.h"
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
@@ -45,7 +46,8 @@ void PrintLine(std::FILE* stream, const std::string& line) {
 }
 
 const char kUsage[] =
-    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] | gif-frames GIF OUTDIR [--background RRGGBB] | "
+    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270] | "
+    "gif-frames GIF OUTDIR [--background RRGGBB] | "
     "--help";
 
 void PrintHelp() {
@@ -58,11 +60,14 @@ void PrintHelp() {
               "      (type 0 unknown, 1 GIF, 2 JPEG, 3 PNG, 4 BMP, 5 PCX, 6 TIFF; size in bytes).\n"
               "      A header that cannot be read prints 'error N: DESCRIPTION' and exits 1.\n"
               "\n"
-              "  vexillor-cli crest PICTURE FOLDER [--ally]\n"
+              "  vexillor-cli crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270]\n"
               "      Squeezes the whole picture into a 16 x 12 clan crest and writes FOLDER\\clan.bmp;\n"
               "      with --ally into a 24 x 12 strip, written as FOLDER\\ally.bmp (its left 8 columns)\n"
               "      and FOLDER\\clan.bmp (the other 16). Prints each written path. On any failure\n"
               "      it prints one line on standard error, exits 1 and leaves the folder as it was.\n"
+              "      Before the squeeze the picture can be turned, in this order whatever the order\n"
+              "      of the options: --rotate 90 a quarter turn anticlockwise, 180 a half turn,\n"
+              "      270 a quarter turn clockwise; then --mirror left to right; then --flip upside down.\n"
               "\n"
               "  vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]\n"
               "      Plays the GIF animation through the program's own viewer and writes every frame,\n"
@@ -106,7 +111,7 @@ std::vector<std::uint8_t> EncodeColumns(const vx::Bitmap32& strip, int left, int
     return vx::bmp::EncodeBmpFile(part.View(), 8, kPalette);
 }
 
-int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally) {
+int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, const vx::PictureTurn& turn) {
     const std::string shownPicture = Utf8(picturePath);
     std::error_code ec;
     if (!std::filesystem::is_directory(std::filesystem::path(folder), ec)) {
@@ -129,10 +134,18 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
         return kExitFailure;
     }
 
+    SIZE source = vx::CrestSourceSize(reader.Width(), reader.Height(), picture);
+    if (turn.Any()) {
+        picture = vx::TurnPicture(picture, source, turn);
+        if (!picture) {
+            PrintLine(stderr, "vexillor-cli: not enough memory to turn " + shownPicture);
+            return kExitFailure;
+        }
+        source = {picture.width(), picture.height()};
+    }
+
     const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
-    const vx::Bitmap32 crest =
-        vx::SqueezeIntoCrest(picture, vx::CrestSourceSize(reader.Width(), reader.Height(), picture),
-                             vx::CrestWidth(mode), vx::kCrestHeight);
+    const vx::Bitmap32 crest = vx::SqueezeIntoCrest(picture, source, vx::CrestWidth(mode), vx::kCrestHeight);
     // Encode everything before touching the folder.
     std::vector<CrestFile> files;
     if (ally) {
@@ -236,6 +249,34 @@ private:
     int written_ = 0;
 };
 
+// The options after `crest PICTURE FOLDER`, in any order, each at most
+// once. On a mistake `problem` gets the one line to print.
+bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, vx::PictureTurn& turn,
+                       std::string& problem) {
+    bool rotateSeen = false;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const std::wstring& option = options[i];
+        bool* flag = option == L"--ally"     ? &ally
+                     : option == L"--mirror" ? &turn.mirror
+                     : option == L"--flip"   ? &turn.flip
+                                             : nullptr;
+        if (flag && !*flag) {
+            *flag = true;
+        } else if (option == L"--rotate" && !rotateSeen) {
+            rotateSeen = true;
+            turn.rotateDegrees = i + 1 < options.size() ? vx::ParseRotation(options[++i]) : 0;
+            if (turn.rotateDegrees == 0) {
+                problem = "vexillor-cli: --rotate takes 90, 180 or 270";
+                return false;
+            }
+        } else {
+            problem = kUsage;
+            return false;
+        }
+    }
+    return true;
+}
+
 // RRGGBB, as in web colours.
 bool ParseColour(const std::wstring& text, COLORREF& colour) {
     if (text.size() != 6) return false;
@@ -304,16 +345,15 @@ int wmain(int argc, wchar_t** argv) {
         return kExitOk;
     }
     if (args.size() == 2 && args[0] == L"info") return Info(args[1]);
-    if ((args.size() == 3 || args.size() == 4) && args[0] == L"crest") {
+    if (args.size() >= 3 && args[0] == L"crest") {
         bool ally = false;
-        if (args.size() == 4) {
-            if (args[3] != L"--ally") {
-                PrintLine(stderr, kUsage);
-                return kExitUsage;
-            }
-            ally = true;
+        vx::PictureTurn turn;
+        std::string problem;
+        if (!ParseCrestOptions({args.begin() + 3, args.end()}, ally, turn, problem)) {
+            PrintLine(stderr, problem);
+            return kExitUsage;
         }
-        return Crest(args[1], args[2], ally);
+        return Crest(args[1], args[2], ally, turn);
     }
     if ((args.size() == 3 || args.size() == 5) && args[0] == L"gif-frames") {
         COLORREF background = RGB(0, 0, 0);

@@ -75,7 +75,9 @@ Mapping MappingFor(Turn turn, std::int64_t w, std::int64_t h) {
 }
 
 // Whole-byte pixels (8 and 24 bits). Quarter turns read down the source's
-// columns, so they go in square tiles that keep those rows in the cache.
+// columns, so they go in tiles: a tile's source rows stay in the cache while
+// each target row is written in long runs. (Measured best on 4000 x 3000:
+// 512 target pixels wide, 32 rows high.)
 template <int kBytes>
 void TurnBytes(const ConstDibView& source, const DibView& target, const Mapping& m) {
   const std::ptrdiff_t stride = source.stride;
@@ -86,11 +88,12 @@ void TurnBytes(const ConstDibView& source, const DibView& target, const Mapping&
   };
   const std::ptrdiff_t stepX = static_cast<std::ptrdiff_t>(m.xx) * kBytes - static_cast<std::ptrdiff_t>(m.yx) * stride;
   const bool alongRows = m.yx == 0;
-  const std::int32_t tile = alongRows ? target.width : 64;
-  for (std::int32_t ty0 = 0; ty0 < target.height; ty0 += tile) {
-    const std::int32_t tyEnd = std::min<std::int64_t>(target.height, std::int64_t{ty0} + tile);
-    for (std::int32_t tx0 = 0; tx0 < target.width; tx0 += tile) {
-      const std::int32_t txEnd = std::min<std::int64_t>(target.width, std::int64_t{tx0} + tile);
+  const std::int32_t tileWidth = alongRows ? target.width : 512;
+  const std::int32_t tileHeight = alongRows ? target.height : 32;
+  for (std::int32_t ty0 = 0; ty0 < target.height; ty0 += tileHeight) {
+    const std::int32_t tyEnd = std::min<std::int64_t>(target.height, std::int64_t{ty0} + tileHeight);
+    for (std::int32_t tx0 = 0; tx0 < target.width; tx0 += tileWidth) {
+      const std::int32_t txEnd = std::min<std::int64_t>(target.width, std::int64_t{tx0} + tileWidth);
       for (std::int32_t ty = ty0; ty < tyEnd; ++ty) {
         std::uint8_t* out = target.Row(ty) + static_cast<std::ptrdiff_t>(tx0) * kBytes;
         const std::uint8_t* in = address(m.x0 + m.xx * tx0 + m.xy * ty, m.y0 + m.yx * tx0 + m.yy * ty);
@@ -222,6 +225,18 @@ void TurnPixels(const ConstDibView& source, const DibView& target, Turn turn) {
     throw std::invalid_argument("turned picture has the wrong size or depth");
   const Mapping mapping = MappingFor(turn, source.width, source.height);
   const std::size_t used = PixelBytes(target.width, target.bitCount);
+  if (turn == Turn::MirrorUpsideDown) {
+    // Whole rows at every depth; the bits of a last byte past the row's
+    // pixels are padding and are cleared.
+    const unsigned spareBits = static_cast<unsigned>(used * 8 - static_cast<std::size_t>(target.width) * target.bitCount);
+    for (std::int32_t y = 0; y < target.height; ++y) {
+      std::uint8_t* out = target.Row(y);
+      std::memcpy(out, source.Row(source.height - 1 - y), used);
+      out[used - 1] = static_cast<std::uint8_t>(out[used - 1] & (0xFFu << spareBits));
+      std::memset(out + used, 0, target.stride - used);
+    }
+    return;
+  }
   switch (source.bitCount) {
     case 24:
       TurnBytes<3>(source, target, mapping);
