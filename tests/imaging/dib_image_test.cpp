@@ -157,7 +157,7 @@ TEST(DibImage, CopyHdcTakesItsDepthFromTheColourTable) {
     EXPECT_EQ(static_cast<std::uint8_t*>(image.DIBitsPtr())[0], indexed.bits()[2]);
 }
 
-TEST(DibImage, CopyStdPictureOfASixteenBitPictureGivesTwentyFourBits) {
+TEST(DibImage, CopyStdPictureKeepsThePicturesColoursAtEveryDepth) {
     TestDib picture(3, 2, 16);
     // 5-5-5: red, green, blue, white in the bottom row; black above.
     const std::uint16_t bottom[] = {0x7C00, 0x03E0, 0x001F};
@@ -177,7 +177,8 @@ TEST(DibImage, CopyStdPictureOfASixteenBitPictureGivesTwentyFourBits) {
     EXPECT_EQ(bgr[6], 255);  // blue
     EXPECT_EQ(bgr[0] + bgr[1] + bgr[3] + bgr[5] + bgr[7] + bgr[8], 0);
 
-    // A palette picture at its own depth keeps its table and indices.
+    // A 16-bit picture gives 24 bits; a palette picture at its own depth
+    // keeps its table and indices.
     TestDib indexed(4, 1, 4, SixteenColours());
     indexed.bits()[0] = 0x3C;
     indexed.bits()[1] = 0x0F;
@@ -190,6 +191,22 @@ TEST(DibImage, CopyStdPictureOfASixteenBitPictureGivesTwentyFourBits) {
     EXPECT_EQ(static_cast<std::uint8_t*>(image.DIBitsPtr())[0], 0x3C);
     EXPECT_EQ(static_cast<std::uint8_t*>(image.DIBitsPtr())[1], 0x0F);
     EXPECT_EQ(ColorTableOf(image.hdc(), 16)[12].rgbBlue, 12 * 16);
+
+    // A depth chosen by the caller: the indices read come with their own
+    // table, and the image keeps that table, so red stays red.
+    TestDib colour(2, 1, 24);
+    const std::uint8_t redThenBlue[] = {0, 0, 255, 255, 0, 0};
+    std::memcpy(colour.bits(), redThenBlue, sizeof redThenBlue);
+    GdiFlush();
+    const HBITMAP colourHandle = colour.Picture();
+    depth = 8;
+    ASSERT_TRUE(image.CopyStdPicture(colourHandle, depth));
+    EXPECT_EQ(image.BitCount(), 8);
+    GdiFlush();
+    const std::vector<RGBQUAD> table = ColorTableOf(image.hdc(), 256);
+    const auto* indices = static_cast<const std::uint8_t*>(image.DIBitsPtr());
+    EXPECT_EQ(RGB(table[indices[0]].rgbRed, table[indices[0]].rgbGreen, table[indices[0]].rgbBlue), RGB(255, 0, 0));
+    EXPECT_EQ(RGB(table[indices[1]].rgbRed, table[indices[1]].rgbGreen, table[indices[1]].rgbBlue), RGB(0, 0, 255));
 }
 
 TEST(DibImage, PaintHdcDrawsTheWholeBitmapAtThePoint) {
