@@ -127,14 +127,6 @@ TEST(DibRows, ScanLineBytesFollowsTheRowPaddingAndRefusesOverflow) {
   EXPECT_EQ(ImageBytes(1000, 1000, 24), 3000000);
 }
 
-TEST(DibRows, GreyRampsAreEvenSteps) {
-  const ColorTable four = GreyRamp(4);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(four[i], (Bgrx{std::uint8_t(17 * i), std::uint8_t(17 * i), std::uint8_t(17 * i), 0}));
-  EXPECT_EQ(four[16], Bgrx{});
-  EXPECT_EQ(GreyRamp(1)[1], (Bgrx{255, 255, 255, 0}));
-  EXPECT_EQ(GreyRamp(8)[200], (Bgrx{200, 200, 200, 0}));
-}
-
 TEST(DibTurns, EveryTurnAtEveryDepthMovesPixelsAsTheCornersSay) {
   const struct { int width, height; } sizes[] = {{3, 2}, {9, 5}, {33, 3}, {1, 7}};
   for (int bits : {1, 4, 8, 24})
