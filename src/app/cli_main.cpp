@@ -264,9 +264,10 @@ bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, vx:
             *flag = true;
         } else if (option == L"--rotate" && !rotateSeen) {
             rotateSeen = true;
-            turn.rotateDegrees = i + 1 < options.size() ? vx::ParseRotation(options[++i]) : 0;
+            const bool given = i + 1 < options.size();
+            turn.rotateDegrees = given ? vx::ParseRotation(options[++i]) : 0;
             if (turn.rotateDegrees == 0) {
-                problem = "vexillor-cli: --rotate takes 90, 180 or 270";
+                problem = "vexillor-cli: --rotate takes 90, 180 or 270" + (given ? ", not " + Utf8(options[i]) : "");
                 return false;
             }
         } else {
