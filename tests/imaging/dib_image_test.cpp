@@ -155,8 +155,9 @@ TEST(DibImage, CopyHdcTakesItsDepthFromTheColourTable) {
 }
 
 TEST(DibImage, CopyStdPictureKeepsThePicturesColoursAtEveryDepth) {
+    // A 16-bit picture gives 24 bits. 5-5-5: red, green, blue in the bottom
+    // row; black above.
     TestDib picture(3, 2, 16);
-    // 5-5-5: red, green, blue, white in the bottom row; black above.
     const std::uint16_t bottom[] = {0x7C00, 0x03E0, 0x001F};
     std::memcpy(picture.bits(), bottom, sizeof bottom);
     GdiFlush();
@@ -174,8 +175,7 @@ TEST(DibImage, CopyStdPictureKeepsThePicturesColoursAtEveryDepth) {
     EXPECT_EQ(bgr[6], 255);  // blue
     EXPECT_EQ(bgr[0] + bgr[1] + bgr[3] + bgr[5] + bgr[7] + bgr[8], 0);
 
-    // A 16-bit picture gives 24 bits; a palette picture at its own depth
-    // keeps its table and indices.
+    // A palette picture at its own depth keeps its table and indices.
     TestDib indexed(4, 1, 4, SixteenColours());
     indexed.bits()[0] = 0x3C;
     indexed.bits()[1] = 0x0F;
