@@ -54,7 +54,11 @@ bool ExToolTip::CreateTipWindow() {
     const wchar_t* windowClass = TipClass(shadow_);
     if (!windowClass) return false;
     const tooltip::Point at = tracker_.CursorPos();
-    tipWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass, kWindowTitle, 0, at.x, at.y, content_.width,
+    // Made as a pop-up so the platform never adds the caption that an
+    // overlapped window gets; PlaceWindow then clears every style. Under
+    // Wine a window that once had a caption is left to a window manager,
+    // and hiding it waits for one.
+    tipWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass, kWindowTitle, WS_POPUP, at.x, at.y, content_.width,
                                  content_.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     return tipWindow_ != nullptr;
 }
