@@ -136,10 +136,15 @@ TEST_F(ExToolTipTest, ItExpiresAfterKillTimeAndEveryPropertyButAliveAndPictureIs
     tip.SetShadow(true);
     tip.SetKillTime(3);
     tip.SetGradientColorEnd(0x123456);
+    tip.SetGradientColorStart(ExToolTip::kSystemColor | COLOR_WINDOW);
+    tip.SetBackStyle(3);
     Arm(tip);
     HoverAndRest();
     HWND window = tip.TipWindow();
     ASSERT_TRUE(window);
+    // A gradient resolves its system colours into the properties.
+    EXPECT_EQ(tip.GradientColorStart(), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(tip.GradientColorEnd(), 0x123456u);
     Ticks(3);
     EXPECT_TRUE(IsWindow(window));
     Ticks(1);
