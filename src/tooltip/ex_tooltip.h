@@ -129,7 +129,7 @@ private:
     void DrawContent(HDC dc, UniqueRegion frameRegion);
     void DrawBlock(HDC dc, const std::wstring& block, bool bTitle);
     void FillGradient(HDC dc);
-    void DrawIcon(HDC dc);
+    void DrawTipIcon(HDC dc);
 
     // Member order is release order reversed: the hooks go before the
     // tracker whose callbacks they deliver.

@@ -116,7 +116,7 @@ void ExToolTip::DrawContent(HDC dc, UniqueRegion frameRegion) {
     }
     frameRegion.reset();
     SetBkMode(dc, TRANSPARENT);
-    DrawIcon(dc);
+    DrawTipIcon(dc);
     DrawBlock(dc, title_, true);
     DrawBlock(dc, text_, false);
 }
@@ -135,7 +135,7 @@ void ExToolTip::FillGradient(HDC dc) {
     }
 }
 
-void ExToolTip::DrawIcon(HDC dc) {
+void ExToolTip::DrawTipIcon(HDC dc) {
     if (cIcon_ == kNoIcon) return;
     const tooltip::Point at = tooltip::IconOrigin(tooltip::BodyTop(placement_.stemY));
     if (cIcon_ >= kIconInformation && cIcon_ <= kIconWarning) {
