@@ -56,6 +56,11 @@ button_shot() {
   import -window root -crop "32x32+$((${pos%,*} + 150))+$((${pos#*,} + 435))" +repage "$1" 2>/dev/null
 }
 balloons() { xdotool search --onlyvisible --name '^QTX-EXTOOLTIP$' 2>/dev/null | wc -l; }
+# Waits up to 4 seconds for $1 balloons on screen.
+wait_for_balloons() {
+  local tries=0
+  while (($(balloons) != $1 && tries < 20)); do sleep 0.2; tries=$((tries + 1)); done
+}
 differing() { compare -metric AE "$1" "$2" null: 2>&1 | awk '{print int($1)}'; }
 
 wine "$exe_dir/vexillor.exe" >/dev/null 2>&1 &
@@ -70,12 +75,15 @@ else
   button_shot "$shots/normal.png"
   # The first move arms the tooltip, the next starts its ticks.
   xdotool mousemove --window "$win" "$save_x" "$save_y"; sleep 0.2
-  xdotool mousemove --window "$win" $((save_x + 1)) "$save_y"; sleep 1.5
+  xdotool mousemove --window "$win" $((save_x + 1)) "$save_y"
+  wait_for_balloons 1
   button_shot "$shots/hover.png"
   (($(differing "$shots/normal.png" "$shots/hover.png") > 50)) || fail "the save button did not light up"
   (($(balloons) == 1)) || fail "no balloon titled QTX-EXTOOLTIP appeared over the save button"
   xdotool mousemove --window "$win" "$bar_x" "$bar_y"; sleep 0.2
-  xdotool mousemove --window "$win" $((bar_x + 1)) "$bar_y"; sleep 0.8
+  xdotool mousemove --window "$win" $((bar_x + 1)) "$bar_y"
+  wait_for_balloons 0
+  sleep 0.3
   button_shot "$shots/back.png"
   (($(differing "$shots/normal.png" "$shots/back.png") == 0)) || fail "the bar did not put the save button back"
   (($(balloons) == 0)) || fail "the balloon stayed after the pointer left the button"

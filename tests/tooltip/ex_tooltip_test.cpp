@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "imaging/run_time_error.h"
 #include "support/win_test_support.h"
 #include "tooltip/ex_tooltip.h"
@@ -273,6 +275,42 @@ TEST_F(ExToolTipTest, AnOwnerDestroyedWhileHookedTakesTheHookAlong) {
     std::int32_t alpha = 100;
     tip.ShowToolTip(doomed, L"t", L"x", 0, alpha);
     DestroyWindow(doomed);
+    Arm(tip);
+    HoverAndRest();
+    EXPECT_TRUE(tip.TipWindow());
+}
+
+// Refuses every tooltip window, as a platform out of windows would.
+LRESULT CALLBACK RefuseTipWindows(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+        if (create->lpcs->lpszName && std::wstring_view(create->lpcs->lpszName) == ExToolTip::kWindowTitle) return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(ExToolTipTest, AFailedDisplayLeavesNothingBehindAndIsNotRetriedDuringTheHover) {
+    ExToolTip tip;
+    Arm(tip);
+    HoverAndRest();
+    SetCursorPos(kAway.x, kAway.y);
+    Ticks(1);
+    const DWORD before = LiveGdiObjects();
+    {
+        UniqueHook refuse(SetWindowsHookExW(WH_CBT, RefuseTipWindows, nullptr, GetCurrentThreadId()));
+        ASSERT_TRUE(refuse);
+        Arm(tip);
+        HoverAndRest(20);
+        EXPECT_EQ(tip.TipWindow(), nullptr);
+        EXPECT_TRUE(tip.Tracker().Shown());
+        EXPECT_TRUE(tip.Alive());
+    }
+    // Not retried while the pointer stays; the next hover shows it.
+    Ticks(10);
+    EXPECT_EQ(tip.TipWindow(), nullptr);
+    SetCursorPos(kAway.x, kAway.y);
+    Ticks(1);
+    EXPECT_EQ(LiveGdiObjects(), before);
     Arm(tip);
     HoverAndRest();
     EXPECT_TRUE(tip.TipWindow());
