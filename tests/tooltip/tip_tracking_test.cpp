@@ -188,6 +188,12 @@ TEST_F(TrackingTest, TheTooltipStaysKillTimeTicksThenIsSpent) {
     EXPECT_EQ(platform_.resets, 3);
     EXPECT_EQ(platform_.displays, 1);
     EXPECT_EQ(platform_.timers, std::set<WindowId>{kOwner});
+    // Leaving at last clears up and rearms.
+    platform_.under = kBar;
+    Ticks(1);
+    EXPECT_EQ(tracker_.TipState(), Tip::None);
+    EXPECT_FALSE(tracker_.Shown());
+    EXPECT_TRUE(platform_.timers.empty());
 }
 
 TEST_F(TrackingTest, AClickAfterTheTooltipAppearedHidesItForTheRestOfTheHover) {
