@@ -194,6 +194,7 @@ void Main::WireEvents() {
     PicSave.onClick = [this] { PicSave_Click(); };
     PicRename.onClick = [this] { PicRename_Click(); };
     PicSalir.onClick = [this] { PicSalir_Click(); };
+    WireButtons();
     DragAcceptFiles(hwnd_, TRUE);
 }
 
@@ -216,6 +217,9 @@ void Main::Form_Load() {
     OpenDialog->SetInitDir(ProgramFolder());
     OpenDialog->SetDialogTitle(L"Abrir archivo de imagen");
     OpenDialog->SetFilter2(1);
+
+    // The buttons set what they need before each use.
+    ToolTip = std::make_unique<ExToolTip>();
 }
 
 void Main::Form_Paint() {
@@ -267,7 +271,10 @@ void Main::PicRename_Click() {
 
 void Main::Form_Unload() { OpenDialog.reset(); }
 
-void Main::Form_Terminate() { terminated_ = true; }
+void Main::Form_Terminate() {
+    ToolTip.reset();
+    terminated_ = true;
+}
 
 void Main::Close() {
     if (hwnd_) SendMessageW(hwnd_, WM_CLOSE, 0, 0);

@@ -12,6 +12,7 @@
 #include "dialogs/vista_previa.h"
 #include "gif/gif_viewer.h"
 #include "imaging/cls_image.h"
+#include "tooltip/ex_tooltip.h"
 
 namespace vx {
 
@@ -81,6 +82,10 @@ public:
     std::unique_ptr<cGIFViewer> GifViewer;
     std::unique_ptr<CVistaPrevia> OpenDialog;
     std::unique_ptr<clsImage> ImageInfo;
+    std::unique_ptr<ExToolTip> ToolTip;
+    // A tooltip was armed for a button since the pointer last crossed the
+    // bar or the background.
+    bool TipShown = false;
 
     // The crest mode is the checked item of the crest menu.
     vx::CrestMode CrestMode() const;
@@ -98,6 +103,19 @@ public:
     void PicSave_Click();
     void PicRename_Click();
     void PicSalir_Click();
+
+    // The button bar (buttons.cpp).
+    void PicBrowseImage_MouseMove();
+    void PicSave_MouseMove();
+    void PicTypeCrest_MouseMove();
+    void PicRename_MouseMove();
+    void PicFB_MouseMove();
+    void PicTaringa_MouseMove();
+    void PicSalir_MouseMove();
+    void PicBarra_MouseMove();
+    void PicFondo_MouseMove();
+    void PicFB_Click();
+    void PicTaringa_Click();
 
     // The character display.
     void ViewGIF(const std::wstring& FileName);
@@ -122,6 +140,11 @@ private:
     void CreateControls();
     void CreateMenus();
     void WireEvents();
+    void WireButtons();
+    void HoverButton(PictureSurface& button, const PictureSurface& hoverStore, const wchar_t* title,
+                     const wchar_t* text);
+    void ResetButtons();
+    void OpenLink(const std::wstring& address);
     static void DoEvents();
     void SaveClanCrest(const std::wstring& folder);
     void SaveAllyAndClanCrests(const std::wstring& folder);
