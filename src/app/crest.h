@@ -3,18 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include "app/crest_workflow.h"
 #include "common/bitmap32.h"
 
 namespace vx {
-
-enum class CrestMode { Clan, AllyClan };
-
-inline constexpr int kCrestHeight = 12;
-inline constexpr int kClanCrestWidth = 16;
-inline constexpr int kAllyCrestWidth = 8;
-inline constexpr int kStripWidth = kAllyCrestWidth + kClanCrestWidth;
-
-inline int CrestWidth(CrestMode mode) { return mode == CrestMode::Clan ? kClanCrestWidth : kStripWidth; }
 
 // The source size to squeeze: the header's size when it has one, else the
 // picture's own (icons and metafiles have no header size); never more

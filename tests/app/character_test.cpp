@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/reference_label.h"
 #include "app/settings.h"
+#include "gif/gif_file_writer.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -83,6 +84,36 @@ TEST_F(CharacterTest, TheAnimationPlaysInItsAreaFromStartUp) {
     const std::int32_t first = main_.GifViewer->AnimationIndex();
     test::PumpFor(400);
     EXPECT_NE(main_.GifViewer->AnimationIndex(), first);
+}
+
+TEST_F(CharacterTest, MoreThanAHundredFramesKeepTheFirstOutOfTheBackground) {
+    // Progress after frame 1 (and frame 2 of 201) is 0 as well as at the start.
+    for (int count : {101, 201}) {
+        test::TempFolder folder;
+        const std::wstring file = folder.File(L"many.gif");
+        test::WriteFileBytes(file, gif::fixtures::WriteGif(gif::fixtures::ClearFramesAfterARedOne(count)));
+        Main window;
+        Main::Options options;
+        options.quitOnDestroy = false;
+        options.characterFile = file;
+        ASSERT_TRUE(window.Start(options));
+        window.GifViewer->SetAnimationState(cGIFViewer::kPaused);
+        window.GifViewer->SetAnimationState(cGIFViewer::kStepped);
+        window.GifViewer->SetAnimationState(cGIFViewer::kStepped);
+        ASSERT_EQ(window.GifViewer->AnimationIndex(), 3);
+        // Each animation pixel is 30 x 30 on the stage; all but the top-left
+        // one show the background picture again.
+        const Bitmap32& image = window.PicFondo.ImageBitmap();
+        const Bitmap32& background = *window.PicFondo.Picture();
+        int red = 0;
+        for (int y = 160; y < 420; y += 13)
+            for (int x = 310; x < 566; x += 13) {
+                ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, background.pixel(x, y) & 0xFFFFFF) << count << ": " << x
+                                                                                             << "," << y;
+                red += (image.pixel(x, y) & 0xFFFFFF) == 0xFF0000u;
+            }
+        EXPECT_EQ(red, 0);
+    }
 }
 
 TEST_F(CharacterTest, AMissingAnimationWarnsAndEndsTheProgram) {

@@ -53,7 +53,7 @@ protected:
     void Open(const std::wstring& path) {
         HWND dlg = nullptr;
         ModalDriver driver({test::WaitForDialog(kOpenTitle, dlg), [&] {
-                                SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x47C, reinterpret_cast<LPARAM>(path.c_str()));
+                                SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x480, reinterpret_cast<LPARAM>(path.c_str()));
                                 PostMessageW(dlg, WM_COMMAND, IDOK, 0);
                                 return true;
                             }});

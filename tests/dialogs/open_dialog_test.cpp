@@ -45,7 +45,7 @@ protected:
 
 ModalDriver::Step ChooseFile(HWND& dialog, const std::wstring& path) {
     return [&dialog, path] {
-        SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(path.c_str()));
+        SendMessageW(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(path.c_str()));
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return true;
     };
