@@ -9,7 +9,6 @@
 #include <dlgs.h>
 
 #include <cmath>
-#include <cstdio>
 
 #include "dialogs/dlg_prev.h"
 #include "dialogs/vista_previa.h"
@@ -226,11 +225,9 @@ TEST_F(OpenDialogTest, TheClassicDialogHoldsThePaneCloseBesideTheList) {
     Open();
     ASSERT_FALSE(driver.TimedOut());
     const int width = dialogRect.right - dialogRect.left;
-    printf("dialog %d wide; list %ld..%ld; pane %ld..%ld; client %ld\n", width, list.left, list.right, pane.left,
-           pane.right, client.right);
     // No places bar down the left: the list starts near the edge.
     EXPECT_TRUE(classicName);
-    EXPECT_LT(width, 700);
+    EXPECT_LT(width, 700) << width;
     EXPECT_EQ(pane.left - list.right, 2 * list.left);
     EXPECT_LE(pane.left - list.right, 16);
     EXPECT_LE(client.right - pane.right, 16);

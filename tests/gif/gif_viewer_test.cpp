@@ -304,13 +304,15 @@ TEST_F(GifViewerTest, AFrameStripBeyondTheViewersLimitIsRefused) {
     const gif::GifIndex index = gif::IndexGif(bytes);
     ASSERT_EQ(index.frames.size(), 4u);
     const gif::StripLayout layout = gif::PlanFrameStrip(index);
-    ASSERT_TRUE(gif::StripIsPlausible(index, layout));
     ASSERT_GT(layout.Pixels(), cGIFViewer::kMaxStripBytes);
 
     Client client;
     cGIFViewer viewer;
     EXPECT_EQ(viewer.LoadGIF(Save(bytes), 1, &client, window_), 0);
     EXPECT_TRUE(client.notes.empty());
+    // The limit refused it, and says so.
+    EXPECT_EQ(viewer.LastReport().status, gif::GifStatus::StripTooLarge);
+    EXPECT_EQ(viewer.LastReport().limit, cGIFViewer::kMaxStripBytes);
 }
 
 TEST_F(GifViewerTest, TruncatedFilesKeepTheirCompleteFramesAndNeverFail) {
