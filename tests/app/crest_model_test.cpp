@@ -76,17 +76,5 @@ TEST(CrestModel, TheStripIsCutIntoAnAllyFileAndAClanFileAtDepthEight) {
   EXPECT_THROW(PlanCrestFiles(CrestMode::AllyClan, files[1].pixels.View(), L"D:"), std::invalid_argument);
 }
 
-TEST(CrestModel, TheConfirmationListsTheWrittenPaths) {
-  const BgraImage strip(24, 12);
-  const auto files = PlanCrestFiles(CrestMode::AllyClan, strip.View(), L"E:\\game");
-  EXPECT_EQ(ConfirmationTitle(CrestMode::AllyClan), L"Done");
-  EXPECT_EQ(ConfirmationText(CrestMode::AllyClan, files),
-            L"Your images has been saved as: \r\n\r\nE:\\game\\ally.bmp ( ally crest )\r\nE:\\game\\clan.bmp ( clan "
-            L"crest )\r\n\r\nAhora puedes entrar en Aldmoor, la imagen ya esta lista para seteada como bandera de tu "
-            L"clan!.\r\n\r\n You can now login into the game and load these images!. You don't need do any "
-            L"additional task, these images are ready to use!");
-  EXPECT_EQ(ConfirmationTitle(CrestMode::Clan), L"Listo! / Done");
-}
-
 }  // namespace
 }  // namespace vx
