@@ -9,17 +9,18 @@
 #include <io.h>
 
 #include <cstdio>
+#include <optional>
 #include <cwchar>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/crest.h"
+#include "app/crest_workflow.h"
 #include "app/picture_turn.h"
-#include "bmp/atomic_file.h"
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
 #include "common/win_handles.h"
+#include "gif/gif_limits.h"
 #include "gif/gif_viewer.h"
 #include "imaging/cls_image.h"
 #include "imaging/run_time_error.h"
@@ -95,20 +96,9 @@ int Info(const std::wstring& file) {
     return kExitOk;
 }
 
-struct CrestFile {
-    std::wstring path;
-    std::vector<std::uint8_t> bytes;
-};
-
-std::vector<std::uint8_t> EncodeColumns(const vx::Bitmap32& strip, int left, int width) {
-    vx::BgraImage part(width, strip.height());
-    for (int y = 0; y < strip.height(); ++y)
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t p = strip.pixel(left + x, y);
-            part.SetColor(x, y, vx::Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-        }
-    static constexpr std::int32_t kPalette[2] = {0, 1};
-    return vx::bmp::EncodeBmpFile(part.View(), 8, kPalette);
+vx::ConstBgraView ViewOf(const vx::Bitmap32& bitmap) {
+    return {reinterpret_cast<const std::uint8_t*>(bitmap.pixels().data()), bitmap.width(), bitmap.height(),
+            static_cast<std::ptrdiff_t>(bitmap.stride())};
 }
 
 int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, const vx::PictureTurn& turn) {
@@ -134,7 +124,8 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
         return kExitFailure;
     }
 
-    SIZE source = vx::CrestSourceSize(reader.Width(), reader.Height(), picture);
+    const vx::PixelSize header = vx::CrestSourceSize({reader.Width(), reader.Height()}, {picture.width(), picture.height()});
+    SIZE source{header.width, header.height};
     if (turn.Any()) {
         picture = vx::TurnPicture(picture, source, turn);
         if (!picture) {
@@ -145,25 +136,13 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
     }
 
     const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
-    const vx::Bitmap32 crest = vx::SqueezeIntoCrest(picture, source, vx::CrestWidth(mode), vx::kCrestHeight);
-    // Encode everything before touching the folder.
-    std::vector<CrestFile> files;
-    if (ally) {
-        files.push_back({folder + L"\\ally.bmp", EncodeColumns(crest, 0, vx::kAllyCrestWidth)});
-        files.push_back({folder + L"\\clan.bmp", EncodeColumns(crest, vx::kAllyCrestWidth, vx::kClanCrestWidth)});
-    } else {
-        files.push_back({folder + L"\\clan.bmp", EncodeColumns(crest, 0, vx::kClanCrestWidth)});
-    }
-    std::vector<vx::FileContent> contents;
-    for (const CrestFile& file : files) contents.push_back({std::filesystem::path(file.path), file.bytes});
-    try {
-        vx::WriteFilesAtomically(contents, "vexillor-cli");
-    } catch (const vx::RunTimeError& error) {
-        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " +
-                              error.Description());
+    const vx::BgraImage crest = vx::ComposeCrest(mode, ViewOf(picture), {static_cast<int>(source.cx), static_cast<int>(source.cy)});
+    const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
+    if (const std::optional<std::string> failure = vx::WriteCrestFiles(files)) {
+        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " + *failure);
         return kExitFailure;
     }
-    for (const CrestFile& file : files) PrintLine(stdout, Utf8(file.path));
+    for (const vx::CrestFile& file : files) PrintLine(stdout, Utf8(file.path));
     return kExitOk;
 }
 
@@ -187,7 +166,13 @@ public:
     }
 
     void Rendered(std::int32_t, std::int32_t FrameIndex, std::int32_t Message, std::intptr_t MsgValue) override {
-        if (Message == vx::cGIFViewer::kMsgLoading && MsgValue == 0) Prepare();
+        // Only the first loading-start notification: after frame 1 of more
+        // than 100 frames the progress is 0 as well, and preparing again
+        // would wipe frame 1 from the canvas and the background.
+        if (Message == vx::cGIFViewer::kMsgLoading && MsgValue == 0 && !prepared_) {
+            prepared_ = true;
+            Prepare();
+        }
         if (Message == vx::cGIFViewer::kMsgFrameDrawn) Save(FrameIndex);
     }
 
@@ -197,10 +182,14 @@ public:
 private:
     void Prepare() {
         const int width = viewer_.Width(), height = viewer_.Height();
-        if (width <= 0 || height <= 0 ||
-            static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > vx::cGIFViewer::kMaxBufferPixels) {
+        if (width <= 0 || height <= 0) {
             failure_ = "the animation is " + std::to_string(width) + " x " + std::to_string(height) +
                        " pixels, which cannot be composed";
+            return;
+        }
+        const vx::gif::GifReport canvas = vx::gif::CheckBuffer(width, height, 1);
+        if (canvas.status != vx::gif::GifStatus::Loaded) {
+            failure_ = vx::gif::Describe(canvas);
             return;
         }
         // Only an animation that can be written gets its folder.
@@ -247,6 +236,7 @@ private:
     HGDIOBJ oldBitmap_ = nullptr;
     std::string failure_;
     int written_ = 0;
+    bool prepared_ = false;
 };
 
 // The options after `crest PICTURE FOLDER`, in any order, each at most
@@ -302,7 +292,8 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
     FrameExporter exporter(viewer, background, std::filesystem::path(outDir));
     const std::int32_t frames = viewer.LoadGIF(gifPath, 1, &exporter, timerWindow.get());
     if (frames == 0) {
-        PrintLine(stderr, "vexillor-cli: cannot display GIF file " + Utf8(gifPath));
+        PrintLine(stderr, "vexillor-cli: cannot display GIF file " + Utf8(gifPath) + ": " +
+                              vx::gif::Describe(viewer.LastReport()));
         return kExitFailure;
     }
     if (frames < 0) {

@@ -5,8 +5,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "app/crest.h"
+#include "app/crest_workflow.h"
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
 #include "dialogs/vista_previa.h"
@@ -148,6 +149,10 @@ private:
     static void DoEvents();
     void SaveClanCrest(const std::wstring& folder);
     void SaveAllyAndClanCrests(const std::wstring& folder);
+    // Composes the mode's crest from the picture held in PicBuff into the
+    // mode's crest surface and shows it in the mode's preview.
+    void ShowComposedCrest(vx::CrestMode mode);
+    void SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files);
     void ShowTooLargeMessage();
 
     HWND hwnd_ = nullptr;
@@ -156,7 +161,11 @@ private:
     HMENU crestMenu_ = nullptr;
     UniqueIcon bigIcon_, smallIcon_;
     bool terminated_ = false;
+    bool awaitingLoadStart_ = false;  // no loading-start notification answered yet
     std::wstring lastChosenPath_;
+    // Whether PicBuff holds an opened picture, and the part of it squeezed.
+    bool hasPicture_ = false;
+    PixelSize pictureSource_;
 };
 
 }  // namespace vx
