@@ -9,7 +9,7 @@ out=build/fuzz
 mkdir -p "$out/corpus" "$out/findings"
 
 sources=(
-  src/gif/gif_index.cpp src/gif/gif_lzw.cpp src/gif/gif_decode.cpp
+  src/gif/gif_index.cpp src/gif/gif_lzw.cpp src/gif/gif_decode.cpp src/gif/gif_limits.cpp
   src/gif/gif_stream.cpp src/gif/gif_scale.cpp src/gif/gif_animation.cpp
   fuzz/gif/gif_fuzz.cpp
 )

@@ -1,7 +1,7 @@
 // vexillor-cli: the crest workflow for scripts and batch use.
 //
 //   vexillor-cli info FILE
-//   vexillor-cli crest PICTURE FOLDER [--ally]
+//   vexillor-cli crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270]
 //   vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]
 #include <windows.h>
 
@@ -9,16 +9,18 @@
 #include <io.h>
 
 #include <cstdio>
+#include <optional>
 #include <cwchar>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/crest.h"
-#include "bmp/atomic_file.h"
+#include "app/crest_workflow.h"
+#include "app/picture_turn.h"
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
 #include "common/win_handles.h"
+#include "gif/gif_limits.h"
 #include "gif/gif_viewer.h"
 #include "imaging/cls_image.h"
 #include "imaging/run_time_error.h"
@@ -45,7 +47,8 @@ void PrintLine(std::FILE* stream, const std::string& line) {
 }
 
 const char kUsage[] =
-    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] | gif-frames GIF OUTDIR [--background RRGGBB] | "
+    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270] | "
+    "gif-frames GIF OUTDIR [--background RRGGBB] | "
     "--help";
 
 void PrintHelp() {
@@ -58,11 +61,14 @@ void PrintHelp() {
               "      (type 0 unknown, 1 GIF, 2 JPEG, 3 PNG, 4 BMP, 5 PCX, 6 TIFF; size in bytes).\n"
               "      A header that cannot be read prints 'error N: DESCRIPTION' and exits 1.\n"
               "\n"
-              "  vexillor-cli crest PICTURE FOLDER [--ally]\n"
+              "  vexillor-cli crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270]\n"
               "      Squeezes the whole picture into a 16 x 12 clan crest and writes FOLDER\\clan.bmp;\n"
               "      with --ally into a 24 x 12 strip, written as FOLDER\\ally.bmp (its left 8 columns)\n"
               "      and FOLDER\\clan.bmp (the other 16). Prints each written path. On any failure\n"
               "      it prints one line on standard error, exits 1 and leaves the folder as it was.\n"
+              "      Before the squeeze the picture can be turned, in this order whatever the order\n"
+              "      of the options: --rotate 90 a quarter turn anticlockwise, 180 a half turn,\n"
+              "      270 a quarter turn clockwise; then --mirror left to right; then --flip upside down.\n"
               "\n"
               "  vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]\n"
               "      Plays the GIF animation through the program's own viewer and writes every frame,\n"
@@ -90,23 +96,12 @@ int Info(const std::wstring& file) {
     return kExitOk;
 }
 
-struct CrestFile {
-    std::wstring path;
-    std::vector<std::uint8_t> bytes;
-};
-
-std::vector<std::uint8_t> EncodeColumns(const vx::Bitmap32& strip, int left, int width) {
-    vx::BgraImage part(width, strip.height());
-    for (int y = 0; y < strip.height(); ++y)
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t p = strip.pixel(left + x, y);
-            part.SetColor(x, y, vx::Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
-        }
-    static constexpr std::int32_t kPalette[2] = {0, 1};
-    return vx::bmp::EncodeBmpFile(part.View(), 8, kPalette);
+vx::ConstBgraView ViewOf(const vx::Bitmap32& bitmap) {
+    return {reinterpret_cast<const std::uint8_t*>(bitmap.pixels().data()), bitmap.width(), bitmap.height(),
+            static_cast<std::ptrdiff_t>(bitmap.stride())};
 }
 
-int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally) {
+int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, const vx::PictureTurn& turn) {
     const std::string shownPicture = Utf8(picturePath);
     std::error_code ec;
     if (!std::filesystem::is_directory(std::filesystem::path(folder), ec)) {
@@ -129,28 +124,25 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
         return kExitFailure;
     }
 
-    const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
-    const vx::Bitmap32 crest =
-        vx::SqueezeIntoCrest(picture, vx::CrestSourceSize(reader.Width(), reader.Height(), picture),
-                             vx::CrestWidth(mode), vx::kCrestHeight);
-    // Encode everything before touching the folder.
-    std::vector<CrestFile> files;
-    if (ally) {
-        files.push_back({folder + L"\\ally.bmp", EncodeColumns(crest, 0, vx::kAllyCrestWidth)});
-        files.push_back({folder + L"\\clan.bmp", EncodeColumns(crest, vx::kAllyCrestWidth, vx::kClanCrestWidth)});
-    } else {
-        files.push_back({folder + L"\\clan.bmp", EncodeColumns(crest, 0, vx::kClanCrestWidth)});
+    const vx::PixelSize header = vx::CrestSourceSize({reader.Width(), reader.Height()}, {picture.width(), picture.height()});
+    SIZE source{header.width, header.height};
+    if (turn.Any()) {
+        picture = vx::TurnPicture(picture, source, turn);
+        if (!picture) {
+            PrintLine(stderr, "vexillor-cli: not enough memory to turn " + shownPicture);
+            return kExitFailure;
+        }
+        source = {picture.width(), picture.height()};
     }
-    std::vector<vx::FileContent> contents;
-    for (const CrestFile& file : files) contents.push_back({std::filesystem::path(file.path), file.bytes});
-    try {
-        vx::WriteFilesAtomically(contents, "vexillor-cli");
-    } catch (const vx::RunTimeError& error) {
-        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " +
-                              error.Description());
+
+    const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
+    const vx::BgraImage crest = vx::ComposeCrest(mode, ViewOf(picture), {static_cast<int>(source.cx), static_cast<int>(source.cy)});
+    const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
+    if (const std::optional<std::string> failure = vx::WriteCrestFiles(files)) {
+        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " + *failure);
         return kExitFailure;
     }
-    for (const CrestFile& file : files) PrintLine(stdout, Utf8(file.path));
+    for (const vx::CrestFile& file : files) PrintLine(stdout, Utf8(file.path));
     return kExitOk;
 }
 
@@ -174,7 +166,13 @@ public:
     }
 
     void Rendered(std::int32_t, std::int32_t FrameIndex, std::int32_t Message, std::intptr_t MsgValue) override {
-        if (Message == vx::cGIFViewer::kMsgLoading && MsgValue == 0) Prepare();
+        // Only the first loading-start notification: after frame 1 of more
+        // than 100 frames the progress is 0 as well, and preparing again
+        // would wipe frame 1 from the canvas and the background.
+        if (Message == vx::cGIFViewer::kMsgLoading && MsgValue == 0 && !prepared_) {
+            prepared_ = true;
+            Prepare();
+        }
         if (Message == vx::cGIFViewer::kMsgFrameDrawn) Save(FrameIndex);
     }
 
@@ -184,10 +182,14 @@ public:
 private:
     void Prepare() {
         const int width = viewer_.Width(), height = viewer_.Height();
-        if (width <= 0 || height <= 0 ||
-            static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > vx::cGIFViewer::kMaxBufferPixels) {
+        if (width <= 0 || height <= 0) {
             failure_ = "the animation is " + std::to_string(width) + " x " + std::to_string(height) +
                        " pixels, which cannot be composed";
+            return;
+        }
+        const vx::gif::GifReport canvas = vx::gif::CheckBuffer(width, height, 1);
+        if (canvas.status != vx::gif::GifStatus::Loaded) {
+            failure_ = vx::gif::Describe(canvas);
             return;
         }
         // Only an animation that can be written gets its folder.
@@ -234,7 +236,37 @@ private:
     HGDIOBJ oldBitmap_ = nullptr;
     std::string failure_;
     int written_ = 0;
+    bool prepared_ = false;
 };
+
+// The options after `crest PICTURE FOLDER`, in any order, each at most
+// once. On a mistake `problem` gets the one line to print.
+bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, vx::PictureTurn& turn,
+                       std::string& problem) {
+    bool rotateSeen = false;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const std::wstring& option = options[i];
+        bool* flag = option == L"--ally"     ? &ally
+                     : option == L"--mirror" ? &turn.mirror
+                     : option == L"--flip"   ? &turn.flip
+                                             : nullptr;
+        if (flag && !*flag) {
+            *flag = true;
+        } else if (option == L"--rotate" && !rotateSeen) {
+            rotateSeen = true;
+            const bool given = i + 1 < options.size();
+            turn.rotateDegrees = given ? vx::ParseRotation(options[++i]) : 0;
+            if (turn.rotateDegrees == 0) {
+                problem = "vexillor-cli: --rotate takes 90, 180 or 270" + (given ? ", not " + Utf8(options[i]) : "");
+                return false;
+            }
+        } else {
+            problem = kUsage;
+            return false;
+        }
+    }
+    return true;
+}
 
 // RRGGBB, as in web colours.
 bool ParseColour(const std::wstring& text, COLORREF& colour) {
@@ -260,7 +292,8 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
     FrameExporter exporter(viewer, background, std::filesystem::path(outDir));
     const std::int32_t frames = viewer.LoadGIF(gifPath, 1, &exporter, timerWindow.get());
     if (frames == 0) {
-        PrintLine(stderr, "vexillor-cli: cannot display GIF file " + Utf8(gifPath));
+        PrintLine(stderr, "vexillor-cli: cannot display GIF file " + Utf8(gifPath) + ": " +
+                              vx::gif::Describe(viewer.LastReport()));
         return kExitFailure;
     }
     if (frames < 0) {
@@ -304,16 +337,15 @@ int wmain(int argc, wchar_t** argv) {
         return kExitOk;
     }
     if (args.size() == 2 && args[0] == L"info") return Info(args[1]);
-    if ((args.size() == 3 || args.size() == 4) && args[0] == L"crest") {
+    if (args.size() >= 3 && args[0] == L"crest") {
         bool ally = false;
-        if (args.size() == 4) {
-            if (args[3] != L"--ally") {
-                PrintLine(stderr, kUsage);
-                return kExitUsage;
-            }
-            ally = true;
+        vx::PictureTurn turn;
+        std::string problem;
+        if (!ParseCrestOptions({args.begin() + 3, args.end()}, ally, turn, problem)) {
+            PrintLine(stderr, problem);
+            return kExitUsage;
         }
-        return Crest(args[1], args[2], ally);
+        return Crest(args[1], args[2], ally, turn);
     }
     if ((args.size() == 3 || args.size() == 5) && args[0] == L"gif-frames") {
         COLORREF background = RGB(0, 0, 0);

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -11,7 +12,7 @@
 #include "app/input_box.h"
 #include "app/resource_ids.h"
 #include "app/settings.h"
-#include "bmp/color_depth.h"
+#include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
 #include "dialogs/dlg_prev.h"
 #include "imaging/run_time_error.h"
@@ -45,6 +46,39 @@ PictureSurface::Layout At(int x, int y, int width, int height, bool visible = tr
     layout.height = height;
     layout.visible = visible;
     return layout;
+}
+
+ConstBgraView ViewOf(const Bitmap32& bitmap) {
+    return {reinterpret_cast<const std::uint8_t*>(bitmap.pixels().data()), bitmap.width(), bitmap.height(),
+            static_cast<std::ptrdiff_t>(bitmap.stride())};
+}
+
+// Crest pixels onto a crest surface's persistent image, with the fourth
+// byte 0 as in every picture the surfaces hold.
+void DrawPixels(PictureSurface& target, const BgraImage& pixels) {
+    Bitmap32 bitmap(pixels.Width(), pixels.Height());
+    GdiFlush();
+    std::uint32_t* out = bitmap.pixels().data();
+    for (int y = 0; y < pixels.Height(); ++y) {
+        const std::uint8_t* row = pixels.Row(y);
+        for (int x = 0; x < pixels.Width(); ++x, row += 4)
+            *out++ = static_cast<std::uint32_t>(row[0]) | (static_cast<std::uint32_t>(row[1]) << 8) |
+                     (static_cast<std::uint32_t>(row[2]) << 16);
+    }
+    UniqueMemoryDc source(CreateCompatibleDC(target.hDC()));
+    {
+        SelectGuard select(source.get(), bitmap.handle());
+        BitBlt(target.hDC(), 0, 0, bitmap.width(), bitmap.height(), source.get(), 0, 0, SRCCOPY);
+    }
+    GdiFlush();
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
 }
 
 PictureSurface::Layout Hidden(int width, int height, COLORREF back = 0x80000000 | COLOR_BTNFACE) {
@@ -195,6 +229,7 @@ void Main::WireEvents() {
     PicSave.onClick = [this] { PicSave_Click(); };
     PicRename.onClick = [this] { PicRename_Click(); };
     PicSalir.onClick = [this] { PicSalir_Click(); };
+    WireButtons();
     DragAcceptFiles(hwnd_, TRUE);
 }
 
@@ -217,6 +252,9 @@ void Main::Form_Load() {
     OpenDialog->SetInitDir(ProgramFolder());
     OpenDialog->SetDialogTitle(L"Abrir archivo de imagen");
     OpenDialog->SetFilter2(1);
+
+    // The buttons set what they need before each use.
+    ToolTip = std::make_unique<ExToolTip>();
 }
 
 void Main::Form_Paint() {
@@ -230,6 +268,7 @@ void Main::ViewGIF(const std::wstring& FileName) {
     GifViewer = std::make_unique<cGIFViewer>();
     DoEvents();
     if (!GifViewer || !hwnd_) return;
+    awaitingLoadStart_ = true;
     if (GifViewer->LoadGIF(FileName, kViewerId, this, hwnd_) == 0) {
         GifViewer.reset();
         MessageBoxW(hwnd_, L"Cannot display GIF file", kAppTitle, MB_OK | MB_ICONEXCLAMATION);
@@ -250,8 +289,11 @@ void Main::GetRenderDC(std::int32_t, std::int32_t, HDC& destDC, HWND& hwndRefres
 
 void Main::Rendered(std::int32_t, std::int32_t, std::int32_t Message, std::intptr_t MsgValue) {
     // Only the start of loading matters: the animation then learns where it
-    // plays, over a copy of the background's own pixels.
-    if (Message != cGIFViewer::kMsgLoading || MsgValue != 0 || !GifViewer) return;
+    // plays, over a copy of the background's own pixels. Progress after
+    // frame 1 of more than 100 frames is 0 too, but by then frame 1 is on
+    // the background, and copying it again would make it part of it.
+    if (Message != cGIFViewer::kMsgLoading || MsgValue != 0 || !GifViewer || !awaitingLoadStart_) return;
+    awaitingLoadStart_ = false;
     GifViewer->SetAnimationBkg(1, reinterpret_cast<std::uintptr_t>(PicFondo.hDC()), kCharacterX, kCharacterY,
                                kCharacterSize, kCharacterSize, 3, -1, -1);
 }
@@ -268,7 +310,10 @@ void Main::PicRename_Click() {
 
 void Main::Form_Unload() { OpenDialog.reset(); }
 
-void Main::Form_Terminate() { terminated_ = true; }
+void Main::Form_Terminate() {
+    ToolTip.reset();
+    terminated_ = true;
+}
 
 void Main::Close() {
     if (hwnd_) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
@@ -298,7 +343,10 @@ void Main::mnuClan_Click() {
     CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | MF_UNCHECKED);
     ImgAllyCrest.SetVisible(false);
     ImgClanCrest.SetVisible(true);
-    ImgClanCrest.SetPicture(ImgAllyCrest.Picture());
+    if (hasPicture_)
+        ShowComposedCrest(vx::CrestMode::Clan);
+    else
+        ImgClanCrest.SetPicture(ImgAllyCrest.Picture());
 }
 
 void Main::mnuAllyClan_Click() {
@@ -306,7 +354,10 @@ void Main::mnuAllyClan_Click() {
     CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | MF_CHECKED);
     ImgAllyCrest.SetVisible(true);
     ImgClanCrest.SetVisible(false);
-    ImgAllyCrest.SetPicture(ImgClanCrest.Picture());
+    if (hasPicture_)
+        ShowComposedCrest(vx::CrestMode::AllyClan);
+    else
+        ImgAllyCrest.SetPicture(ImgClanCrest.Picture());
 }
 
 void Main::PicTypeCrest_Click() {
@@ -338,8 +389,7 @@ void Main::ComposePicture(const std::wstring& path) {
     try {
         if (!ImageInfo) ImageInfo = std::make_unique<clsImage>();
         ImageInfo->ReadImageInfo(std::filesystem::path(path));
-        const int headerWidth = ImageInfo->Width();
-        const int headerHeight = ImageInfo->Height();
+        const PixelSize header{ImageInfo->Width(), ImageInfo->Height()};
 
         SharedPicture picture;
         try {
@@ -350,21 +400,11 @@ void Main::ComposePicture(const std::wstring& path) {
                         MB_OK);
             return;
         }
-        PicBuff.SetPicture(picture);
-
-        const vx::CrestMode mode = CrestMode();
-        PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
-        PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
-        const Bitmap32 crest = SqueezeIntoCrest(PicBuff.ImageBitmap(), CrestSourceSize(headerWidth, headerHeight, *picture),
-                                                CrestWidth(mode), kCrestHeight);
-        UniqueMemoryDc source(CreateCompatibleDC(target.hDC()));
-        {
-            SelectGuard select(source.get(), crest.handle());
-            BitBlt(target.hDC(), 0, 0, crest.width(), crest.height(), source.get(), 0, 0, SRCCOPY);
-        }
-        GdiFlush();
-        target.Refresh();
-        preview.SetPicture(target.Image());
+        const PixelSize own{picture->width(), picture->height()};
+        PicBuff.SetPicture(std::move(picture));
+        pictureSource_ = CrestSourceSize(header, own);
+        hasPicture_ = true;
+        ShowComposedCrest(CrestMode());
     } catch (const RunTimeError& error) {
         if (error.Number() == kErrSubscriptOutOfRange) ShowTooLargeMessage();
     } catch (...) {
@@ -372,58 +412,51 @@ void Main::ComposePicture(const std::wstring& path) {
     }
 }
 
+void Main::ShowComposedCrest(vx::CrestMode mode) {
+    PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
+    PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
+    GdiFlush();
+    const BgraImage crest = ComposeCrest(mode, ViewOf(PicBuff.ImageBitmap()), pictureSource_);
+    if (crest.Width() > 0) DrawPixels(target, crest);
+    target.Refresh();
+    preview.SetPicture(target.Image());
+}
+
 void Main::PicSave_Click() {
     const vx::CrestMode mode = CrestMode();
-    const std::wstring title =
-        mode == vx::CrestMode::Clan
-            ? L"Select a folder. Your file is saved as CLAN.BMP in the selected folder"
-            : L"Select a folder. Your files are saved as ALLY.BMP and CLAN.BMP in the selected folder";
-    const std::wstring folder = Files::BrowseForFolder(hwnd_, title);
+    const std::wstring folder = Files::BrowseForFolder(hwnd_, FolderBrowserTitle(mode));
     if (folder.empty()) return;
     if (mode == vx::CrestMode::Clan) {
         SaveClanCrest(folder);
         return;
     }
-    BitBlt(PicCrestAlly1.hDC(), 0, 0, kAllyCrestWidth, kCrestHeight, PicCrestAlly.hDC(), 0, 0, SRCCOPY);
-    BitBlt(PicCrestAlly2.hDC(), 0, 0, kClanCrestWidth, kCrestHeight, PicCrestAlly.hDC(), kAllyCrestWidth, 0, SRCCOPY);
-    GdiFlush();
+    // The cut surfaces hold exactly the pieces the save writes.
+    const std::vector<CrestFile> pieces = PlanCrestFiles(mode, ViewOf(*PicCrestAlly.Image()), folder);
+    DrawPixels(PicCrestAlly1, pieces[0].pixels);
+    DrawPixels(PicCrestAlly2, pieces[1].pixels);
     PicCrestAlly1.Refresh();
     PicCrestAlly2.Refresh();
     SaveAllyAndClanCrests(folder);
 }
 
-namespace {
-// The writer ignores a palette whose size is not the table's.
-constexpr std::int32_t kCrestPalette[2] = {0, 1};
-}  // namespace
-
 void Main::SaveClanCrest(const std::wstring& folder) {
-    const std::wstring path = folder + L"\\clan.bmp";
-    const SharedPicture crest = PicClanCrest.Image();
-    if (SaveBitmapAtDepth(PicClanCrest.hDC(), crest->handle(), 8, path, kCrestPalette) <= 0) return;
-    const std::wstring text = L"Your clan crest as been saved in : \r\n\r\n" + path + L" ( clan crest )\r\n" +
-                              L"Ahora puedes entrar en Aldmoor, la imagen ya esta lista para seteada como bandera de tu "
-                              L"clan!.\r\n\r\n" +
-                              L" You can now login into the game and load this image!. You don't need do any additional "
-                              L"task, the image are ready to use!";
-    MessageBoxW(hwnd_, text.c_str(), L"Listo! / Done", MB_OK | MB_ICONINFORMATION);
+    SaveCrestFiles(vx::CrestMode::Clan, PlanCrestFiles(vx::CrestMode::Clan, ViewOf(*PicClanCrest.Image()), folder));
 }
 
 void Main::SaveAllyAndClanCrests(const std::wstring& folder) {
-    const std::wstring allyPath = folder + L"\\ally.bmp";
-    const std::wstring clanPath = folder + L"\\clan.bmp";
-    const SharedPicture ally = PicCrestAlly1.Image();
-    const SharedPicture clan = PicCrestAlly2.Image();
-    const bool allyWritten = SaveBitmapAtDepth(PicCrestAlly1.hDC(), ally->handle(), 8, allyPath, kCrestPalette) > 0;
-    const bool clanWritten = SaveBitmapAtDepth(PicCrestAlly2.hDC(), clan->handle(), 8, clanPath, kCrestPalette) > 0;
-    if (!allyWritten || !clanWritten) return;
-    const std::wstring text = L"Your images has been saved as: \r\n\r\n" + allyPath + L" ( ally crest )\r\n" +
-                              clanPath + L" ( clan crest )\r\n\r\n" +
-                              L"Ahora puedes entrar en Aldmoor, la imagen ya esta lista para seteada como bandera de tu "
-                              L"clan!.\r\n\r\n" +
-                              L" You can now login into the game and load these images!. You don't need do any "
-                              L"additional task, these images are ready to use!";
-    MessageBoxW(hwnd_, text.c_str(), L"Done", MB_OK | MB_ICONINFORMATION);
+    SaveCrestFiles(vx::CrestMode::AllyClan,
+                   PlanCrestFiles(vx::CrestMode::AllyClan, ViewOf(*PicCrestAlly.Image()), folder));
+}
+
+void Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files) {
+    // Every file is encoded and written aside before any crest is replaced:
+    // a failed save leaves the folder's crests as they were.
+    if (const std::optional<std::string> failure = WriteCrestFiles(files)) {
+        MessageBoxW(hwnd_, Utf8ToWide(bmp::kFailureTextStart + *failure).c_str(), kAppTitle, MB_OK);
+        return;
+    }
+    MessageBoxW(hwnd_, ConfirmationText(mode, files).c_str(), ConfirmationTitle(mode).c_str(),
+                MB_OK | MB_ICONINFORMATION);
 }
 
 void Main::PicSalir_Click() { ExitProcess(0); }

@@ -5,13 +5,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "app/crest.h"
+#include "app/crest_workflow.h"
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
 #include "dialogs/vista_previa.h"
 #include "gif/gif_viewer.h"
 #include "imaging/cls_image.h"
+#include "tooltip/ex_tooltip.h"
 
 namespace vx {
 
@@ -84,6 +86,10 @@ public:
     std::unique_ptr<cGIFViewer> GifViewer;
     std::unique_ptr<CVistaPrevia> OpenDialog;
     std::unique_ptr<clsImage> ImageInfo;
+    std::unique_ptr<ExToolTip> ToolTip;
+    // A tooltip was armed for a button since the pointer last crossed the
+    // bar or the background.
+    bool TipShown = false;
 
     // The crest mode is the checked item of the crest menu.
     vx::CrestMode CrestMode() const;
@@ -101,6 +107,19 @@ public:
     void PicSave_Click();
     void PicRename_Click();
     void PicSalir_Click();
+
+    // The button bar (buttons.cpp).
+    void PicBrowseImage_MouseMove();
+    void PicSave_MouseMove();
+    void PicTypeCrest_MouseMove();
+    void PicRename_MouseMove();
+    void PicFB_MouseMove();
+    void PicTaringa_MouseMove();
+    void PicSalir_MouseMove();
+    void PicBarra_MouseMove();
+    void PicFondo_MouseMove();
+    void PicFB_Click();
+    void PicTaringa_Click();
 
     // The character display.
     void ViewGIF(const std::wstring& FileName);
@@ -125,9 +144,18 @@ private:
     void CreateControls();
     void CreateMenus();
     void WireEvents();
+    void WireButtons();
+    void HoverButton(PictureSurface& button, const PictureSurface& hoverStore, const wchar_t* title,
+                     const wchar_t* text);
+    void ResetButtons();
+    void OpenLink(const std::wstring& address);
     static void DoEvents();
     void SaveClanCrest(const std::wstring& folder);
     void SaveAllyAndClanCrests(const std::wstring& folder);
+    // Composes the mode's crest from the picture held in PicBuff into the
+    // mode's crest surface and shows it in the mode's preview.
+    void ShowComposedCrest(vx::CrestMode mode);
+    void SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files);
     void ShowTooLargeMessage();
 
     HWND hwnd_ = nullptr;
@@ -136,7 +164,11 @@ private:
     HMENU crestMenu_ = nullptr;
     UniqueIcon bigIcon_, smallIcon_;
     bool terminated_ = false;
+    bool awaitingLoadStart_ = false;  // no loading-start notification answered yet
     std::wstring lastChosenPath_;
+    // Whether PicBuff holds an opened picture, and the part of it squeezed.
+    bool hasPicture_ = false;
+    PixelSize pictureSource_;
 };
 
 }  // namespace vx

@@ -15,8 +15,18 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
-void Tell(const std::string& text) {
-    MessageBoxW(nullptr, Widen(text).c_str(), kTitle, MB_OK);
+// The box belongs to the window being saved from (the top-level window of
+// the bitmap's DC, else the thread's active window), so that window stays
+// disabled under it and no second save can start; a caller without any
+// window (the command line) gets an ownerless box.
+HWND MessageOwner(HDC hDC) {
+    HWND owner = hDC ? WindowFromDC(hDC) : nullptr;
+    if (owner) owner = GetAncestor(owner, GA_ROOT);
+    return owner ? owner : GetActiveWindow();
+}
+
+void Tell(HDC hDC, const std::string& text) {
+    MessageBoxW(MessageOwner(hDC), Widen(text).c_str(), kTitle, MB_OK);
 }
 
 }  // namespace
@@ -28,7 +38,7 @@ std::int32_t SaveBitmapAtDepth(HDC hDC, HBITMAP hBitmap, std::int32_t depth, con
     BITMAP description{};
     GetObjectW(hBitmap, sizeof(description), &description);
     if (!bmp::IsAcceptedDepth(depth)) {
-        Tell(bmp::kUnsupportedDepthText);
+        Tell(hDC, bmp::kUnsupportedDepthText);
         return -1;
     }
     const int width = description.bmWidth;
@@ -62,7 +72,7 @@ std::int32_t SaveBitmapAtDepth(HDC hDC, HBITMAP hBitmap, std::int32_t depth, con
 
     const bmp::SaveOutcome outcome =
         bmp::SavePixelsAtDepth(std::filesystem::path(sFileName), pixels.View(), depth, palette);
-    if (!outcome.failure_text.empty()) Tell(outcome.failure_text);
+    if (!outcome.failure_text.empty()) Tell(hDC, outcome.failure_text);
     return outcome.result;
 }
 

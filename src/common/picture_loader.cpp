@@ -10,6 +10,9 @@
 #include <new>
 #include <vector>
 
+#include "common/gif_picture_loader.h"
+#include "gif/gif_picture.h"
+
 namespace vx {
 namespace {
 
@@ -158,6 +161,7 @@ GlobalStream StreamOver(std::span<const std::uint8_t> bytes) {
 }
 
 Bitmap32 LoadFromBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
+    if (gif::LooksLikeGif(bytes)) return LoadGifPicture(bytes, background);
     ComScope com;
     GlobalStream global = StreamOver(bytes);
     Bitmap32 out;

@@ -1,6 +1,7 @@
 // Loads a picture file into a 32-bit bitmap at its own pixel size:
-// BMP, JPEG, GIF (first image), PNG, TIFF and icons through the imaging
-// component, WMF and EMF through the OLE picture loader.
+// BMP, JPEG, PNG, TIFF and icons through the imaging component, WMF and EMF
+// through the OLE picture loader, GIF (its first image on its logical
+// screen) through the program's own GIF engine.
 #pragma once
 #include <windows.h>
 #include <cstdint>

@@ -115,10 +115,25 @@ void PictureSurface::PaintBackground() {
 
 void PictureSurface::SetPicture(SharedPicture picture) {
     picture_ = std::move(picture);
-    if (picture_ && *picture_ && fit_ == PictureFit::Natural)
-        EnsureImageSize(picture_->width(), picture_->height());
+    // The persistent image is as large as the surface and its picture, and
+    // no larger: a large picture once shown must not keep its memory after
+    // a smaller one replaced it. Cls below redraws all of it.
+    int width = width_, height = height_;
+    if (picture_ && *picture_ && fit_ == PictureFit::Natural) {
+        width = std::max(width, picture_->width());
+        height = std::max(height, picture_->height());
+    }
+    ReplaceImage(width, height);
     Cls();
     Refresh();
+}
+
+void PictureSurface::ReplaceImage(int width, int height) {
+    if (image_ && image_.width() == width && image_.height() == height) return;
+    Bitmap32 fresh(width, height);
+    HGDIOBJ previous = SelectObject(imageDc_.get(), fresh.handle());
+    if (!originalBitmap_) originalBitmap_ = previous;
+    image_ = std::move(fresh);
 }
 
 SharedPicture PictureSurface::Image() const {

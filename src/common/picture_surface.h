@@ -48,8 +48,8 @@ public:
     const SharedPicture& Picture() const { return picture_; }
     // A copy of the persistent image at the surface's size.
     SharedPicture Image() const;
-    // The persistent image itself (at least the surface's size; larger when
-    // the picture is larger).
+    // The persistent image itself: the surface's size, or the picture's
+    // where that is larger.
     const Bitmap32& ImageBitmap() const { return image_; }
 
     void Cls();      // wipe drawings: back colour, then the picture
@@ -80,6 +80,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void EnsureImageSize(int width, int height);
+    void ReplaceImage(int width, int height);
     void ReleaseImage();
     void PaintBackground();
 

@@ -173,7 +173,10 @@ std::wstring OpenWithPreview(HWND ownerForm, const std::wstring& filter, const s
     filterList.append(2, L'\0');
 
     OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof(ofn);
+    // The short record of the classic dialog: the full one adds the places
+    // bar down the left side, and the pane's layout, measured from the
+    // list's left margin, then runs the dialog off a small screen.
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = ownerForm;
     ofn.lpstrFilter = filter.empty() ? nullptr : filterList.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(filterIndex < 0 ? 0 : filterIndex);

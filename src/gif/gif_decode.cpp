@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "gif/gif_limits.h"
+
 namespace vx::gif {
 namespace {
 
@@ -34,14 +36,7 @@ StripLayout PlanFrameStrip(const GifIndex& index) {
 }
 
 bool StripIsPlausible(const GifIndex& index, const StripLayout& layout) {
-  const uint64_t pixels = layout.Pixels();
-  if (pixels > kMaxStripPixels) return false;
-  uint64_t reachable = 0;
-  for (const ImageBlock& block : index.blocks) {
-    reachable += MaxPixelsFromData(block.data_bytes);
-    if (reachable >= pixels) return true;
-  }
-  return pixels <= reachable;
+  return CheckStrip(index, layout).status == GifStatus::Loaded;
 }
 
 FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& index,

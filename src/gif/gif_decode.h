@@ -41,10 +41,11 @@ struct StripLayout {
 
 StripLayout PlanFrameStrip(const GifIndex& index);
 
-// True when the strip is a size the file can justify: no more pixels than
-// the compressed data of all its frames could expand to, and no more than
-// kMaxStripPixels. A tiny file declaring huge frames fails this test, so no
-// allocation ever follows from sizes that the file cannot hold.
+// True when the strip may be made (CheckStrip in gif_limits.h): a strip
+// within a fixed budget always; beyond it only when the compressed data
+// could fill the frames' own areas; never beyond the strip limits. A tiny
+// file declaring huge frames fails this test, so no large allocation ever
+// follows from sizes that the file cannot hold.
 bool StripIsPlausible(const GifIndex& index, const StripLayout& layout);
 
 enum class FrameDecode {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <unordered_set>
 
@@ -42,12 +43,14 @@ bool IsDeviceContext(HDC handle) {
 }
 
 // A colour value, or (when negative) a system colour named by its low byte.
+// Other values go to the brush as they are: a top byte of 1 or 2 makes a
+// palette index or a palette-relative colour.
 COLORREF ResolveColour(std::uint32_t value) {
     if (static_cast<std::int32_t>(value) < 0) return GetSysColor(static_cast<int>(value & 0xFF));
-    return value & 0x00FFFFFF;
+    return value;
 }
 
-std::int64_t StripStride(std::int64_t width) { return ((width * 8 + 31) & ~std::int64_t{31}) / 8; }
+using gif::StripStride;
 
 }  // namespace
 
@@ -70,14 +73,27 @@ bool cGIFViewer::ReadFileBounded(const std::wstring& path) {
     file_.clear();
     UniqueHandle<HANDLE, FileTraits> file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    report_ = {};
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
+        report_.status = gif::GifStatus::FileUnreadable;
         return false;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < static_cast<LONGLONG>(gif::kMinFileSize) ||
-        static_cast<std::uint64_t>(size.QuadPart) > kMaxFileBytes)
+    if (!GetFileSizeEx(file.get(), &size)) {
+        report_.status = gif::GifStatus::FileUnreadable;
         return false;
+    }
+    if (size.QuadPart < static_cast<LONGLONG>(gif::kMinFileSize)) {
+        report_.status = gif::GifStatus::TooShort;
+        return false;
+    }
+    if (static_cast<std::uint64_t>(size.QuadPart) > kMaxFileBytes) {
+        report_.status = gif::GifStatus::FileTooLarge;
+        report_.needed = static_cast<std::uint64_t>(size.QuadPart);
+        report_.limit = kMaxFileBytes;
+        return false;
+    }
     file_.resize(static_cast<std::size_t>(size.QuadPart));
     std::size_t done = 0;
     while (done < file_.size()) {
@@ -88,16 +104,25 @@ bool cGIFViewer::ReadFileBounded(const std::wstring& path) {
     }
     // A file that shrank while being read is taken as far as it was read.
     file_.resize(done);
-    return file_.size() >= gif::kMinFileSize;
+    if (file_.size() < gif::kMinFileSize) {
+        report_.status = gif::GifStatus::TooShort;
+        return false;
+    }
+    return true;
 }
 
-bool cGIFViewer::StripFits() const {
+gif::GifReport cGIFViewer::CheckStripFits() const {
+    gif::GifReport report = gif::CheckIndex(index_);
+    if (report.status != gif::GifStatus::Loaded) return report;
     const gif::StripLayout layout = gif::PlanFrameStrip(index_);
-    if (!gif::StripIsPlausible(index_, layout)) return false;
-    const std::int64_t width = std::max<std::int64_t>(1, layout.width);
-    const std::int64_t height = std::max<std::int64_t>(1, layout.height);
-    if (width > std::numeric_limits<std::int32_t>::max()) return false;
-    return static_cast<std::uint64_t>(StripStride(width)) * static_cast<std::uint64_t>(height) <= kMaxStripBytes;
+    report = gif::CheckStrip(index_, layout);
+    if (report.status == gif::GifStatus::Loaded && std::max<std::int64_t>(1, layout.width) >
+                                                       std::numeric_limits<std::int32_t>::max()) {
+        report.status = gif::GifStatus::StripTooLarge;
+        report.needed = static_cast<std::uint64_t>(layout.width);
+        report.limit = kMaxStripBytes;
+    }
+    return report;
 }
 
 std::int32_t cGIFViewer::LoadGIF(const std::wstring& gifFileName, std::int32_t ViewerID,
@@ -106,15 +131,25 @@ std::int32_t cGIFViewer::LoadGIF(const std::wstring& gifFileName, std::int32_t V
     const std::uint64_t serial = loadSerial_;
     viewerId_ = ViewerID;
     loopCount_ = 0;
+    // Whatever ends the load early from here on was the client's doing.
+    auto abandoned = [this] {
+        report_ = {};
+        report_.status = gif::GifStatus::Abandoned;
+        return 0;
+    };
     try {
         if (!ReadFileBounded(gifFileName)) {
+            const gif::GifReport why = report_;
             UnloadGIF();
+            report_ = why;
             return 0;
         }
         index_ = gif::IndexGif(file_);
         const std::int32_t n = FrameCount();
-        if (n == 0 || !StripFits()) {
+        const gif::GifReport fits = CheckStripFits();
+        if (fits.status != gif::GifStatus::Loaded) {
             UnloadGIF();
+            report_ = fits;
             return 0;
         }
         loopCount_ = index_.loop_count;
@@ -134,10 +169,15 @@ std::int32_t cGIFViewer::LoadGIF(const std::wstring& gifFileName, std::int32_t V
 
         if (client_) {
             client_->Rendered(viewerId_, 1, kMsgLoading, 0);
-            if (serial != loadSerial_) return 0;
+            if (serial != loadSerial_) return abandoned();
         }
         if (!DecodePass(serial)) {
-            if (serial == loadSerial_) UnloadGIF();
+            if (serial != loadSerial_) return abandoned();
+            UnloadGIF();
+            report_ = fits;
+            report_.status = gif::GifStatus::OutOfMemory;
+            report_.needed = static_cast<std::uint64_t>(StripStride(std::max<std::int64_t>(1, fits.width))) *
+                             static_cast<std::uint64_t>(std::max<std::int64_t>(1, fits.height));
             return 0;
         }
         // The file's bytes and where its images lay are needed no more.
@@ -145,12 +185,17 @@ std::int32_t cGIFViewer::LoadGIF(const std::wstring& gifFileName, std::int32_t V
         index_.blocks = {};
         if (client_) {
             client_->Rendered(viewerId_, n, kMsgLoading, 100);
-            if (serial != loadSerial_) return 0;
+            if (serial != loadSerial_) return abandoned();
         }
         return result;
+    } catch (const std::bad_alloc&) {
+        if (serial == loadSerial_) UnloadGIF();
+        report_ = {};
+        report_.status = gif::GifStatus::OutOfMemory;
+        return 0;
     } catch (...) {
         if (serial == loadSerial_) UnloadGIF();
-        return 0;
+        return abandoned();
     }
 }
 
@@ -571,10 +616,16 @@ bool cGIFViewer::BuildBackground(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
     const std::int32_t rows = gif::AnimationBufferRows(index_.has_restore_previous, !copied);
     gif::Placement placement{destX, destY, destCx, destCY};
     HBITMAP bitmap = nullptr;
-    if (gif::ScaleToDestination(Width(), Height(), nullptr, StretchMode, placement) && placement.cx > 0 &&
-        placement.cy > 0 &&
-        static_cast<std::uint64_t>(placement.cx) * static_cast<std::uint64_t>(placement.cy) * rows <=
-            kMaxBufferPixels) {
+    bool placed = gif::ScaleToDestination(Width(), Height(), nullptr, StretchMode, placement) &&
+                  placement.cx > 0 && placement.cy > 0;
+    if (placed) {
+        const gif::GifReport buffer = gif::CheckBuffer(placement.cx, placement.cy, rows);
+        if (buffer.status != gif::GifStatus::Loaded) {
+            report_ = buffer;
+            placed = false;
+        }
+    }
+    if (placed) {
         if (!bufferDc_) {
             bufferDc_.reset(CreateCompatibleDC(nullptr));
             if (bufferDc_) SetStretchBltMode(bufferDc_.get(), HALFTONE);

@@ -19,6 +19,7 @@
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
 #include "gif/gif_index.h"
+#include "gif/gif_limits.h"
 
 namespace vx {
 
@@ -56,9 +57,10 @@ public:
     // into memory, the frame strip (rows padded to 4 bytes) and the
     // animation buffer (all rows). Beyond them LoadGIF returns 0, or
     // SetAnimationBkg fails and frames are drawn straight to the client.
-    static constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1} << 28;
-    static constexpr std::uint64_t kMaxStripBytes = std::uint64_t{1} << 28;
-    static constexpr std::uint64_t kMaxBufferPixels = std::uint64_t{1} << 26;
+    // LastReport tells which limit refused what.
+    static constexpr std::uint64_t kMaxFileBytes = gif::kMaxFileBytes;
+    static constexpr std::uint64_t kMaxStripBytes = gif::kMaxStripBytes;
+    static constexpr std::uint64_t kMaxBufferPixels = gif::kMaxBufferPixels;
 
     cGIFViewer();            // MinimumDelay 50
     ~cGIFViewer();           // UnloadGIF
@@ -70,6 +72,9 @@ public:
     std::int32_t LoadGIF(const std::wstring& gifFileName, std::int32_t ViewerID, IGifRender* GIFRenderInterface,
                          HWND timerHwnd);
     void UnloadGIF();
+    // Why the last LoadGIF loaded nothing, or why the last SetAnimationBkg
+    // could not make its buffer (gif::Describe gives the sentence).
+    const gif::GifReport& LastReport() const { return report_; }
 
     // Draws frame Index by itself (no buffer, no notification). destCx/destCY
     // below 1 mean the frame's own size.
@@ -122,7 +127,7 @@ private:
     std::int32_t FrameCount() const { return static_cast<std::int32_t>(index_.frames.size()); }
 
     bool ReadFileBounded(const std::wstring& path);
-    bool StripFits() const;
+    gif::GifReport CheckStripFits() const;
     bool DecodePass(std::uint64_t loadSerial);
     void Tick(HWND hwnd);
     bool StartFrameTimer();
@@ -153,6 +158,7 @@ private:
     bool timerReady_ = false;    // a trial timer worked: animation is possible
     bool timerPending_ = false;  // a frame timer is set and not yet expired
     std::uint64_t loadSerial_ = 0;  // changes with every unload
+    gif::GifReport report_;
 
     // Frame strip: frame k's x offset is kept in its record's position.
     HBITMAP strip_ = nullptr;

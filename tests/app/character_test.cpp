@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/reference_label.h"
 #include "app/settings.h"
+#include "gif/gif_file_writer.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -83,6 +84,35 @@ TEST_F(CharacterTest, TheAnimationPlaysInItsAreaFromStartUp) {
     const std::int32_t first = main_.GifViewer->AnimationIndex();
     test::PumpFor(400);
     EXPECT_NE(main_.GifViewer->AnimationIndex(), first);
+}
+
+TEST_F(CharacterTest, MoreThanAHundredFramesKeepTheFirstOutOfTheBackground) {
+    // Progress after frame 1 (and frame 2 of 201) is 0 as well as at the start.
+    for (int count : {101, 201}) {
+        test::TempFolder folder;
+        const std::wstring file = folder.File(L"many.gif");
+        test::WriteFileBytes(file, gif::fixtures::WriteGif(gif::fixtures::ClearFramesAfterARedOne(count)));
+        Main window;
+        Main::Options options;
+        options.quitOnDestroy = false;
+        options.characterFile = file;
+        ASSERT_TRUE(window.Start(options));
+        window.GifViewer->SetAnimationState(cGIFViewer::kPaused);
+        window.GifViewer->SetAnimationState(cGIFViewer::kStepped);
+        window.GifViewer->SetAnimationState(cGIFViewer::kStepped);
+        ASSERT_EQ(window.GifViewer->AnimationIndex(), 3);
+        // Never enlarged, the animation lies at 1:1 at the area's corner;
+        // all but its top-left pixel show the background picture again.
+        const Bitmap32& image = window.PicFondo.ImageBitmap();
+        const Bitmap32& background = *window.PicFondo.Picture();
+        EXPECT_EQ(image.pixel(Main::kCharacterX, Main::kCharacterY) & 0xFFFFFF, 0x00FF00u);
+        for (int y = 0; y < 10; ++y)
+            for (int x = y == 0 ? 1 : 0; x < 10; ++x) {
+                const int sx = Main::kCharacterX + x, sy = Main::kCharacterY + y;
+                ASSERT_EQ(image.pixel(sx, sy) & 0xFFFFFF, background.pixel(sx, sy) & 0xFFFFFF)
+                    << count << ": " << x << "," << y;
+            }
+    }
 }
 
 TEST_F(CharacterTest, AMissingAnimationWarnsAndEndsTheProgram) {

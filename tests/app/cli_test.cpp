@@ -92,12 +92,64 @@ TEST(CommandLine, CrestFailuresLeaveTheFolderAsItWas) {
     EXPECT_EQ(GetFileAttributesW(out.File(L"missing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// A 32 x 24 picture in four quarters: red, green on top; blue, white below.
+std::wstring QuarteredPicture(const test::TempFolder& folder) {
+    BgraImage picture(32, 24);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x)
+            picture.SetColor(x, y, y < 12 ? (x < 16 ? Rgb(255, 0, 0) : Rgb(0, 255, 0))
+                                           : (x < 16 ? Rgb(0, 0, 255) : Rgb(255, 255, 255)));
+    const std::wstring path = folder.File(L"quarters.bmp");
+    const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(picture.View(), 24);
+    test::WriteFileBytes(path, {bytes.begin(), bytes.end()});
+    return path;
+}
+
+TEST(CommandLine, CrestTurnsThePictureRotateThenMirrorThenFlip) {
+    test::TempFolder folder;
+    const std::wstring picture = QuarteredPicture(folder);
+    constexpr std::uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, W = 0xFFFFFF;
+    const struct {
+        const wchar_t* options;
+        std::uint32_t topLeft, topRight, bottomLeft, bottomRight;
+    } cases[] = {
+        {L"", R, G, B, W},
+        {L"--mirror", G, R, W, B},
+        {L"--flip", B, W, R, G},
+        {L"--rotate 90", G, W, R, B},  // anticlockwise: the right edge comes to the top
+        {L"--rotate 270", B, R, W, G},
+        {L"--mirror --rotate 90", W, G, B, R},  // turned first, then mirrored
+        {L"--flip --rotate 180 --mirror", R, G, B, W},
+    };
+    for (const auto& c : cases) {
+        const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.path()) + L" " + c.options);
+        ASSERT_EQ(result.exitCode, 0u) << result.err;
+        Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
+        EXPECT_EQ(crest.pixel(2, 2) & 0xFFFFFF, c.topLeft) << c.options;
+        EXPECT_EQ(crest.pixel(13, 2) & 0xFFFFFF, c.topRight) << c.options;
+        EXPECT_EQ(crest.pixel(2, 9) & 0xFFFFFF, c.bottomLeft) << c.options;
+        EXPECT_EQ(crest.pixel(13, 9) & 0xFFFFFF, c.bottomRight) << c.options;
+    }
+    // With the ally crest too: the strip's left part is the ally crest.
+    ASSERT_EQ(Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.path()) + L" --ally --flip").exitCode, 0u);
+    EXPECT_EQ(LoadPictureFile(folder.File(L"ally.bmp"), 0).pixel(2, 2) & 0xFFFFFF, B);
+    EXPECT_EQ(LoadPictureFile(folder.File(L"clan.bmp"), 0).pixel(13, 9) & 0xFFFFFF, G);
+    DeleteFileW(folder.File(L"clan.bmp").c_str());
+    for (const wchar_t* wrong : {L"--rotate 45", L"--rotate", L"--rotate -90", L"--rotate 90 --rotate 90"}) {
+        const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.path()) + L" " + wrong);
+        EXPECT_EQ(result.exitCode, 2u) << wrong;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    EXPECT_EQ(GetFileAttributesW(folder.File(L"clan.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(CommandLine, HelpAndWrongArguments) {
     const auto help = Cli(L"--help");
     EXPECT_EQ(help.exitCode, 0u);
     EXPECT_NE(help.out.find("vexillor-cli info FILE"), std::string::npos);
     EXPECT_NE(help.out.find("vexillor-cli crest PICTURE FOLDER [--ally]"), std::string::npos);
-    for (const wchar_t* wrong : {L"", L"paint x", L"info", L"crest a b --sideways"}) {
+    EXPECT_NE(help.out.find("[--mirror] [--flip] [--rotate 90|180|270]"), std::string::npos);
+    for (const wchar_t* wrong : {L"", L"paint x", L"info", L"crest a b --sideways", L"crest a b --mirror --mirror"}) {
         const auto result = Cli(wrong);
         EXPECT_EQ(result.exitCode, 2u);
         EXPECT_TRUE(result.err.starts_with("usage: ")) << result.err;

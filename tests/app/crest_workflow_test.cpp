@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
+#include "gif/gif_file_writer.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -53,7 +54,7 @@ protected:
     void Open(const std::wstring& path) {
         HWND dlg = nullptr;
         ModalDriver driver({test::WaitForDialog(kOpenTitle, dlg), [&] {
-                                SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x47C, reinterpret_cast<LPARAM>(path.c_str()));
+                                SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x480, reinterpret_cast<LPARAM>(path.c_str()));
                                 PostMessageW(dlg, WM_COMMAND, IDOK, 0);
                                 return true;
                             }});
@@ -99,32 +100,77 @@ TEST_F(CrestWorkflowTest, TheAllyModeSqueezesTheWholePictureIntoTheStrip) {
     EXPECT_EQ(main_.PicClanCrest.Image()->pixel(0, 0), 0xC0C000u);
 }
 
-TEST_F(CrestWorkflowTest, SwitchingModesHandsEachPreviewTheOthersPicture) {
-    Open(BlockPicture());
-    const SharedPicture clanPreview = main_.ImgClanCrest.Picture();
+TEST_F(CrestWorkflowTest, BeforeAnyPictureSwitchingHandsEachPreviewTheOthersPicture) {
+    const SharedPicture placeholder = main_.ImgClanCrest.Picture();
     main_.mnuAllyClan_Click();
     EXPECT_EQ(main_.CrestMode(), CrestMode::AllyClan);
     EXPECT_TRUE(main_.ImgAllyCrest.Visible());
     EXPECT_FALSE(main_.ImgClanCrest.Visible());
-    EXPECT_EQ(main_.ImgAllyCrest.Picture(), clanPreview);
-    // The strip surface keeps its own content.
+    EXPECT_EQ(main_.ImgAllyCrest.Picture(), placeholder);
     EXPECT_EQ(main_.PicCrestAlly.Image()->pixel(10, 5), 0xC0C000u);
     main_.mnuClan_Click();
     EXPECT_EQ(main_.CrestMode(), CrestMode::Clan);
     EXPECT_TRUE(main_.ImgClanCrest.Visible());
-    EXPECT_EQ(main_.ImgClanCrest.Picture(), clanPreview);
+    EXPECT_EQ(main_.ImgClanCrest.Picture(), placeholder);
     const UINT clanState = GetMenuState(main_.MnuTypeCrest(), Main::kMenuClanId, MF_BYCOMMAND);
     const UINT allyState = GetMenuState(main_.MnuTypeCrest(), Main::kMenuAllyClanId, MF_BYCOMMAND);
     EXPECT_TRUE(clanState & MF_CHECKED);
     EXPECT_FALSE(allyState & MF_CHECKED);
 }
 
-TEST_F(CrestWorkflowTest, ChoosingTheModeAlreadySetTakesTheHiddenPreviewsPicture) {
-    const SharedPicture placeholder = main_.ImgAllyCrest.Picture();
+TEST_F(CrestWorkflowTest, AfterAPictureTheSwitchShowsAndSavesTheNewModesCrest) {
+    // Left third red, the rest blue.
+    Open(WritePicture(folder_, L"thirds.bmp", 240, 60, [](int x, int) { return x < 80 ? 0xFF0000u : 0x0000FFu; }));
+    main_.mnuAllyClan_Click();
+    EXPECT_TRUE(main_.ImgAllyCrest.Visible());
+    const SharedPicture strip = main_.PicCrestAlly.Image();
+    for (int x = 0; x < 24; ++x) ASSERT_EQ(strip->pixel(x, 6), x < 8 ? 0xFF0000u : 0x0000FFu) << x;
+    // What the preview shows is what a save writes.
+    const SharedPicture shown = main_.ImgAllyCrest.Picture();
+    ASSERT_EQ(shown->width(), 24);
+    EXPECT_EQ(shown->pixel(2, 2), 0xFF0000u);
+    EXPECT_EQ(shown->pixel(20, 2), 0x0000FFu);
+    TempFolder out;
+    Save(out.path(), L"Done");
+    Bitmap32 ally = LoadPictureFile(out.path() + L"\\ally.bmp", 0);
+    EXPECT_EQ(ally.pixel(4, 4) & 0xFFFFFF, 0xFF0000u);
+
+    // Back to the clan crest, composed again from the same picture.
+    main_.mnuClan_Click();
+    EXPECT_EQ(main_.PicClanCrest.Image()->pixel(2, 2), 0xFF0000u);
+    EXPECT_EQ(main_.ImgClanCrest.Picture()->pixel(12, 2), 0x0000FFu);
+}
+
+TEST_F(CrestWorkflowTest, ChoosingTheModeAlreadySetKeepsShowingItsCrest) {
     Open(BlockPicture());
     main_.mnuClan_Click();
-    EXPECT_EQ(main_.ImgClanCrest.Picture(), placeholder);
+    EXPECT_EQ(main_.ImgClanCrest.Picture()->pixel(1, 1), BlockColour(1, 1));
     EXPECT_EQ(main_.PicClanCrest.Image()->pixel(1, 1), BlockColour(1, 1));
+}
+
+TEST_F(CrestWorkflowTest, AGifIsSqueezedWithItsLogicalScreen) {
+    // Screen 32 x 24; the first image, red, covers only its bottom-right quarter.
+    gif::fixtures::GifPlan plan;
+    plan.globalPalette = {0x000000, 0xFF0000, 0x00FF00};
+    plan.frames.push_back(gif::fixtures::SolidFrame(16, 12, 16, 12, 1));
+    plan.frames.push_back(gif::fixtures::SolidFrame(0, 0, 32, 24, 2));
+    const std::wstring path = folder_.File(L"screen.gif");
+    test::WriteFileBytes(path, gif::fixtures::WriteGif(plan));
+    main_.ComposePicture(path);
+    const SharedPicture crest = main_.PicClanCrest.Image();
+    const std::uint32_t back = ColorRefToPixel(GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(crest->pixel(0, 0), back);
+    EXPECT_EQ(crest->pixel(7, 11), back);
+    EXPECT_EQ(crest->pixel(15, 5), back);
+    EXPECT_EQ(crest->pixel(8, 6), 0xFF0000u);
+    EXPECT_EQ(crest->pixel(15, 11), 0xFF0000u);
+}
+
+TEST_F(CrestWorkflowTest, ThePictureStoreIsTheSizeOfTheLastPicture) {
+    Open(WritePicture(folder_, L"wide.bmp", 800, 100, [](int, int) { return 0x102030u; }));
+    Open(WritePicture(folder_, L"tall.bmp", 100, 800, [](int, int) { return 0x102030u; }));
+    EXPECT_EQ(main_.PicBuff.ImageBitmap().width(), 100);
+    EXPECT_EQ(main_.PicBuff.ImageBitmap().height(), 800);
 }
 
 TEST_F(CrestWorkflowTest, SavingAClanCrestWritesTheGamesFileAndConfirms) {
@@ -247,10 +293,35 @@ TEST_F(CrestWorkflowTest, AFailedWriteIsReportedOnceWithoutAConfirmation) {
     TempFolder out;
     // A folder where the crest file should go: the write must fail.
     CreateDirectoryW((out.path() + L"\\clan.bmp").c_str(), nullptr);
-    std::wstring failure, confirmation;
+    std::wstring failure;
+    HWND owner = nullptr;
+    ModalDriver driver({test::ChooseFolder(out.path()),
+                        [&] {
+                            const std::vector<HWND> boxes = test::ThreadDialogs();
+                            if (boxes.empty()) return false;
+                            owner = GetWindow(boxes.front(), GW_OWNER);
+                            return true;
+                        },
+                        test::AnswerMessageBox(L"Vexillor", failure)});
+    main_.PicSave_Click();
+    EXPECT_TRUE(failure.starts_with(L"Fehler!\r\n")) << std::string(failure.begin(), failure.end());
+    EXPECT_EQ(owner, main_.hWnd());
+    test::PumpFor(200);
+    EXPECT_TRUE(test::ThreadDialogs().empty());
+}
+
+TEST_F(CrestWorkflowTest, AFailedAllyAndClanSaveReplacesNeitherFile) {
+    main_.mnuAllyClan_Click();
+    Open(BlockPicture());
+    TempFolder out;
+    const std::wstring ally = out.path() + L"\\ally.bmp";
+    test::WriteFileBytes(ally, {'o', 'l', 'd'});
+    CreateDirectoryW((out.path() + L"\\clan.bmp").c_str(), nullptr);
+    std::wstring failure;
     ModalDriver driver({test::ChooseFolder(out.path()), test::AnswerMessageBox(L"Vexillor", failure)});
     main_.PicSave_Click();
     EXPECT_TRUE(failure.starts_with(L"Fehler!\r\n")) << std::string(failure.begin(), failure.end());
+    EXPECT_EQ(test::ReadFileBytes(ally), (std::vector<unsigned char>{'o', 'l', 'd'}));
     test::PumpFor(200);
     EXPECT_TRUE(test::ThreadDialogs().empty());
 }

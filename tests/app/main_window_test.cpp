@@ -202,7 +202,7 @@ TEST_F(MainWindowTest, TheOpenButtonShowsTheDialogAndKeepsTheChosenPath) {
     HWND dlg = nullptr;
     const std::wstring path = test::DataPath(L"pictures\\sample.bmp");
     test::ModalDriver driver({test::WaitForDialog(L"Abrir archivo de imagen", dlg), [&] {
-                                  SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x47C, reinterpret_cast<LPARAM>(path.c_str()));
+                                  SendMessageW(dlg, CDM_SETCONTROLTEXT, 0x480, reinterpret_cast<LPARAM>(path.c_str()));
                                   PostMessageW(dlg, WM_COMMAND, IDOK, 0);
                                   return true;
                               }});

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "bmp/color_depth.h"
 #include "common/picture_loader.h"
 #include "support/win_test_support.h"
@@ -84,6 +86,30 @@ TEST(SaveBitmapAtDepth, RefusesUnsupportedDepthsWithTheGermanMessage) {
         EXPECT_EQ(text, L"Error!\r\nDieses Bildformat wird nicht unterst\u00FCtzt!");
         EXPECT_EQ(GetFileAttributesW(folder.File(L"x.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
     }
+}
+
+TEST(SaveBitmapAtDepth, TheMessageBelongsToTheWindowSavingSoItStaysDisabled) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"saving", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_TRUE(window);
+    SetActiveWindow(window);
+    test::TempFolder folder;
+    DeviceBitmap crest(16, 12);
+    HWND owner = nullptr;
+    bool enabled = true;
+    std::wstring text;
+    test::ModalDriver driver({[&] {
+                                  const std::vector<HWND> boxes = test::ThreadDialogs();
+                                  if (boxes.empty()) return false;
+                                  owner = GetWindow(boxes.front(), GW_OWNER);
+                                  enabled = IsWindowEnabled(window) != FALSE;
+                                  return true;
+                              },
+                              test::AnswerMessageBox(L"Vexillor", text)});
+    EXPECT_EQ(SaveBitmapAtDepth(crest.dc(), crest.bitmap(), 8, folder.File(L"missing\\clan.bmp")), 0);
+    EXPECT_EQ(owner, window);
+    EXPECT_FALSE(enabled);
+    DestroyWindow(window);
 }
 
 TEST(SaveBitmapAtDepth, AMissingFolderIsReportedAndNothingIsWritten) {

@@ -45,7 +45,7 @@ protected:
 
 ModalDriver::Step ChooseFile(HWND& dialog, const std::wstring& path) {
     return [&dialog, path] {
-        SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(path.c_str()));
+        SendMessageW(dialog, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(path.c_str()));
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return true;
     };
@@ -197,6 +197,40 @@ TEST_F(OpenDialogTest, PreviewPaneSitsBesideTheListAndShowsTheWholePicture) {
     EXPECT_GT(border & 0xFF, 150u) << std::hex << border;
     const std::uint32_t leftEdge = shown.pixel(1, h / 2);
     EXPECT_GT(leftEdge & 0xFF, 150u) << std::hex << leftEdge;
+}
+
+TEST_F(OpenDialogTest, TheClassicDialogHoldsThePaneCloseBesideTheList) {
+    HWND dlg = nullptr;
+    RECT pane{}, list{}, dialogRect{}, client{};
+    bool classicName = false;
+    ModalDriver driver({
+        test::WaitForDialog(kTitle, dlg),
+        [&] {
+            PictureSurface* box = DlgPrev::PreviewBox();
+            if (!box || !IsWindowVisible(box->hWnd())) return false;
+            GetWindowRect(box->hWnd(), &pane);
+            MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&pane), 2);
+            HWND l = GetDlgItem(dlg, lst1);
+            if (!l || !IsWindowVisible(l)) l = GetDlgItem(dlg, lst2);
+            GetWindowRect(l, &list);
+            MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&list), 2);
+            GetWindowRect(dlg, &dialogRect);
+            GetClientRect(dlg, &client);
+            HWND name = GetDlgItem(dlg, edt1);
+            classicName = name && IsWindowVisible(name);
+            return true;
+        },
+        Cancel(dlg),
+    });
+    Open();
+    ASSERT_FALSE(driver.TimedOut());
+    const int width = dialogRect.right - dialogRect.left;
+    // No places bar down the left: the list starts near the edge.
+    EXPECT_TRUE(classicName);
+    EXPECT_LT(width, 700) << width;
+    EXPECT_EQ(pane.left - list.right, 2 * list.left);
+    EXPECT_LE(pane.left - list.right, 16);
+    EXPECT_LE(client.right - pane.right, 16);
 }
 
 TEST_F(OpenDialogTest, APreviewKeepsTheLastGoodPictureWhenTheSelectionIsNoPicture) {

@@ -121,4 +121,19 @@ inline FramePlan SolidFrame(std::uint16_t left, std::uint16_t top, std::uint16_t
     return f;
 }
 
+// `count` transparent frames on a 10 x 10 screen, palette grey, red,
+// green, all with disposal `disposal`: frame 1 a red field, every later
+// frame clear but for a green top-left pixel. From frame 2 on, all but that
+// pixel shows the background after disposal 2, the red field after
+// disposal 1.
+inline GifPlan ClearFramesAfterARedOne(int count, int disposal = 2) {
+    GifPlan plan;
+    plan.globalPalette = {0x0A0A0A, 0xFF0000, 0x00FF00};
+    plan.frames.push_back(Frame(0, 0, 10, 10, std::vector<std::uint8_t>(100, 1), disposal, 0));
+    std::vector<std::uint8_t> clear(100, 0);
+    clear[0] = 2;
+    for (int k = 2; k <= count; ++k) plan.frames.push_back(Frame(0, 0, 10, 10, clear, disposal, 0));
+    return plan;
+}
+
 }  // namespace vx::gif::fixtures

@@ -133,6 +133,38 @@ TEST(GifFramesCommand, FilesThatCannotBeShownFailWithOneLine) {
     EXPECT_NE(blocked.err.find("cannot make the folder"), std::string::npos) << blocked.err;
 }
 
+TEST(GifFramesCommand, MoreThanAHundredFramesKeepWhatTheFirstLeft) {
+    // Progress after frame 1 (and frame 2 of 201) is 0 as well as at the
+    // start; the canvas is prepared once, so the kept red field stays.
+    for (int count : {101, 201}) {
+        test::TempFolder folder;
+        test::WriteFileBytes(folder.File(L"many.gif"), WriteGif(gif::fixtures::ClearFramesAfterARedOne(count, 1)));
+        const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"many.gif")) + L" " +
+                                Quoted(folder.File(L"out")) + L" --background 0000FF");
+        ASSERT_EQ(result.exitCode, 0u) << result.err;
+        const Grid third = ReadBmp(folder.File(L"out\\frame-0003.bmp"));
+        ASSERT_EQ(third.size(), 10u);
+        EXPECT_EQ(third[0][0], kGreen) << count;
+        EXPECT_EQ(third[5][5], kRed) << count;
+        EXPECT_EQ(third[9][9], kRed) << count;
+    }
+}
+
+TEST(GifFramesCommand, ARefusedFileSaysWhichLimitRefusedIt) {
+    // 1100 frames of 500 x 500 need a strip beyond the strip limit.
+    std::vector<unsigned char> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+    for (int k = 0; k < 1100; ++k)
+        gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 0xF4, 0x01, 0xF4, 0x01, 0, 2, 2, 0x4C, 0x01, 0});
+    gif.push_back(0x3B);
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(L"huge.gif"), gif);
+    const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"huge.gif")) + L" " + Quoted(folder.File(L"out")));
+    EXPECT_EQ(result.exitCode, 1u);
+    EXPECT_NE(result.err.find("GIF too large: 1100 frames of 500 x 500 need 263 MB, the limit is 256 MB"),
+              std::string::npos)
+        << result.err;
+}
+
 TEST(GifFramesCommand, WrongArgumentsShowTheUsage) {
     for (const wchar_t* wrong : {L"gif-frames a.gif", L"gif-frames a.gif out --background", L"gif-frames a.gif out --background 12345",
                                  L"gif-frames a.gif out --background 12345G", L"gif-frames a.gif out --colour 123456"}) {

@@ -304,13 +304,15 @@ TEST_F(GifViewerTest, AFrameStripBeyondTheViewersLimitIsRefused) {
     const gif::GifIndex index = gif::IndexGif(bytes);
     ASSERT_EQ(index.frames.size(), 4u);
     const gif::StripLayout layout = gif::PlanFrameStrip(index);
-    ASSERT_TRUE(gif::StripIsPlausible(index, layout));
     ASSERT_GT(layout.Pixels(), cGIFViewer::kMaxStripBytes);
 
     Client client;
     cGIFViewer viewer;
     EXPECT_EQ(viewer.LoadGIF(Save(bytes), 1, &client, window_), 0);
     EXPECT_TRUE(client.notes.empty());
+    // The limit refused it, and says so.
+    EXPECT_EQ(viewer.LastReport().status, gif::GifStatus::StripTooLarge);
+    EXPECT_EQ(viewer.LastReport().limit, cGIFViewer::kMaxStripBytes);
 }
 
 TEST_F(GifViewerTest, TruncatedFilesKeepTheirCompleteFramesAndNeverFail) {
@@ -463,6 +465,37 @@ TEST_F(GifViewerTest, ATransparentSingleFrameShowsTheBackgroundAndEndsWhenPlayed
     EXPECT_FALSE(TakeTimer(viewer));
     viewer.SetAnimationState(cGIFViewer::kStepped);
     EXPECT_EQ(viewer.AnimationState(), cGIFViewer::kStopped);
+}
+
+TEST_F(GifViewerTest, APaletteIndexColourKeepsItsMeaning) {
+    GifPlan plan;
+    plan.globalPalette = kPalette;
+    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, 0, 0));
+    Canvas canvas(2, 1, [](int, int) { return 0u; });
+    Client client;
+    client.dc = canvas.dc();
+    cGIFViewer viewer;
+    // Entry 1 of the default palette, not the colour 0x000001.
+    client.onRendered = [&](const Client::Note& note) {
+        if (note.message == 1 && note.value == 0) viewer.SetAnimationBkg(0, PALETTEINDEX(1), 0, 0, 0, 0, 0, 0, 0);
+    };
+    ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
+    EXPECT_EQ(canvas.Area(0, 0, 2, 1), (Grid{{0x800000u, kRed}}));
+}
+
+TEST_F(GifViewerTest, LoadingTellsWhyAFileWasRefused) {
+    // Frames of 1 x 2000 and 2000 x 1: the strip's padding needs no data.
+    GifPlan tall;
+    tall.globalPalette = kPalette;
+    tall.frames = {SolidFrame(0, 0, 1, 2000, 1), SolidFrame(0, 0, 2000, 1, 2)};
+    cGIFViewer viewer;
+    EXPECT_EQ(viewer.LoadGIF(Save(tall), 1, nullptr, nullptr), -2);
+    EXPECT_EQ(viewer.LastReport().status, gif::GifStatus::Loaded);
+
+    EXPECT_EQ(viewer.LoadGIF(Save({'G', 'I', 'F'}, L"short.gif"), 1, nullptr, nullptr), 0);
+    EXPECT_EQ(gif::Describe(viewer.LastReport()), "Not a GIF file: it is shorter than 20 bytes.");
+    EXPECT_EQ(viewer.LoadGIF(folder_.File(L"missing.gif"), 1, nullptr, nullptr), 0);
+    EXPECT_EQ(viewer.LastReport().status, gif::GifStatus::FileUnreadable);
 }
 
 TEST_F(GifViewerTest, AnOpaqueSingleFrameNeedsNoBuffer) {

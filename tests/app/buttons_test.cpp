@@ -1,0 +1,104 @@
+// The live button bar of the real main window: hover pictures, the
+// tooltip armed per button, the bar and background putting buttons back,
+// and a real balloon after the pointer rests. One window for every case.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "support/win_test_support.h"
+
+namespace vx {
+namespace {
+
+void MoveOver(const PictureSurface& surface, int x = 10, int y = 10) {
+    SendMessageW(surface.hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+}
+
+TEST(Buttons, HoverPicturesTooltipsAndTheBar) {
+    Main main;
+    Main::Options options;
+    options.quitOnDestroy = false;
+    options.characterFile = test::AssetPath(L"char0.dat");
+    ASSERT_TRUE(main.Start(options));
+    ASSERT_TRUE(main.ToolTip);
+    EXPECT_FALSE(main.ToolTip->Alive());
+
+    // Every button lights up under the pointer and arms its own tooltip.
+    struct Button {
+        PictureSurface Main::*button;
+        PictureSurface Main::*normal;
+        PictureSurface Main::*hover;
+    };
+    const Button buttons[] = {
+        {&Main::PicBrowseImage, &Main::Pic1a, &Main::Pic1b}, {&Main::PicSave, &Main::Pic2a, &Main::Pic2b},
+        {&Main::PicTypeCrest, &Main::Pic3a, &Main::Pic3b},   {&Main::PicRename, &Main::Pic4a, &Main::Pic4b},
+        {&Main::PicFB, &Main::Pic5a, &Main::Pic5b},          {&Main::PicTaringa, &Main::Pic6a, &Main::Pic6b},
+        {&Main::PicSalir, &Main::Pic7a, &Main::Pic7b},
+    };
+    for (const Button& b : buttons) {
+        PictureSurface& button = main.*b.button;
+        SCOPED_TRACE(testing::Message() << std::string(button.Name().begin(), button.Name().end()));
+        MoveOver(button);
+        EXPECT_EQ(button.Picture(), (main.*b.hover).Picture());
+        EXPECT_TRUE(main.ToolTip->Alive());
+        EXPECT_EQ(main.ToolTip->Tracker().Owner(), reinterpret_cast<tooltip::WindowId>(button.hWnd()));
+        EXPECT_EQ(main.ToolTip->DelayTime(), 2);
+        EXPECT_EQ(main.ToolTip->ToolTipStyle(), 1);
+        EXPECT_TRUE(main.ToolTip->Shadow());
+        MoveOver(main.PicBarra);
+        EXPECT_EQ(button.Picture(), (main.*b.normal).Picture());
+        EXPECT_FALSE(main.TipShown);
+    }
+
+    // Moving inside one button arms its tooltip once while it is alive.
+    MoveOver(main.PicSave);
+    main.ToolTip->SetDelayTime(77);
+    MoveOver(main.PicSave, 20, 20);
+    EXPECT_EQ(main.ToolTip->DelayTime(), 77);
+    // From button to button without the bar: the first stays lit.
+    MoveOver(main.PicTypeCrest);
+    EXPECT_EQ(main.PicSave.Picture(), main.Pic2b.Picture());
+    EXPECT_EQ(main.ToolTip->Tracker().Owner(), reinterpret_cast<tooltip::WindowId>(main.PicSave.hWnd()));
+    // A tooltip that has gone by itself is armed again by the next button.
+    main.ToolTip->SetAlive(false);
+    MoveOver(main.PicRename);
+    EXPECT_TRUE(main.ToolTip->Alive());
+    EXPECT_EQ(main.ToolTip->Tracker().Owner(), reinterpret_cast<tooltip::WindowId>(main.PicRename.hWnd()));
+    // The background puts every button back too.
+    MoveOver(main.PicFondo, 300, 300);
+    EXPECT_EQ(main.PicSave.Picture(), main.Pic2a.Picture());
+    EXPECT_EQ(main.PicTypeCrest.Picture(), main.Pic3a.Picture());
+    EXPECT_EQ(main.PicRename.Picture(), main.Pic4a.Picture());
+
+    // A resting pointer on the save button brings up its balloon. The first
+    // move arms, the next starts the ticks.
+    RECT save{};
+    GetWindowRect(main.PicSave.hWnd(), &save);
+    SetCursorPos(save.left + 16, save.top + 16);
+    MoveOver(main.PicSave, 16, 16);
+    MoveOver(main.PicSave, 16, 16);
+    for (int i = 0; i < 4; ++i) SendMessageW(main.PicSave.hWnd(), WM_TIMER, ExToolTip::kTickTimerId, 0);
+    HWND balloon = main.ToolTip->TipWindow();
+    ASSERT_TRUE(balloon);
+    EXPECT_TRUE(IsWindowVisible(balloon));
+    EXPECT_EQ(test::WindowText(balloon), L"QTX-EXTOOLTIP");
+    RECT r{};
+    GetWindowRect(balloon, &r);
+    EXPECT_EQ(r.bottom, save.top + 16);
+    // Onto the bar: the balloon goes.
+    RECT bar{};
+    GetWindowRect(main.PicBarra.hWnd(), &bar);
+    SetCursorPos(bar.left + 5, bar.top + 5);
+    MoveOver(main.PicBarra, 5, 5);
+    SendMessageW(main.PicSave.hWnd(), WM_TIMER, ExToolTip::kTickTimerId, 0);
+    EXPECT_FALSE(IsWindow(balloon));
+    SetCursorPos(0, 0);
+
+    // Closing through the caption releases the tooltip with the window.
+    main.Close();
+    test::PumpFor(50);
+    EXPECT_EQ(main.ToolTip, nullptr);
+}
+
+}  // namespace
+}  // namespace vx
