@@ -1,7 +1,7 @@
 // vexillor-cli: the crest workflow for scripts and batch use.
 //
 //   vexillor-cli info FILE
-//   vexillor-cli crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270]
+//   vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270]
 //   vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]
 #include <windows.h>
 
@@ -47,7 +47,7 @@ void PrintLine(std::FILE* stream, const std::string& line) {
 }
 
 const char kUsage[] =
-    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270] | "
+    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270] | "
     "gif-frames GIF OUTDIR [--background RRGGBB] | "
     "--help";
 
@@ -61,11 +61,13 @@ void PrintHelp() {
               "      (type 0 unknown, 1 GIF, 2 JPEG, 3 PNG, 4 BMP, 5 PCX, 6 TIFF; size in bytes).\n"
               "      A header that cannot be read prints 'error N: DESCRIPTION' and exits 1.\n"
               "\n"
-              "  vexillor-cli crest PICTURE FOLDER [--ally] [--mirror] [--flip] [--rotate 90|180|270]\n"
+              "  vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270]\n"
               "      Squeezes the whole picture into a 16 x 12 clan crest and writes FOLDER\\clan.bmp;\n"
               "      with --ally into a 24 x 12 strip, written as FOLDER\\ally.bmp (its left 8 columns)\n"
               "      and FOLDER\\clan.bmp (the other 16). Prints each written path. On any failure\n"
               "      it prints one line on standard error, exits 1 and leaves the folder as it was.\n"
+              "      --keep-proportions squeezes only the centred part of the picture with the crest's\n"
+              "      own proportions (4 : 3 for the clan crest, 2 : 1 for the strip).\n"
               "      Before the squeeze the picture can be turned, in this order whatever the order\n"
               "      of the options: --rotate 90 a quarter turn anticlockwise, 180 a half turn,\n"
               "      270 a quarter turn clockwise; then --mirror left to right; then --flip upside down.\n"
@@ -101,7 +103,8 @@ vx::ConstBgraView ViewOf(const vx::Bitmap32& bitmap) {
             static_cast<std::ptrdiff_t>(bitmap.stride())};
 }
 
-int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, const vx::PictureTurn& turn) {
+int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, bool keepProportions,
+          const vx::PictureTurn& turn) {
     const std::string shownPicture = Utf8(picturePath);
     std::error_code ec;
     if (!std::filesystem::is_directory(std::filesystem::path(folder), ec)) {
@@ -136,7 +139,7 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
     }
 
     const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
-    const vx::BgraImage crest = vx::ComposeCrest(mode, ViewOf(picture), {static_cast<int>(source.cx), static_cast<int>(source.cy)});
+    const vx::BgraImage crest = vx::ComposeCrest(mode, ViewOf(picture), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
     const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
     if (const std::optional<std::string> failure = vx::WriteCrestFiles(files)) {
         PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " + *failure);
@@ -241,12 +244,13 @@ private:
 
 // The options after `crest PICTURE FOLDER`, in any order, each at most
 // once. On a mistake `problem` gets the one line to print.
-bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, vx::PictureTurn& turn,
+bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, bool& keepProportions, vx::PictureTurn& turn,
                        std::string& problem) {
     bool rotateSeen = false;
     for (std::size_t i = 0; i < options.size(); ++i) {
         const std::wstring& option = options[i];
-        bool* flag = option == L"--ally"     ? &ally
+        bool* flag = option == L"--ally"                 ? &ally
+                     : option == L"--keep-proportions" ? &keepProportions
                      : option == L"--mirror" ? &turn.mirror
                      : option == L"--flip"   ? &turn.flip
                                              : nullptr;
@@ -339,13 +343,14 @@ int wmain(int argc, wchar_t** argv) {
     if (args.size() == 2 && args[0] == L"info") return Info(args[1]);
     if (args.size() >= 3 && args[0] == L"crest") {
         bool ally = false;
+        bool keepProportions = false;
         vx::PictureTurn turn;
         std::string problem;
-        if (!ParseCrestOptions({args.begin() + 3, args.end()}, ally, turn, problem)) {
+        if (!ParseCrestOptions({args.begin() + 3, args.end()}, ally, keepProportions, turn, problem)) {
             PrintLine(stderr, problem);
             return kExitUsage;
         }
-        return Crest(args[1], args[2], ally, turn);
+        return Crest(args[1], args[2], ally, keepProportions, turn);
     }
     if ((args.size() == 3 || args.size() == 5) && args[0] == L"gif-frames") {
         COLORREF background = RGB(0, 0, 0);

@@ -7,6 +7,7 @@
 
 #include "bmp/atomic_file.h"
 #include "bmp/bmp_file.h"
+#include "imaging/centred_crop.h"
 #include "imaging/run_time_error.h"
 #include "imaging/squeeze.h"
 
@@ -56,10 +57,11 @@ PixelSize CrestSourceSize(PixelSize header, PixelSize picture) {
   return {std::min(header.width, picture.width), std::min(header.height, picture.height)};
 }
 
-BgraImage ComposeCrest(CrestMode mode, ConstBgraView picture, PixelSize source) {
+BgraImage ComposeCrest(CrestMode mode, ConstBgraView picture, PixelSize source, bool keepProportions) {
   if (source.width <= 0 || source.height <= 0 || picture.width <= 0 || picture.height <= 0) return {};
-  const ConstBgraView part{picture.top, std::min(source.width, picture.width),
-                           std::min(source.height, picture.height), picture.stride};
+  ConstBgraView part{picture.top, std::min(source.width, picture.width), std::min(source.height, picture.height),
+                     picture.stride};
+  if (keepProportions) part = SubView(part, CentredCrop(part.width, part.height, CrestWidth(mode), kCrestHeight));
   return Squeeze(part, CrestWidth(mode), kCrestHeight);
 }
 

@@ -44,7 +44,10 @@ PixelSize CrestSourceSize(PixelSize header, PixelSize picture);
 // whole into CrestWidth(mode) x kCrestHeight, each crest pixel the
 // area-weighted average of what it covers. Empty when `source` or the
 // picture is empty (nothing to squeeze).
-BgraImage ComposeCrest(CrestMode mode, ConstBgraView picture, PixelSize source);
+// With `keepProportions` only the centred part of the source with the
+// crest's own proportions (4 : 3 for the clan crest, 2 : 1 for the strip)
+// is squeezed, so a wide banner or a tall portrait is not distorted.
+BgraImage ComposeCrest(CrestMode mode, ConstBgraView picture, PixelSize source, bool keepProportions = false);
 
 enum class CrestRole { Ally, Clan };
 

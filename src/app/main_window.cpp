@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/crest_zoom.h"
 #include "app/files.h"
 #include "app/input_box.h"
 #include "app/resource_ids.h"
@@ -55,7 +56,7 @@ ConstBgraView ViewOf(const Bitmap32& bitmap) {
 
 // Crest pixels onto a crest surface's persistent image, with the fourth
 // byte 0 as in every picture the surfaces hold.
-void DrawPixels(PictureSurface& target, const BgraImage& pixels) {
+Bitmap32 BitmapOf(const BgraImage& pixels) {
     Bitmap32 bitmap(pixels.Width(), pixels.Height());
     GdiFlush();
     std::uint32_t* out = bitmap.pixels().data();
@@ -65,6 +66,11 @@ void DrawPixels(PictureSurface& target, const BgraImage& pixels) {
             *out++ = static_cast<std::uint32_t>(row[0]) | (static_cast<std::uint32_t>(row[1]) << 8) |
                      (static_cast<std::uint32_t>(row[2]) << 16);
     }
+    return bitmap;
+}
+
+void DrawPixels(PictureSurface& target, const BgraImage& pixels) {
+    const Bitmap32 bitmap = BitmapOf(pixels);
     UniqueMemoryDc source(CreateCompatibleDC(target.hDC()));
     {
         SelectGuard select(source.get(), bitmap.handle());
@@ -196,9 +202,11 @@ void Main::CreateControls() {
     PictureSurface::Layout clan = At(296, 104, 16, 12, true);
     clan.fit = PictureSurface::PictureFit::Stretch;
     ImgClanCrest.Create(PicFondo.hWnd(), L"ImgClanCrest", clan);
-    const SharedPicture placeholder = LoadResourcePicture(IDR_CREST_PLACEHOLDER);
-    ImgAllyCrest.SetPicture(placeholder);
-    ImgClanCrest.SetPicture(placeholder);
+    placeholder_ = LoadResourcePicture(IDR_CREST_PLACEHOLDER);
+    ImgAllyCrest.SetPicture(placeholder_);
+    ImgClanCrest.SetPicture(placeholder_);
+    ImgZoomCrest.Create(PicFondo.hWnd(), L"ImgZoomCrest", At(kZoomX, kZoomY, kZoomWidth, kZoomHeight));
+    ShowZoomedCrest();
 
     PicBarra.SetPicture(LoadResourcePicture(IDR_BAR));
     PicFondo.SetPicture(LoadResourcePicture(IDR_BACKGROUND));
@@ -220,6 +228,10 @@ void Main::CreateMenus() {
     crestMenu_ = CreatePopupMenu();
     AppendMenuW(crestMenu_, MF_STRING | MF_CHECKED, kMenuClanId, L"Clan Crest");
     AppendMenuW(crestMenu_, MF_STRING, kMenuAllyClanId, L"Ally + Clan Crest");
+    AppendMenuW(crestMenu_, MF_SEPARATOR, 0, nullptr);
+    const bool keep = GetSetting(kAppTitle, kSettingsSection, kKeepProportionsKey, L"0") == L"1";
+    AppendMenuW(crestMenu_, MF_STRING | (keep ? MF_CHECKED : MF_UNCHECKED), kMenuKeepProportionsId,
+                L"Keep proportions / Mantener proporciones");
     AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(crestMenu_), L"MnuTypeCrest");
 }
 
@@ -347,6 +359,7 @@ void Main::mnuClan_Click() {
         ShowComposedCrest(vx::CrestMode::Clan);
     else
         ImgClanCrest.SetPicture(ImgAllyCrest.Picture());
+    ShowZoomedCrest();
 }
 
 void Main::mnuAllyClan_Click() {
@@ -358,6 +371,39 @@ void Main::mnuAllyClan_Click() {
         ShowComposedCrest(vx::CrestMode::AllyClan);
     else
         ImgAllyCrest.SetPicture(ImgClanCrest.Picture());
+    ShowZoomedCrest();
+}
+
+bool Main::KeepProportions() const {
+    return (GetMenuState(crestMenu_, kMenuKeepProportionsId, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void Main::mnuKeepProportions_Click() {
+    const bool keep = !KeepProportions();
+    CheckMenuItem(crestMenu_, kMenuKeepProportionsId, MF_BYCOMMAND | (keep ? MF_CHECKED : MF_UNCHECKED));
+    SaveSetting(kAppTitle, kSettingsSection, kKeepProportionsKey, keep ? L"1" : L"0");
+    if (hasPicture_) {
+        ShowComposedCrest(CrestMode());
+        ShowZoomedCrest();
+    }
+}
+
+void Main::ShowZoomedCrest() {
+    const vx::CrestMode mode = CrestMode();
+    // Before a picture is opened the placeholder stands for the crest.
+    const SharedPicture crest = !hasPicture_ ? placeholder_
+                                : mode == vx::CrestMode::Clan ? PicClanCrest.Image()
+                                                              : PicCrestAlly.Image();
+    if (!crest) return;
+    const bool strip = hasPicture_ && mode == vx::CrestMode::AllyClan;
+    CrestZoom zoom;
+    zoom.scale = strip ? kStripZoom : kClanZoom;
+    zoom.dividerAfterColumn = strip ? kAllyCrestWidth : 0;
+    zoom.backColour = Rgb(14, 12, 18);     // the frame's recess in the artwork
+    zoom.dividerColour = Rgb(200, 156, 74);  // the frame's gold
+    GdiFlush();
+    const BgraImage zoomed = ZoomCrest(ViewOf(*crest), zoom, kZoomWidth, kZoomHeight);
+    ImgZoomCrest.SetPicture(std::make_shared<const Bitmap32>(BitmapOf(zoomed)));
 }
 
 void Main::PicTypeCrest_Click() {
@@ -405,6 +451,7 @@ void Main::ComposePicture(const std::wstring& path) {
         pictureSource_ = CrestSourceSize(header, own);
         hasPicture_ = true;
         ShowComposedCrest(CrestMode());
+        ShowZoomedCrest();
     } catch (const RunTimeError& error) {
         if (error.Number() == kErrSubscriptOutOfRange) ShowTooLargeMessage();
     } catch (...) {
@@ -416,7 +463,7 @@ void Main::ShowComposedCrest(vx::CrestMode mode) {
     PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
     PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
     GdiFlush();
-    const BgraImage crest = ComposeCrest(mode, ViewOf(PicBuff.ImageBitmap()), pictureSource_);
+    const BgraImage crest = ComposeCrest(mode, ViewOf(PicBuff.ImageBitmap()), pictureSource_, KeepProportions());
     if (crest.Width() > 0) DrawPixels(target, crest);
     target.Refresh();
     preview.SetPicture(target.Image());
@@ -424,10 +471,14 @@ void Main::ShowComposedCrest(vx::CrestMode mode) {
 
 void Main::PicSave_Click() {
     const vx::CrestMode mode = CrestMode();
-    const std::wstring folder = Files::BrowseForFolder(hwnd_, FolderBrowserTitle(mode));
+    const std::wstring lastFolder = GetSetting(kAppTitle, kSettingsSection, kCrestFolderKey, L"");
+    const std::wstring folder = Files::BrowseForFolder(hwnd_, FolderBrowserTitle(mode), lastFolder);
     if (folder.empty()) return;
+    const auto remember = [&](bool saved) {
+        if (saved) SaveSetting(kAppTitle, kSettingsSection, kCrestFolderKey, folder);
+    };
     if (mode == vx::CrestMode::Clan) {
-        SaveClanCrest(folder);
+        remember(SaveClanCrest(folder));
         return;
     }
     // The cut surfaces hold exactly the pieces the save writes.
@@ -436,27 +487,28 @@ void Main::PicSave_Click() {
     DrawPixels(PicCrestAlly2, pieces[1].pixels);
     PicCrestAlly1.Refresh();
     PicCrestAlly2.Refresh();
-    SaveAllyAndClanCrests(folder);
+    remember(SaveAllyAndClanCrests(folder));
 }
 
-void Main::SaveClanCrest(const std::wstring& folder) {
-    SaveCrestFiles(vx::CrestMode::Clan, PlanCrestFiles(vx::CrestMode::Clan, ViewOf(*PicClanCrest.Image()), folder));
+bool Main::SaveClanCrest(const std::wstring& folder) {
+    return SaveCrestFiles(vx::CrestMode::Clan, PlanCrestFiles(vx::CrestMode::Clan, ViewOf(*PicClanCrest.Image()), folder));
 }
 
-void Main::SaveAllyAndClanCrests(const std::wstring& folder) {
-    SaveCrestFiles(vx::CrestMode::AllyClan,
+bool Main::SaveAllyAndClanCrests(const std::wstring& folder) {
+    return SaveCrestFiles(vx::CrestMode::AllyClan,
                    PlanCrestFiles(vx::CrestMode::AllyClan, ViewOf(*PicCrestAlly.Image()), folder));
 }
 
-void Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files) {
+bool Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files) {
     // Every file is encoded and written aside before any crest is replaced:
     // a failed save leaves the folder's crests as they were.
     if (const std::optional<std::string> failure = WriteCrestFiles(files)) {
         MessageBoxW(hwnd_, Utf8ToWide(bmp::kFailureTextStart + *failure).c_str(), kAppTitle, MB_OK);
-        return;
+        return false;
     }
     MessageBoxW(hwnd_, ConfirmationText(mode, files).c_str(), ConfirmationTitle(mode).c_str(),
                 MB_OK | MB_ICONINFORMATION);
+    return true;
 }
 
 void Main::PicSalir_Click() { ExitProcess(0); }
@@ -493,6 +545,10 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuClanId) {
             mnuClan_Click();
+            return 0;
+        }
+        if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuKeepProportionsId) {
+            mnuKeepProportions_Click();
             return 0;
         }
         if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuAllyClanId) {

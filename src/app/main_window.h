@@ -23,6 +23,8 @@ public:
     static constexpr wchar_t kSettingsSection[] = L"Options";
     static constexpr wchar_t kNameKey[] = L"Nombre";
     static constexpr wchar_t kDefaultName[] = L"Korvald";
+    static constexpr wchar_t kKeepProportionsKey[] = L"KeepProportions";  // "0" or "1"
+    static constexpr wchar_t kCrestFolderKey[] = L"CrestFolder";          // the folder of the last save
     static constexpr int kClientWidth = 637;
     static constexpr int kClientHeight = 479;
     static constexpr int kNameX = 315;
@@ -33,6 +35,14 @@ public:
     static constexpr std::int32_t kViewerId = 1;
     static constexpr UINT kMenuClanId = 1001;
     static constexpr UINT kMenuAllyClanId = 1002;
+    static constexpr UINT kMenuKeepProportionsId = 1003;
+    // The zoomed crest's place: the recess of the banner's frame.
+    static constexpr int kZoomX = 58;
+    static constexpr int kZoomY = 161;
+    static constexpr int kZoomWidth = 156;
+    static constexpr int kZoomHeight = 108;
+    static constexpr int kClanZoom = 8;
+    static constexpr int kStripZoom = 6;
 
     struct Options {
         // The real program ends when its window goes; a test's window
@@ -80,6 +90,8 @@ public:
     PictureSurface PicClanCrest;
     PictureSurface ImgAllyCrest;
     PictureSurface ImgClanCrest;
+    // The current crest enlarged in the banner: what a save writes, pixel for pixel.
+    PictureSurface ImgZoomCrest;
     HMENU MnuTypeCrest() const { return crestMenu_; }
 
     // Companion objects.
@@ -104,6 +116,9 @@ public:
     void PicTypeCrest_Click();
     void mnuClan_Click();
     void mnuAllyClan_Click();
+    // The third, independent item of the crest menu; kept in the settings.
+    void mnuKeepProportions_Click();
+    bool KeepProportions() const;
     void PicSave_Click();
     void PicRename_Click();
     void PicSalir_Click();
@@ -150,12 +165,14 @@ private:
     void ResetButtons();
     void OpenLink(const std::wstring& address);
     static void DoEvents();
-    void SaveClanCrest(const std::wstring& folder);
-    void SaveAllyAndClanCrests(const std::wstring& folder);
+    // Each returns whether the files were written.
+    bool SaveClanCrest(const std::wstring& folder);
+    bool SaveAllyAndClanCrests(const std::wstring& folder);
+    void ShowZoomedCrest();
     // Composes the mode's crest from the picture held in PicBuff into the
     // mode's crest surface and shows it in the mode's preview.
     void ShowComposedCrest(vx::CrestMode mode);
-    void SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files);
+    bool SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files);
     void ShowTooLargeMessage();
 
     HWND hwnd_ = nullptr;
@@ -168,6 +185,7 @@ private:
     std::wstring lastChosenPath_;
     // Whether PicBuff holds an opened picture, and the part of it squeezed.
     bool hasPicture_ = false;
+    SharedPicture placeholder_;
     PixelSize pictureSource_;
 };
 

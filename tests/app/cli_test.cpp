@@ -143,6 +143,23 @@ TEST(CommandLine, CrestTurnsThePictureRotateThenMirrorThenFlip) {
     EXPECT_EQ(GetFileAttributesW(folder.File(L"clan.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST(CommandLine, CrestKeepsProportionsOnRequest) {
+    // 64 x 24: red and blue ends around a green middle that is the picture's 4 : 3 part.
+    test::TempFolder folder;
+    BgraImage wide(64, 24);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 64; ++x) wide.SetColor(x, y, x < 16 ? Rgb(255, 0, 0) : x < 48 ? Rgb(0, 255, 0) : Rgb(0, 0, 255));
+    const std::wstring picture = folder.File(L"wide.bmp");
+    const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(wide.View(), 24);
+    test::WriteFileBytes(picture, {bytes.begin(), bytes.end()});
+    const auto result =
+        Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.path()) + L" --keep-proportions");
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
+    EXPECT_EQ(crest.pixel(0, 0) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(crest.pixel(15, 11) & 0xFFFFFF, 0x00FF00u);
+}
+
 TEST(CommandLine, HelpAndWrongArguments) {
     const auto help = Cli(L"--help");
     EXPECT_EQ(help.exitCode, 0u);

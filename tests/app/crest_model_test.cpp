@@ -42,6 +42,23 @@ TEST(CrestModel, EachModeSqueezesTheWholeSourceIntoItsCrest) {
   EXPECT_EQ(ComposeCrest(CrestMode::Clan, blocks.View(), {0, 0}).Width(), 0);
 }
 
+TEST(CrestModel, KeepingProportionsSqueezesOnlyTheCentredPartOfTheCrestsShape) {
+  // A 1200 x 300 banner: red and blue ends around a green middle 400 wide,
+  // which is exactly the 4 : 3 part of the banner.
+  const BgraImage banner = Picture(1200, 300, [](int x, int) {
+    return x < 400 ? Rgb(255, 0, 0) : x < 800 ? Rgb(0, 255, 0) : Rgb(0, 0, 255);
+  });
+  const BgraImage kept = ComposeCrest(CrestMode::Clan, banner.View(), {1200, 300}, true);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(kept.ColorAt(x, y), Rgb(0, 255, 0)) << x << "," << y;
+  EXPECT_EQ(ComposeCrest(CrestMode::Clan, banner.View(), {1200, 300}).ColorAt(0, 0), Rgb(255, 0, 0));
+  // The strip's 2 : 1 part of the banner is 600 wide: its ends are half red, half blue.
+  const BgraImage strip = ComposeCrest(CrestMode::AllyClan, banner.View(), {1200, 300}, true);
+  EXPECT_EQ(strip.ColorAt(0, 0), Rgb(255, 0, 0));
+  EXPECT_EQ(strip.ColorAt(12, 6), Rgb(0, 255, 0));
+  EXPECT_EQ(strip.ColorAt(23, 11), Rgb(0, 0, 255));
+}
+
 TEST(CrestModel, TheSourceIsTheHeaderSizeWithinThePicture) {
   EXPECT_EQ(CrestSourceSize({0, 0}, {32, 24}).width, 32);  // no header size: the picture's own
   const PixelSize clipped = CrestSourceSize({100, 10}, {32, 24});

@@ -1,10 +1,13 @@
-// What the window adds around the crest workflow: a picture given on the
-// command line is composed at start-up.
+// What the window adds around the crest workflow: the zoomed crest in the
+// banner, keep-proportions, the last save folder, and a picture given on
+// the command line.
 #include <windows.h>
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
+#include "app/settings.h"
 #include "bmp/bmp_file.h"
+#include "common/picture_loader.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -13,47 +16,150 @@ namespace {
 using test::ModalDriver;
 using test::TempFolder;
 
-// A 32 x 24 24-bit BMP whose left half is red and right half blue.
-std::wstring WriteHalves(const TempFolder& folder) {
-    BgraImage image(32, 24);
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 32; ++x) image.SetColor(x, y, x < 16 ? Rgb(255, 0, 0) : Rgb(0, 0, 255));
-    const std::wstring path = folder.File(L"halves.bmp");
+constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
+std::wstring WritePicture(const TempFolder& folder, const std::wstring& name, int width, int height,
+                          std::uint32_t (*pixel)(int, int)) {
+    BgraImage image(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t p = pixel(x, y);
+            image.SetColor(x, y, Rgb(p >> 16, (p >> 8) & 0xFF, p & 0xFF));
+        }
+    const std::wstring path = folder.File(name);
     const auto bytes = bmp::EncodeBmpFile(image.View(), 24);
     test::WriteFileBytes(path, std::vector<unsigned char>(bytes.begin(), bytes.end()));
     return path;
 }
 
-Main::Options WindowOptions() {
+// 48 x 24: four colours in quarters, so every crest pixel is a pure colour.
+std::uint32_t Quarters(int x, int y) { return y < 12 ? (x < 24 ? kRed : kGreen) : (x < 24 ? kBlue : kWhite); }
+// 64 x 24: red and blue ends around a green middle that is its 4 : 3 part.
+std::uint32_t GreenMiddle(int x, int) { return x < 16 ? kRed : x < 48 ? kGreen : kBlue; }
+
+Main::Options WindowOptions(const std::wstring& picture = {}) {
     Main::Options options;
     options.quitOnDestroy = false;
+    options.characterFile = test::AssetPath(L"char0.dat");
+    options.initialPicture = picture;
     return options;
 }
 
-TEST(OpenWith, APictureOnTheCommandLineIsComposedOnceTheWindowIsUp) {
-    TempFolder folder;
-    Main::Options options = WindowOptions();
-    options.initialPicture = WriteHalves(folder);
-    Main main;
-    ASSERT_TRUE(main.Start(options));
-    const SharedPicture crest = main.PicClanCrest.Image();
-    EXPECT_EQ(crest->pixel(0, 5), 0xFF0000u);
-    EXPECT_EQ(crest->pixel(15, 5), 0x0000FFu);
+// What the zoomed crest's window shows on screen.
+Bitmap32 ZoomOnScreen(Main& main) {
+    HWND zoom = main.ImgZoomCrest.hWnd();
+    RedrawWindow(zoom, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    test::PumpFor(100);
+    HDC dc = GetDC(zoom);
+    Bitmap32 shown = Bitmap32::CopyFromDc(dc, 0, 0, Main::kZoomWidth, Main::kZoomHeight);
+    ReleaseDC(zoom, dc);
+    return shown;
 }
 
-TEST(OpenWith, APathThatCannotBeLoadedGetsTheFailedOpenMessage) {
-    TempFolder folder;
-    test::WriteFileBytes(folder.File(L"broken.bmp"), {'B', 'M', 0, 0});
-    Main::Options options = WindowOptions();
-    options.initialPicture = folder.File(L"broken.bmp");
+// Checks that `shown` holds each saved crest's pixels as `scale` x `scale`
+// blocks, the crests side by side with one divider column between them,
+// the whole centred in the frame.
+void ExpectZoomOf(const Bitmap32& shown, std::initializer_list<std::wstring> savedFiles, int scale) {
+    std::vector<Bitmap32> saved;
+    for (const std::wstring& file : savedFiles) saved.push_back(LoadPictureFile(file, 0));
+    int width = static_cast<int>(saved.size()) - 1;
+    for (const Bitmap32& crest : saved) width += crest.width() * scale;
+    int left = (Main::kZoomWidth - width) / 2;
+    const int top = (Main::kZoomHeight - 12 * scale) / 2;
+    for (const Bitmap32& crest : saved) {
+        for (int y = 0; y < 12 * scale; ++y)
+            for (int x = 0; x < crest.width() * scale; ++x)
+                ASSERT_EQ(shown.pixel(left + x, top + y) & 0xFFFFFF, crest.pixel(x / scale, y / scale) & 0xFFFFFF)
+                    << "at " << left + x << "," << top + y;
+        left += crest.width() * scale + 1;
+    }
+}
+
+void Save(Main& main, const std::wstring& folder) {
+    std::wstring text;
+    ModalDriver driver({test::ChooseFolder(folder), test::AnswerMessageBox(ConfirmationTitle(main.CrestMode()), text)});
+    main.PicSave_Click();
+    ASSERT_FALSE(driver.TimedOut());
+}
+
+class CrestOptionsTest : public testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset() {
+        DeleteSetting(L"Vexillor", L"Options", Main::kKeepProportionsKey);
+        DeleteSetting(L"Vexillor", L"Options", Main::kCrestFolderKey);
+    }
+    TempFolder folder_;
+};
+
+TEST_F(CrestOptionsTest, TheBannerShowsExactlyTheSavedCrestEnlarged) {
+    Main main;
+    ASSERT_TRUE(main.Start(WindowOptions(WritePicture(folder_, L"quarters.bmp", 48, 24, Quarters))));
+    Save(main, folder_.path());
+    ExpectZoomOf(ZoomOnScreen(main), {folder_.File(L"clan.bmp")}, 8);
+
+    // After a switch the strip is shown at 6x with its divider, as saved.
+    main.mnuAllyClan_Click();
+    Save(main, folder_.path());
+    ExpectZoomOf(ZoomOnScreen(main),
+                 {folder_.File(L"ally.bmp"), folder_.File(L"clan.bmp")}, 6);
+    EXPECT_EQ(LoadPictureFile(folder_.File(L"ally.bmp"), 0).pixel(0, 0) & 0xFFFFFF, kRed);
+}
+
+TEST_F(CrestOptionsTest, KeepProportionsAppliesAtOnceAndSurvivesARestart) {
+    const std::wstring wide = WritePicture(folder_, L"wide.bmp", 64, 24, GreenMiddle);
+    {
+        Main main;
+        ASSERT_TRUE(main.Start(WindowOptions(wide)));
+        EXPECT_FALSE(main.KeepProportions());
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+        main.mnuKeepProportions_Click();
+        EXPECT_TRUE(main.KeepProportions());
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kGreen);
+        EXPECT_EQ(main.ImgZoomCrest.Picture()->pixel(78, 54) & 0xFFFFFF, kGreen);
+        EXPECT_EQ(main.CrestMode(), CrestMode::Clan);
+    }
+    Main again;
+    ASSERT_TRUE(again.Start(WindowOptions(wide)));
+    EXPECT_TRUE(again.KeepProportions());
+    EXPECT_TRUE(GetMenuState(again.MnuTypeCrest(), Main::kMenuKeepProportionsId, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(again.PicClanCrest.Image()->pixel(15, 11), kGreen);
+    again.mnuKeepProportions_Click();
+    EXPECT_EQ(GetSetting(L"Vexillor", L"Options", Main::kKeepProportionsKey, L""), L"0");
+    EXPECT_EQ(again.PicClanCrest.Image()->pixel(15, 11), kBlue);
+}
+
+TEST_F(CrestOptionsTest, SavingOpensTheBrowserAtTheLastSavedFolder) {
+    CreateDirectoryW(folder_.File(L"Crests").c_str(), nullptr);
+    Main main;
+    ASSERT_TRUE(main.Start(WindowOptions(WritePicture(folder_, L"quarters.bmp", 48, 24, Quarters))));
+    Save(main, folder_.File(L"Crests"));
+    EXPECT_EQ(GetSetting(L"Vexillor", L"Options", Main::kCrestFolderKey, L""), folder_.File(L"Crests"));
+    std::wstring selected;
+    ModalDriver driver({test::ReadFolderSelection(L"Crests", selected)});
+    main.PicSave_Click();
+    ASSERT_FALSE(driver.TimedOut());
+    EXPECT_EQ(selected, L"Crests");
+}
+
+TEST_F(CrestOptionsTest, APictureOnTheCommandLineIsComposedOnceTheWindowIsUp) {
+    {
+        Main main;
+        ASSERT_TRUE(main.Start(WindowOptions(WritePicture(folder_, L"quarters.bmp", 48, 24, Quarters))));
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kWhite);
+    }
+
+    // One that cannot be loaded gets the failed open's message.
+    test::WriteFileBytes(folder_.File(L"broken.bmp"), {'B', 'M', 0, 0});
     std::wstring text;
     ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text)});
-    Main main;
-    ASSERT_TRUE(main.Start(options));
+    Main broken;
+    ASSERT_TRUE(broken.Start(WindowOptions(folder_.File(L"broken.bmp"))));
     EXPECT_FALSE(driver.TimedOut());
     EXPECT_FALSE(text.empty());
-    // The crest keeps its back colour.
-    EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), 0xC0C000u);
+    EXPECT_EQ(broken.PicClanCrest.Image()->pixel(0, 0), 0xC0C000u);
 }
 
 }  // namespace

@@ -202,6 +202,22 @@ ModalDriver::Step ChooseFolder(const std::wstring& folder) {
     };
 }
 
+ModalDriver::Step ReadFolderSelection(const std::wstring& expected, std::wstring& selected) {
+    auto firstSeen = std::make_shared<DWORD>(0);
+    return [expected, &selected, firstSeen] {
+        for (HWND dialog : ThreadDialogs()) {
+            HWND tree = FindWindowExW(dialog, nullptr, L"SysTreeView32", nullptr);
+            if (!tree) continue;
+            if (!*firstSeen) *firstSeen = GetTickCount();
+            selected = SelectedTreeText(tree);
+            if (selected != expected && GetTickCount() - *firstSeen < 3000) return false;
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            return true;
+        }
+        return false;
+    };
+}
+
 ProcessResult RunProcess(const std::wstring& commandLine) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE outRead, outWrite, errRead, errWrite;

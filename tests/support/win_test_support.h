@@ -80,6 +80,10 @@ ModalDriver::Step AnswerMessageBox(const std::wstring& title, std::wstring& text
 // A step that picks `folder` in the shell's folder browser of this thread
 // and confirms it (or cancels the browser when `folder` is empty).
 ModalDriver::Step ChooseFolder(const std::wstring& folder);
+// A step that waits for the folder browser, reads the name of the folder it
+// shows selected into `selected` (waiting up to a few seconds for `expected`
+// to be selected) and cancels the browser.
+ModalDriver::Step ReadFolderSelection(const std::wstring& expected, std::wstring& selected);
 
 struct ProcessResult {
     DWORD exitCode = 0;
