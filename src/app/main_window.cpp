@@ -344,9 +344,8 @@ void Main::ComposePicture(const std::wstring& path) {
         try {
             picture = std::make_shared<const Bitmap32>(
                 LoadPictureFile(path, PictureSurface::ResolveColor(PicBuff.BackColor())));
-        } catch (const PictureLoadError&) {
-            MessageBoxW(hwnd_, L"No se pudo cargar esta imagen.\r\n\r\nThis picture could not be loaded.", kAppTitle,
-                        MB_OK);
+        } catch (const PictureLoadError& error) {
+            MessageBoxW(hwnd_, PictureLoadMessage(error).c_str(), kAppTitle, MB_OK);
             return;
         }
         PicBuff.SetPicture(picture);
