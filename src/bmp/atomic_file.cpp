@@ -56,9 +56,12 @@ int CreateNewFile(const std::filesystem::path& path) {
 #endif
 }
 
-// Writes everything; returns errno on failure, 0 on success.
+// Writes everything; returns errno on failure, 0 on success. A write that
+// stops short means the medium took no more: that is a full disk, whatever
+// the runtime says (the Windows runtime reports a short write as EINVAL).
 int WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
+  bool shortWrite = false;
   while (done < bytes.size()) {
     const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, 1u << 30);
 #ifdef _WIN32
@@ -68,9 +71,13 @@ int WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
 #endif
     if (written < 0) {
       if (errno == EINTR) continue;
-      return errno;
+#ifdef _WIN32
+      if (errno == EINVAL) return ENOSPC;
+#endif
+      return shortWrite ? ENOSPC : errno;
     }
     if (written == 0) return ENOSPC;
+    if (static_cast<std::size_t>(written) < chunk) shortWrite = true;
     done += static_cast<std::size_t>(written);
   }
   return 0;

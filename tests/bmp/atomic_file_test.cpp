@@ -176,7 +176,8 @@ TEST(AtomicFileTest, ANewFileIsRemovedWhenTheSaveFails) {
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 #else
-TEST(AtomicFileTest, FailedWriteLeavesTheOldFileAsItWas) {
+// A write cut short by the limit is a full disk, not a device error.
+TEST(AtomicFileTest, FailedWriteIsDiskFullAndLeavesTheOldFileAsItWas) {
   ScratchFolder folder;
   const auto old_bytes = Pattern(1270, 4);
   folder.Write("clan.bmp", old_bytes);
@@ -192,7 +193,7 @@ TEST(AtomicFileTest, FailedWriteLeavesTheOldFileAsItWas) {
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, old_handler);
 
-  EXPECT_EQ(number, kErrDeviceIO);
+  EXPECT_EQ(number, kErrDiskFull);
   EXPECT_EQ(ReadAll(folder / "clan.bmp"), old_bytes);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
