@@ -19,7 +19,7 @@ std::string ErrorSentence(int number) {
       return "permission denied: the file is read-only, locked by another program or not accessible";
     case kErrPathFileAccess: return "the path is a folder or cannot be used as a file";
     case kErrPathNotFound: return "the folder does not exist";
-    case kErrInvalidPicture: return "the file is not a picture the program can load";
+    case kErrInvalidPicture: return "invalid picture: not one the program can load, or its pixel data is missing";
     default: return StandardErrorDescription(number);
   }
 }
