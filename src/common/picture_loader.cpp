@@ -3,9 +3,11 @@
 #include <objbase.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <shlwapi.h>
 #include <wincodec.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <new>
 #include <vector>
@@ -36,28 +38,38 @@ PictureLoadError InvalidPicture() {
 
 PictureLoadError OutOfMemory() { return PictureLoadError(PictureLoadError::kOutOfMemory, "Out of memory"); }
 
-PictureLoadError TooLarge(std::int64_t width, std::int64_t height) {
-    return PictureLoadError(PictureLoadError::kOutOfMemory, TooLargeSentence(width, height),
-                            TooLargeSpanishSentence(width, height));
+PictureLoadError TooLarge(std::int64_t width, std::int64_t height, int bitsPerPixel = 0) {
+    return PictureLoadError(PictureLoadError::kOutOfMemory, TooLargeSentence(width, height, bitsPerPixel),
+                            TooLargeSpanishSentence(width, height, bitsPerPixel));
 }
 
-void CheckPixelBudget(std::int64_t width, std::int64_t height) {
-    if (!WithinPixelBudget(width, height)) throw TooLarge(width, height);
+void CheckPixelBudget(std::int64_t width, std::int64_t height, int bitsPerPixel = 0) {
+    if (!WithinPixelBudget(width, height, bitsPerPixel)) throw TooLarge(width, height, bitsPerPixel);
 }
 
-// Decoders allocate the whole picture as soon as they see its header, so
-// the header's own size is checked first, and a header that proves its
-// pixel data missing is refused rather than decoded from whatever memory
-// the decoder finds.
+// Decoders allocate the whole picture, at the file's own depth, as soon as
+// they see its header; so the header's size is checked first. A header the
+// reader cannot finish still counts with what it read; the decoder then
+// judges the rest.
+void CheckHeader(const clsImage& header, std::span<const std::uint8_t> firstBytes) {
+    // The JPEG search finds streams anywhere in a file; only one at the
+    // start is what a decoder will read.
+    if (header.ImageType() == kImageJpeg &&
+        (firstBytes.size() < 2 || firstBytes[0] != 0xFF || firstBytes[1] != 0xD8))
+        return;
+    CheckPixelBudget(header.Width(), header.Height(), header.Depth());
+}
+
+// A header that proves its pixel data missing is refused rather than
+// decoded from whatever memory the decoder finds.
 void CheckBeforeDecoding(std::span<const std::uint8_t> bytes) {
     if (PictureDataProvablyMissing(bytes)) throw InvalidPicture();
     clsImage header;
     try {
         header.ReadImageInfoFromBytes(bytes);
     } catch (const RunTimeError&) {
-        throw InvalidPicture();
     }
-    CheckPixelBudget(header.Width(), header.Height());
+    CheckHeader(header, bytes);
 }
 
 // Straight-alpha BGRA laid over an opaque background colour.
@@ -208,14 +220,18 @@ GlobalStream StreamOver(std::span<const std::uint8_t> bytes) {
     return result;
 }
 
+Bitmap32 Decode(IStream* stream, LONG size, COLORREF background) {
+    Bitmap32 out;
+    if (LoadWithWic(stream, background, out)) return out;
+    if (LoadWithOle(stream, size, background, out)) return out;
+    throw InvalidPicture();
+}
+
 Bitmap32 LoadFromBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
     CheckBeforeDecoding(bytes);
     ComScope com;
     GlobalStream global = StreamOver(bytes);
-    Bitmap32 out;
-    if (LoadWithWic(global.stream.get(), background, out)) return out;
-    if (LoadWithOle(global.stream.get(), global.size, background, out)) return out;
-    throw InvalidPicture();
+    return Decode(global.stream.get(), global.size, background);
 }
 
 }  // namespace
@@ -259,21 +275,27 @@ Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background) {
             L"El archivo de la imagen tiene " + std::wstring(megabytes.begin(), megabytes.end()) +
                 L" MB, m\u00E1s que el l\u00EDmite de " + std::wstring(limit.begin(), limit.end()) + L" MB.");
     }
-    std::vector<std::uint8_t> bytes;
+    // The decoders read the file itself, never a copy of it in memory: the
+    // decoded picture needs that memory.
+    std::uint8_t first[64] = {};
+    DWORD firstRead = 0;
+    if (!ReadFile(file.get(), first, sizeof first, &firstRead, nullptr))
+        throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
+    const std::span<const std::uint8_t> header(first, firstRead);
+    if (PictureDataProvablyMissing(header, static_cast<std::uint64_t>(size.QuadPart))) throw InvalidPicture();
+    clsImage info;
     try {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-        throw OutOfMemory();
+        info.ReadImageInfo(std::filesystem::path(path));
+    } catch (const RunTimeError&) {
     }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
-        DWORD read = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0)
-            throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
-        done += read;
-    }
-    return LoadFromBytes(bytes, background);
+    CheckHeader(info, header);
+
+    ComScope com;
+    ComPtr<IStream> stream;
+    if (FAILED(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
+                                      nullptr, stream.put())))
+        throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
+    return Decode(stream.get(), static_cast<LONG>(size.QuadPart), background);
 }
 
 }  // namespace vx

@@ -22,7 +22,7 @@ constexpr std::uint32_t kBmpAlphaBitfields = 6;
 // +0 "BM", +2 file size, +10 pixel offset, +14 info header size; then
 // either the core header (+18 width, +20 height as words, +24 bits) or the
 // info header (+18 width, +22 height, +28 bits, +30 compression).
-bool BmpPixelsMissing(std::span<const std::uint8_t> b) {
+bool BmpPixelsMissing(std::span<const std::uint8_t> b, std::uint64_t fileSize) {
   if (b.size() < 26) return false;
   const std::uint64_t offset = Le32(b, 10);
   const std::uint32_t header = Le32(b, 14);
@@ -44,8 +44,8 @@ bool BmpPixelsMissing(std::span<const std::uint8_t> b) {
   if (compression != kBmpRgb && compression != kBmpBitfields && compression != kBmpAlphaBitfields) return false;
   if (bits == 0 || bits > 64 || width > 0x7FFFFFFF) return false;
   const std::uint64_t stride = (width * bits + 31) / 32 * 4;
-  if (rows != 0 && stride > b.size() / rows) return true;  // also keeps the product in range
-  return offset + stride * rows > b.size();
+  if (rows != 0 && stride > fileSize / rows) return true;  // also keeps the product in range
+  return offset + stride * rows > fileSize;
 }
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7;
@@ -53,39 +53,51 @@ constexpr std::size_t kPlaceableHeaderBytes = 22;
 
 // The metafile header: +0 type (1 memory, 2 disk), +2 header words (9),
 // +4 version, +6 the whole metafile's length in 16-bit words.
-bool WmfRecordsMissing(std::span<const std::uint8_t> b) {
+bool WmfRecordsMissing(std::span<const std::uint8_t> b, std::uint64_t fileSize) {
   std::size_t at = 0;
   if (b.size() >= 4 && Le32(b, 0) == kPlaceableKey) at = kPlaceableHeaderBytes;
   if (b.size() < at + 10) return false;
   const std::uint32_t type = Le16(b, at), headerWords = Le16(b, at + 2);
   if ((type != 1 && type != 2) || headerWords != 9) return false;
-  return at + 2ull * Le32(b, at + 6) > b.size();
+  return at + 2ull * Le32(b, at + 6) > fileSize;
 }
 
 // The enhanced header record: +0 type 1, +40 " EMF", +48 the file's length.
-bool EmfRecordsMissing(std::span<const std::uint8_t> b) {
+bool EmfRecordsMissing(std::span<const std::uint8_t> b, std::uint64_t fileSize) {
   constexpr std::uint32_t kEmfSignature = 0x464D4520;
   if (b.size() < 52 || Le32(b, 0) != 1 || Le32(b, 40) != kEmfSignature) return false;
-  return Le32(b, 48) > b.size();
+  return Le32(b, 48) > fileSize;
 }
 
 }  // namespace
 
-bool WithinPixelBudget(std::int64_t width, std::int64_t height) {
+std::uint64_t PixelLimit(int bitsPerPixel) {
+  if (bitsPerPixel <= kBudgetDepth) return kMaxPicturePixels;
+  return kMaxPicturePixels * kBudgetDepth / static_cast<std::uint64_t>(bitsPerPixel);
+}
+
+bool WithinPixelBudget(std::int64_t width, std::int64_t height, int bitsPerPixel) {
   if (width < 0 || height < 0) return false;
   if (width == 0 || height == 0) return true;
-  return static_cast<std::uint64_t>(width) <= kMaxPicturePixels / static_cast<std::uint64_t>(height);
+  return static_cast<std::uint64_t>(width) <= PixelLimit(bitsPerPixel) / static_cast<std::uint64_t>(height);
 }
 
-std::string TooLargeSentence(std::int64_t width, std::int64_t height) {
-  return "The picture is " + std::to_string(width) + " x " + std::to_string(height) +
-         " pixels, more than the limit of " + std::to_string(kMaxPicturePixels / 1'000'000) + " megapixels.";
+std::string TooLargeSentence(std::int64_t width, std::int64_t height, int bitsPerPixel) {
+  const std::string limit = std::to_string(PixelLimit(bitsPerPixel) / 1'000'000);
+  const std::string size = std::to_string(width) + " x " + std::to_string(height);
+  if (bitsPerPixel <= kBudgetDepth) return "The picture is " + size + " pixels, more than the limit of " + limit + " megapixels.";
+  return "The picture is " + size + " pixels at " + std::to_string(bitsPerPixel) +
+         " bits each, more than the limit of " + limit + " megapixels at that depth.";
 }
 
-std::wstring TooLargeSpanishSentence(std::int64_t width, std::int64_t height) {
-  return L"La imagen tiene " + std::to_wstring(width) + L" x " + std::to_wstring(height) +
-         L" p\u00EDxeles, m\u00E1s que el l\u00EDmite de " + std::to_wstring(kMaxPicturePixels / 1'000'000) +
-         L" megap\u00EDxeles.";
+std::wstring TooLargeSpanishSentence(std::int64_t width, std::int64_t height, int bitsPerPixel) {
+  const std::wstring limit = std::to_wstring(PixelLimit(bitsPerPixel) / 1'000'000);
+  const std::wstring size = std::to_wstring(width) + L" x " + std::to_wstring(height);
+  if (bitsPerPixel <= kBudgetDepth)
+    return L"La imagen tiene " + size + L" p\u00EDxeles, m\u00E1s que el l\u00EDmite de " + limit +
+           L" megap\u00EDxeles.";
+  return L"La imagen tiene " + size + L" p\u00EDxeles de " + std::to_wstring(bitsPerPixel) +
+         L" bits, m\u00E1s que el l\u00EDmite de " + limit + L" megap\u00EDxeles a esa profundidad.";
 }
 
 RenderSize MetafileRenderSize(std::int64_t width, std::int64_t height) {
@@ -99,9 +111,9 @@ RenderSize MetafileRenderSize(std::int64_t width, std::int64_t height) {
   return {scaled(width), scaled(height)};
 }
 
-bool PictureDataProvablyMissing(std::span<const std::uint8_t> file) {
-  if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') return BmpPixelsMissing(file);
-  return WmfRecordsMissing(file) || EmfRecordsMissing(file);
+bool PictureDataProvablyMissing(std::span<const std::uint8_t> header, std::uint64_t fileSize) {
+  if (header.size() >= 2 && header[0] == 'B' && header[1] == 'M') return BmpPixelsMissing(header, fileSize);
+  return WmfRecordsMissing(header, fileSize) || EmfRecordsMissing(header, fileSize);
 }
 
 }  // namespace vx

@@ -25,6 +25,14 @@ TEST(PixelBudget, HundredMegapixelsPassAndOneRowMoreDoesNot) {
             "The picture is 30000 x 20000 pixels, more than the limit of 100 megapixels.");
 }
 
+TEST(PixelBudget, DeepPicturesCountTheirExtraBytes) {
+  // 16 bits a sample in four channels: half the pixels.
+  EXPECT_TRUE(WithinPixelBudget(10000, 5000, 64));
+  EXPECT_FALSE(WithinPixelBudget(10000, 5001, 64));
+  EXPECT_TRUE(WithinPixelBudget(10000, 10000, 24));
+  EXPECT_NE(TooLargeSentence(10000, 10000, 64).find("limit of 50 megapixels"), std::string::npos);
+}
+
 TEST(MetafileSize, LongSideIsBoundedAndProportionsKept) {
   EXPECT_EQ(MetafileRenderSize(640, 480).width, 640);
   const RenderSize wide = MetafileRenderSize(32767, 16384);
@@ -75,6 +83,12 @@ TEST(MissingPictureData, MetafilesMustHoldTheirDeclaredLength) {
   EXPECT_TRUE(Missing(emf));
 
   EXPECT_FALSE(Missing(Bytes{0x89, 'P', 'N', 'G'}));
+}
+
+TEST(MissingPictureData, TheHeaderAloneAndTheFileSizeAreEnough) {
+  const Bytes header = Bmp(40, 30, 24, 0, 0);
+  EXPECT_FALSE(PictureDataProvablyMissing(header.Data(), 54 + 120 * 30));
+  EXPECT_TRUE(PictureDataProvablyMissing(header.Data(), 54 + 120 * 30 - 1));
 }
 
 }  // namespace
