@@ -183,6 +183,26 @@ TEST(PictureLoader, PicturesAboveTheBudgetAreRefusedBeforeDecoding) {
     EXPECT_NE(description.find("32767 x 32767"), std::string::npos) << description;
 }
 
+TEST(PictureLoader, AFileAboveTheSizeLimitNamesItsSizeAndTheLimit) {
+    test::TempFolder folder;
+    const std::wstring path = folder.File(L"huge.bmp");
+    test::WriteFileBytes(path, BmpHeader(100, 100, 24, 0, 0));
+    {
+        // 600 MB without writing them: the end is set, the rest stays sparse.
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end{};
+        end.QuadPart = 600ll << 20;
+        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+    std::string description;
+    EXPECT_EQ(LoadErrorNumber(path, &description), PictureLoadError::kOutOfMemory);
+    EXPECT_NE(description.find("600 MB"), std::string::npos) << description;
+    EXPECT_NE(description.find("512 MB"), std::string::npos) << description;
+}
+
 TEST(PictureLoader, PixelDataTheHeaderProvesMissingIsAnInvalidPicture) {
     test::TempFolder folder;
     test::WriteFileBytes(folder.File(L"short.bmp"), BmpHeader(40, 30, 24, 0, 0));
