@@ -45,9 +45,9 @@ TEST(MetafileSize, LongSideIsBoundedAndProportionsKept) {
 }
 
 Bytes Bmp(std::uint32_t width, std::int32_t height, int bits, std::uint32_t compression, std::size_t pixelBytes) {
-  Bytes b{'B', 'M'};
-  b.PutLe32(10, 54).PutLe32(14, 40).PutLe32(18, width).PutLe32(22, static_cast<std::uint32_t>(height));
-  b.PutLe16(26, 1).PutLe16(28, bits).PutLe32(30, compression).Resize(54 + pixelBytes);
+  Bytes b;
+  b.Resize(54 + pixelBytes).Put(0, 'B').Put(1, 'M').PutLe32(10, 54).PutLe32(14, 40).PutLe32(18, width).PutLe32(22, static_cast<std::uint32_t>(height));
+  b.PutLe16(26, 1).PutLe16(28, bits).PutLe32(30, compression);
   return b;
 }
 
