@@ -81,16 +81,16 @@ std::vector<CrestFile> PlanCrestFiles(CrestMode mode, ConstBgraView crest, const
   return files;
 }
 
-std::optional<std::string> WriteCrestFiles(const std::vector<CrestFile>& files) {
+std::optional<RunTimeError> WriteCrestFiles(const std::vector<CrestFile>& files) {
   std::vector<FileContent> contents;
   try {
     for (const CrestFile& file : files) contents.push_back({std::filesystem::path(file.path), file.bytes});
     WriteFilesAtomically(contents, bmp::kWriterSource);
     return std::nullopt;
   } catch (const RunTimeError& error) {
-    return error.Description();
+    return error;
   } catch (const std::bad_alloc&) {
-    return MakeRunTimeError(kErrOutOfMemory, bmp::kWriterSource).Description();
+    return MakeRunTimeError(kErrOutOfMemory, bmp::kWriterSource);
   }
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "imaging/bgra_image.h"
+#include "imaging/run_time_error.h"
 
 namespace vx {
 
@@ -70,10 +71,10 @@ struct CrestFile {
 std::vector<CrestFile> PlanCrestFiles(CrestMode mode, ConstBgraView crest, const std::wstring& folder);
 
 // Writes the planned files as one save: all of them or none (the
-// all-or-nothing writer). Returns the error's description when nothing was
-// written (the window shows it after the writer's "Fehler!"), nullopt on
-// success.
-std::optional<std::string> WriteCrestFiles(const std::vector<CrestFile>& files);
+// all-or-nothing writer). Returns the writer's error when nothing was
+// written (the window shows its description after the writer's "Fehler!",
+// the command line its plain sentence), nullopt on success.
+std::optional<RunTimeError> WriteCrestFiles(const std::vector<CrestFile>& files);
 
 // The folder browser's title, and the confirmation shown after a save that
 // wrote `files`.

@@ -441,9 +441,8 @@ void Main::ComposePicture(const std::wstring& path) {
         try {
             picture = std::make_shared<const Bitmap32>(
                 LoadPictureFile(path, PictureSurface::ResolveColor(PicBuff.BackColor())));
-        } catch (const PictureLoadError&) {
-            MessageBoxW(hwnd_, L"No se pudo cargar esta imagen.\r\n\r\nThis picture could not be loaded.", kAppTitle,
-                        MB_OK);
+        } catch (const PictureLoadError& error) {
+            MessageBoxW(hwnd_, PictureLoadMessage(error).c_str(), kAppTitle, MB_OK);
             return;
         }
         const PixelSize own{picture->width(), picture->height()};
@@ -502,8 +501,8 @@ bool Main::SaveAllyAndClanCrests(const std::wstring& folder) {
 bool Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files) {
     // Every file is encoded and written aside before any crest is replaced:
     // a failed save leaves the folder's crests as they were.
-    if (const std::optional<std::string> failure = WriteCrestFiles(files)) {
-        MessageBoxW(hwnd_, Utf8ToWide(bmp::kFailureTextStart + *failure).c_str(), kAppTitle, MB_OK);
+    if (const std::optional<RunTimeError> failure = WriteCrestFiles(files)) {
+        MessageBoxW(hwnd_, Utf8ToWide(bmp::kFailureTextStart + failure->Description()).c_str(), kAppTitle, MB_OK);
         return false;
     }
     MessageBoxW(hwnd_, ConfirmationText(mode, files).c_str(), ConfirmationTitle(mode).c_str(),

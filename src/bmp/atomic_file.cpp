@@ -56,9 +56,12 @@ int CreateNewFile(const std::filesystem::path& path) {
 #endif
 }
 
-// Writes everything; returns errno on failure, 0 on success.
+// Writes everything; returns errno on failure, 0 on success. A write that
+// stops short means the medium took no more: that is a full disk, whatever
+// the runtime says (the Windows runtime reports a short write as EINVAL).
 int WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
+  bool shortWrite = false;
   while (done < bytes.size()) {
     const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, 1u << 30);
 #ifdef _WIN32
@@ -68,9 +71,13 @@ int WriteAll(int descriptor, std::span<const std::uint8_t> bytes) {
 #endif
     if (written < 0) {
       if (errno == EINTR) continue;
-      return errno;
+#ifdef _WIN32
+      if (errno == EINVAL) return ENOSPC;
+#endif
+      return shortWrite ? ENOSPC : errno;
     }
     if (written == 0) return ENOSPC;
+    if (static_cast<std::size_t>(written) < chunk) shortWrite = true;
     done += static_cast<std::size_t>(written);
   }
   return 0;
@@ -92,7 +99,8 @@ int ProcessId() {
 #endif
 }
 
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, unsigned attempt) {
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, unsigned attempt,
+                                       const char* extension = ".tmp") {
   static std::atomic<unsigned> counter{0};
   const auto ticks = static_cast<unsigned long long>(
       std::chrono::steady_clock::now().time_since_epoch().count());
@@ -104,7 +112,7 @@ std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, unsi
     name += '.';
     name += std::to_string(part);
   }
-  name += ".tmp";
+  name += extension;
   std::filesystem::path temporary = target;
   temporary.replace_filename(name);
   return temporary;
@@ -141,28 +149,81 @@ std::filesystem::path WriteTemporaryBeside(const std::filesystem::path& target,
   return temporary;
 }
 
+// A name beside `target` that no file has yet.
+std::filesystem::path BackupNameFor(const std::filesystem::path& target) {
+  for (unsigned attempt = 0;; ++attempt) {
+    std::filesystem::path backup = TemporaryNameFor(target, attempt, ".bak");
+    std::error_code ec;
+    if (!std::filesystem::exists(backup, ec) || attempt >= 100) return backup;
+  }
+}
+
+// Windows refuses to replace a read-only file and POSIX does not; refusing
+// it here makes both the same, before anything is written.
+bool IsReadOnlyFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::is_regular_file(status)) return false;
+  return (status.permissions() & std::filesystem::perms::owner_write) == std::filesystem::perms::none;
+}
+
+// One target moved into place: where its old content waits, if it had one.
+struct Moved {
+  std::filesystem::path target;
+  std::filesystem::path backup;  // empty: the target is new
+};
+
+// Puts every moved target back as it was, latest first. Best effort: the
+// error being raised is the one the caller reports.
+void PutBack(const std::vector<Moved>& moved, const std::string& source) {
+  for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+    if (it->backup.empty()) {
+      RemoveQuietly(it->target);
+      continue;
+    }
+    try {
+      ReplaceFileInOneStep(it->backup, it->target, source);
+    } catch (const RunTimeError&) {
+      // The old content stays under the backup name rather than being lost.
+    }
+  }
+}
+
 }  // namespace
 
 void WriteFilesAtomically(std::span<const FileContent> files, const std::string& source) {
-  // A target that is a folder can never be replaced; finding that out only
-  // when moving would leave the earlier files of the save already replaced.
+  // A target that is a folder can never be replaced, nor can a read-only
+  // one; finding that out only when moving would mean undoing earlier moves.
   for (const FileContent& file : files) {
     std::error_code ec;
-    if (std::filesystem::is_directory(file.target, ec))
-      throw MakeRunTimeError(kErrPathFileAccess, source);
+    if (std::filesystem::is_directory(file.target, ec)) throw MakeRunTimeError(kErrPathFileAccess, source);
+    if (IsReadOnlyFile(file.target)) throw MakeRunTimeError(kErrPermissionDenied, source);
   }
   std::vector<std::filesystem::path> temporaries;
+  std::vector<Moved> moved;
   try {
     for (const FileContent& file : files) temporaries.push_back(WriteTemporaryBeside(file.target, file.bytes, source));
     for (std::size_t i = 0; i < files.size(); ++i) {
-      ReplaceFileInOneStep(temporaries[i], files[i].target, source);
+      const std::filesystem::path& target = files[i].target;
+      std::error_code ec;
+      if (std::filesystem::exists(target, ec)) {
+        const std::filesystem::path backup = BackupNameFor(target);
+        ReplaceFileKeepingBackup(temporaries[i], target, backup, source);
+        moved.push_back({target, backup});
+      } else {
+        ReplaceFileInOneStep(temporaries[i], target, source);
+        moved.push_back({target, {}});
+      }
       temporaries[i].clear();
     }
   } catch (...) {
+    PutBack(moved, source);
     for (const auto& temporary : temporaries)
       if (!temporary.empty()) RemoveQuietly(temporary);
     throw;
   }
+  for (const Moved& done : moved)
+    if (!done.backup.empty()) RemoveQuietly(done.backup);
 }
 
 void WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,

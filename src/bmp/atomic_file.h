@@ -24,12 +24,14 @@ struct FileContent {
   std::span<const std::uint8_t> bytes;
 };
 
-// Several files as one save: every file is first written completely to its
-// temporary file, and only then are they moved over their targets, in
-// order. So a failure to create or write any of them (missing folder, no
-// permission, disk full, bad name) changes none of the targets. A failure
-// of a move itself, which is rare once the folder took the temporary file,
-// is raised after the earlier moves; no temporary file is left either way.
+// Several files as one save, all or nothing: a target that is a folder or
+// a read-only file is refused before anything is written (75, 70); every
+// file is then written completely to its temporary file, and only then are
+// they moved over their targets, in order, each replaced file kept as a
+// backup. When a move fails (a target locked by another program), the
+// files already moved are put back from their backups, or removed when
+// they are new, and the error is raised. Backups and temporary files are
+// removed either way.
 void WriteFilesAtomically(std::span<const FileContent> files, const std::string& source);
 
 // The platform's one-step move of a finished file over `to` (which may or
@@ -37,5 +39,11 @@ void WriteFilesAtomically(std::span<const FileContent> files, const std::string&
 // the caller to remove.
 void ReplaceFileInOneStep(const std::filesystem::path& from, const std::filesystem::path& to,
                           const std::string& source);
+
+// Moves `from` over the existing file `to`, keeping the old `to` under the
+// name `backup`. On failure (RunTimeError) `to` still holds its old content
+// under its own name and `from` is left for the caller to remove.
+void ReplaceFileKeepingBackup(const std::filesystem::path& from, const std::filesystem::path& to,
+                              const std::filesystem::path& backup, const std::string& source);
 
 }  // namespace vx

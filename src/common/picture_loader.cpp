@@ -3,15 +3,20 @@
 #include <objbase.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <shlwapi.h>
 #include <wincodec.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <new>
 #include <vector>
 
 #include "common/gif_picture_loader.h"
 #include "gif/gif_picture.h"
+#include "imaging/cls_image.h"
+#include "imaging/picture_limits.h"
+#include "imaging/run_time_error.h"
 
 namespace vx {
 namespace {
@@ -33,6 +38,42 @@ PictureLoadError InvalidPicture() {
     return PictureLoadError(PictureLoadError::kInvalidPicture, "Invalid picture");
 }
 
+PictureLoadError OutOfMemory() { return PictureLoadError(PictureLoadError::kOutOfMemory, "Out of memory"); }
+
+PictureLoadError TooLarge(std::int64_t width, std::int64_t height, int bitsPerPixel = 0) {
+    return PictureLoadError(PictureLoadError::kOutOfMemory, TooLargeSentence(width, height, bitsPerPixel),
+                            TooLargeSpanishSentence(width, height, bitsPerPixel));
+}
+
+void CheckPixelBudget(std::int64_t width, std::int64_t height, int bitsPerPixel = 0) {
+    if (!WithinPixelBudget(width, height, bitsPerPixel)) throw TooLarge(width, height, bitsPerPixel);
+}
+
+// Decoders allocate the whole picture, at the file's own depth, as soon as
+// they see its header; so the header's size is checked first. A header the
+// reader cannot finish still counts with what it read; the decoder then
+// judges the rest.
+void CheckHeader(const clsImage& header, std::span<const std::uint8_t> firstBytes) {
+    // The JPEG search finds streams anywhere in a file; only one at the
+    // start is what a decoder will read.
+    if (header.ImageType() == kImageJpeg &&
+        (firstBytes.size() < 2 || firstBytes[0] != 0xFF || firstBytes[1] != 0xD8))
+        return;
+    CheckPixelBudget(header.Width(), header.Height(), header.Depth());
+}
+
+// A header that proves its pixel data missing is refused rather than
+// decoded from whatever memory the decoder finds.
+void CheckBeforeDecoding(std::span<const std::uint8_t> bytes) {
+    if (PictureDataProvablyMissing(bytes)) throw InvalidPicture();
+    clsImage header;
+    try {
+        header.ReadImageInfoFromBytes(bytes);
+    } catch (const RunTimeError&) {
+    }
+    CheckHeader(header, bytes);
+}
+
 // Straight-alpha BGRA laid over an opaque background colour.
 void FlattenOnto(Bitmap32& bitmap, COLORREF background) {
     const unsigned bgR = GetRValue(background), bgG = GetGValue(background), bgB = GetBValue(background);
@@ -45,14 +86,19 @@ void FlattenOnto(Bitmap32& bitmap, COLORREF background) {
     }
 }
 
+// A zeroed bitmap, so that whatever a decoder leaves unwritten is the same
+// every time.
 Bitmap32 MakeBitmap(UINT width, UINT height) {
     constexpr UINT kMaxSide = 32767;
     if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
         throw InvalidPicture();
+    CheckPixelBudget(width, height);
     try {
-        return Bitmap32(static_cast<int>(width), static_cast<int>(height));
+        Bitmap32 bitmap(static_cast<int>(width), static_cast<int>(height));
+        std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), 0u);
+        return bitmap;
     } catch (const std::bad_alloc&) {
-        throw PictureLoadError(7, "Out of memory");
+        throw OutOfMemory();
     }
 }
 
@@ -88,10 +134,17 @@ bool DecodeWithWic(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, COLO
         return false;
     Bitmap32 bitmap = MakeBitmap(width, height);
     GdiFlush();
+    // In bands: the converter holds a copy of what it is asked for, and a
+    // band keeps that copy small whatever the picture's size.
     const UINT stride = static_cast<UINT>(bitmap.stride());
-    const UINT size = stride * height;
-    if (FAILED(converter->CopyPixels(nullptr, stride, size, reinterpret_cast<BYTE*>(bitmap.pixels().data()))))
-        return false;
+    const UINT bandRows = std::max<UINT>(1, (16u << 20) / stride);
+    BYTE* bits = reinterpret_cast<BYTE*>(bitmap.pixels().data());
+    for (UINT top = 0; top < height; top += bandRows) {
+        const UINT rows = std::min(bandRows, height - top);
+        const WICRect band{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+        if (FAILED(converter->CopyPixels(&band, stride, stride * rows, bits + std::size_t{top} * stride)))
+            return false;
+    }
     FlattenOnto(bitmap, background);
     out = std::move(bitmap);
     return true;
@@ -120,9 +173,18 @@ bool LoadWithOle(IStream* stream, LONG size, COLORREF background, Bitmap32& out)
     picture->get_Width(&hmWidth);
     picture->get_Height(&hmHeight);
     // HIMETRIC is hundredths of a millimetre; pictures are laid out at 96 dpi.
-    const long width = MulDiv(hmWidth, 96, 2540);
-    const long height = MulDiv(hmHeight, 96, 2540);
+    long width = MulDiv(hmWidth, 96, 2540);
+    long height = MulDiv(hmHeight, 96, 2540);
     if (width <= 0 || height <= 0) return false;
+    // A metafile draws at any size: its frame, however large it claims to
+    // be, is drawn no larger than the bounded size.
+    short type = PICTYPE_UNINITIALIZED;
+    picture->get_Type(&type);
+    if (type == PICTYPE_METAFILE || type == PICTYPE_ENHMETAFILE) {
+        const RenderSize bounded = MetafileRenderSize(width, height);
+        width = bounded.width;
+        height = bounded.height;
+    }
     Bitmap32 bitmap = MakeBitmap(static_cast<UINT>(width), static_cast<UINT>(height));
     std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), ColorRefToPixel(background));
     UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
@@ -146,7 +208,7 @@ GlobalStream StreamOver(std::span<const std::uint8_t> bytes) {
     if (bytes.empty() || bytes.size() > static_cast<std::size_t>(std::numeric_limits<LONG>::max()))
         throw InvalidPicture();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (!memory) throw PictureLoadError(7, "Out of memory");
+    if (!memory) throw OutOfMemory();
     if (void* p = GlobalLock(memory)) {
         std::copy(bytes.begin(), bytes.end(), static_cast<std::uint8_t*>(p));
         GlobalUnlock(memory);
@@ -154,23 +216,56 @@ GlobalStream StreamOver(std::span<const std::uint8_t> bytes) {
     GlobalStream result;
     if (FAILED(CreateStreamOnHGlobal(memory, TRUE, result.stream.put()))) {
         GlobalFree(memory);
-        throw PictureLoadError(7, "Out of memory");
+        throw OutOfMemory();
     }
     result.size = static_cast<LONG>(bytes.size());
     return result;
 }
 
-Bitmap32 LoadFromBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
-    if (gif::LooksLikeGif(bytes)) return LoadGifPicture(bytes, background);
-    ComScope com;
-    GlobalStream global = StreamOver(bytes);
+Bitmap32 Decode(IStream* stream, LONG size, COLORREF background) {
     Bitmap32 out;
-    if (LoadWithWic(global.stream.get(), background, out)) return out;
-    if (LoadWithOle(global.stream.get(), global.size, background, out)) return out;
+    if (LoadWithWic(stream, background, out)) return out;
+    if (LoadWithOle(stream, size, background, out)) return out;
     throw InvalidPicture();
 }
 
+Bitmap32 LoadFromBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
+    CheckBeforeDecoding(bytes);
+    if (gif::LooksLikeGif(bytes)) return LoadGifPicture(bytes, background);
+    ComScope com;
+    GlobalStream global = StreamOver(bytes);
+    return Decode(global.stream.get(), global.size, background);
+}
+
+std::vector<std::uint8_t> ReadWholeFile(HANDLE file, LONGLONG size) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        throw PictureLoadError(PictureLoadError::kOutOfMemory, "Out of memory");
+    }
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+        throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data() + done, chunk, &read, nullptr) || read == 0)
+            throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
+        done += read;
+    }
+    return bytes;
+}
+
 }  // namespace
+
+std::wstring PictureLoadMessage(const PictureLoadError& error) {
+    if (error.spanish().empty())
+        return L"No se pudo cargar esta imagen.\r\n\r\nThis picture could not be loaded.";
+    const std::string english = error.what();
+    return error.spanish() + L"\r\n\r\n" + std::wstring(english.begin(), english.end());
+}
 
 Bitmap32 LoadPictureBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
     return LoadFromBytes(bytes, background);
@@ -179,8 +274,12 @@ Bitmap32 LoadPictureBytes(std::span<const std::uint8_t> bytes, COLORREF backgrou
 Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background) {
     // Pictures bigger than this are not something a crest is made from, and
     // reading them whole would only exhaust memory.
-    constexpr ULONGLONG kMaxFileSize = 512ull * 1024 * 1024;
-    UniqueHandle<HANDLE, FileTraits> file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    constexpr ULONGLONG kMaxFileMegabytes = 512;
+    constexpr ULONGLONG kMaxFileSize = kMaxFileMegabytes * 1024 * 1024;
+    // Another program may have the picture open, even for writing: reading
+    // it is still fine.
+    UniqueHandle<HANDLE, FileTraits> file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
@@ -191,22 +290,39 @@ Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background) {
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) throw InvalidPicture();
-    if (static_cast<ULONGLONG>(size.QuadPart) > kMaxFileSize) throw PictureLoadError(7, "Out of memory");
-    std::vector<std::uint8_t> bytes;
+    if (static_cast<ULONGLONG>(size.QuadPart) > kMaxFileSize) {
+        const std::string megabytes = std::to_string((size.QuadPart + (1 << 20) - 1) >> 20);
+        const std::string limit = std::to_string(kMaxFileMegabytes);
+        throw PictureLoadError(
+            PictureLoadError::kOutOfMemory,
+            "The picture file is " + megabytes + " MB, more than the limit of " + limit + " MB.",
+            L"El archivo de la imagen tiene " + std::wstring(megabytes.begin(), megabytes.end()) +
+                L" MB, m\u00E1s que el l\u00EDmite de " + std::wstring(limit.begin(), limit.end()) + L" MB.");
+    }
+    // The decoders read the file itself, never a copy of it in memory: the
+    // decoded picture needs that memory.
+    std::uint8_t first[64] = {};
+    DWORD firstRead = 0;
+    if (!ReadFile(file.get(), first, sizeof first, &firstRead, nullptr))
+        throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
+    const std::span<const std::uint8_t> header(first, firstRead);
+    if (PictureDataProvablyMissing(header, static_cast<std::uint64_t>(size.QuadPart))) throw InvalidPicture();
+    clsImage info;
     try {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
-        throw PictureLoadError(7, "Out of memory");
+        info.ReadImageInfo(std::filesystem::path(path));
+    } catch (const RunTimeError&) {
     }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
-        DWORD read = 0;
-        if (!ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr) || read == 0)
-            throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
-        done += read;
-    }
-    return LoadFromBytes(bytes, background);
+    CheckHeader(info, header);
+    // GIF pictures go through our own engine, which decodes from memory; the
+    // budget above has bounded the file and its logical screen already.
+    if (gif::LooksLikeGif(header)) return LoadGifPicture(ReadWholeFile(file.get(), size.QuadPart), background);
+
+    ComScope com;
+    ComPtr<IStream> stream;
+    if (FAILED(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
+                                      nullptr, stream.put())))
+        throw PictureLoadError(PictureLoadError::kFileAccess, "Path/File access error");
+    return Decode(stream.get(), static_cast<LONG>(size.QuadPart), background);
 }
 
 }  // namespace vx

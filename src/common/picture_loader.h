@@ -14,18 +14,29 @@
 namespace vx {
 
 // The loader's own failure, distinct from every other error a caller may
-// meet. `number` follows the classic run-time numbering: 53 file not
-// found, 75 file access error, 481 not a picture the loader understands.
+// meet. `number` follows the classic run-time numbering: 7 out of memory
+// (also a picture or file above the loader's limits, which the description
+// names with the figures), 53 file not found, 75 file access error, 481 not
+// a picture the loader understands (including a file whose header proves
+// its pixel data missing).
 class PictureLoadError : public std::runtime_error {
 public:
-    enum : long { kFileNotFound = 53, kFileAccess = 75, kInvalidPicture = 481 };
-    PictureLoadError(long number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
+    enum : long { kOutOfMemory = 7, kFileNotFound = 53, kFileAccess = 75, kInvalidPicture = 481 };
+    PictureLoadError(long number, const std::string& description, std::wstring spanish = {})
+        : std::runtime_error(description), number_(number), spanish_(std::move(spanish)) {}
     long number() const { return number_; }
+    // The same fact in Spanish when the loader has one of its own to tell
+    // (a size above the limits), else empty.
+    const std::wstring& spanish() const { return spanish_; }
 
 private:
     long number_;
+    std::wstring spanish_;
 };
+
+// The window's two-language message for a picture that could not be
+// loaded: Spanish, a blank line, English.
+std::wstring PictureLoadMessage(const PictureLoadError& error);
 
 // Transparent pixels are laid over `background` (0x00BBGGRR), so the
 // result is opaque and looks as it would drawn on that colour.

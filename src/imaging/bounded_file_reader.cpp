@@ -60,7 +60,13 @@ BoundedFileReader::BoundedFileReader(const std::filesystem::path& path, std::str
     : path_(path), source_(std::move(source)), window_(new std::uint8_t[kWindowBytes + 1]) {
   errno = 0;
   file_ = OpenForReading(path);
-  if (file_ == nullptr) throw FileLayerError(errno, path_, source_);
+  if (file_ == nullptr) {
+    int error = errno;
+    // The Windows runtime refuses a folder as "permission denied"; say what it is.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) error = EISDIR;
+    throw FileLayerError(error, path_, source_);
+  }
   size_ = RegularFileSize(file_);
   if (size_ < 0) {
     const int error = errno;
@@ -72,6 +78,12 @@ BoundedFileReader::BoundedFileReader(const std::filesystem::path& path, std::str
   window_start_ = 0;
   window_length_ = 0;
 }
+
+BoundedFileReader::BoundedFileReader(std::span<const std::uint8_t> bytes, std::string source)
+    : memory_(bytes),
+      source_(std::move(source)),
+      size_(static_cast<std::int64_t>(bytes.size())),
+      window_(new std::uint8_t[kWindowBytes + 1]) {}
 
 BoundedFileReader::~BoundedFileReader() {
   if (file_ != nullptr) std::fclose(file_);
@@ -94,7 +106,9 @@ void BoundedFileReader::LoadWindowAt(std::int64_t position) {
   // Invalidate first, so that a failed read never leaves a half-filled window.
   window_length_ = 0;
   window_start_ = start;
-  if (wanted > 0) {
+  if (wanted > 0 && file_ == nullptr) {
+    std::memcpy(window_.get(), memory_.data() + start, wanted);
+  } else if (wanted > 0) {
     if (SeekTo(file_, start) != 0) throw FileLayerError(errno, path_, source_);
     const std::size_t got = std::fread(window_.get(), 1, wanted, file_);
     if (got != wanted) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace vx {
@@ -22,6 +23,9 @@ class BoundedFileReader {
   // layer's error (53 file not found, 76 path not found, 70 permission
   // denied, 75 for a folder, ...). `source` names the raising routine.
   BoundedFileReader(const std::filesystem::path& path, std::string source);
+  // Reads from bytes already in memory (which must outlive the reader), with
+  // the same bounds as a file of that length.
+  BoundedFileReader(std::span<const std::uint8_t> bytes, std::string source);
   ~BoundedFileReader();
 
   BoundedFileReader(const BoundedFileReader&) = delete;
@@ -45,6 +49,7 @@ class BoundedFileReader {
   [[noreturn]] void RaiseOutOfRange() const;
 
   std::FILE* file_ = nullptr;
+  std::span<const std::uint8_t> memory_;  // used when there is no file
   std::filesystem::path path_;
   std::string source_;
   std::int64_t size_ = 0;

@@ -38,6 +38,14 @@ std::int32_t BeLong(BoundedFileReader& b, std::int64_t p) {
 }
 
 [[noreturn]] void RaiseOverflow() { throw MakeRunTimeError(kErrOverflow, kSource); }
+[[noreturn]] void RaiseOutOfRange() { throw MakeRunTimeError(kErrSubscriptOutOfRange, kSource); }
+
+// PNG sizes are unsigned 32-bit fields whose format allows at most 2^31 - 1.
+std::int32_t PngDimension(BoundedFileReader& b, std::int64_t p) {
+  const std::int32_t value = BeLong(b, p);
+  if (value < 0) RaiseOverflow();
+  return value;
+}
 
 // TIFF field types that carry a number the reader understands.
 constexpr std::uint16_t kTiffByte = 1;
@@ -84,8 +92,21 @@ void clsImage::ReadImageInfo(const std::filesystem::path& sFileName) {
   depth_ = 0;
   image_type_ = kImageUnknown;
   file_size_ = 0;
-
   BoundedFileReader bytes(sFileName, kSource);
+  ReadFrom(bytes);
+}
+
+void clsImage::ReadImageInfoFromBytes(std::span<const std::uint8_t> file) {
+  width_ = 0;
+  height_ = 0;
+  depth_ = 0;
+  image_type_ = kImageUnknown;
+  file_size_ = 0;
+  BoundedFileReader bytes(file, kSource);
+  ReadFrom(bytes);
+}
+
+void clsImage::ReadFrom(BoundedFileReader& bytes) {
   file_size_ = bytes.Size();
 
   // Each test runs on its own, in this order; they look at different first
@@ -116,8 +137,10 @@ void clsImage::TestPng(BoundedFileReader& b) {
     default: image_type_ = kImageUnknown; break;
   }
   if (image_type_ == kImagePng) {
-    width_ = BeLong(b, 16);
-    height_ = BeLong(b, 20);
+    const std::int32_t width = PngDimension(b, 16);
+    const std::int32_t height = PngDimension(b, 20);
+    width_ = width;
+    height_ = height;
   }
 }
 
@@ -190,8 +213,11 @@ void clsImage::TestTiff(BoundedFileReader& b, bool big_endian) {
           SetDepth(value);
           break;
         }
-        const std::int64_t values_at =
-            static_cast<std::int64_t>(count) * size <= 4 ? e + 8 : tiff.Long(e + 8);
+        const std::int64_t bytes_needed = static_cast<std::int64_t>(count) * size;
+        const std::int64_t values_at = bytes_needed <= 4 ? e + 8 : tiff.Long(e + 8);
+        // A count that cannot fit in the file is refused before reading any
+        // value, so a huge declared count costs nothing.
+        if (values_at < 0 || values_at > file_size_ || bytes_needed > file_size_ - values_at) RaiseOutOfRange();
         std::int64_t sum = 0;
         for (std::int64_t i = 0; i < count; ++i) {
           sum += tiff.Value(type, values_at + i * size);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 
 namespace vx {
 
@@ -32,6 +33,8 @@ class clsImage {
   // no recognised format is not an error: ImageType, Width, Height and Depth
   // are then 0 and FileSize holds its length.
   void ReadImageInfo(const std::filesystem::path& sFileName);
+  // The same for a file already in memory; FileSize is the length of `bytes`.
+  void ReadImageInfoFromBytes(std::span<const std::uint8_t> bytes);
 
   std::int32_t Width() const noexcept { return width_; }
   std::int32_t Height() const noexcept { return height_; }
@@ -40,6 +43,7 @@ class clsImage {
   std::int64_t FileSize() const noexcept { return file_size_; }
 
  private:
+  void ReadFrom(BoundedFileReader& bytes);
   void TestPng(BoundedFileReader& bytes);
   void TestGif(BoundedFileReader& bytes);
   void TestBmp(BoundedFileReader& bytes);

@@ -26,6 +26,7 @@ std::string StandardErrorDescription(int number) {
     case kErrPermissionDenied: return "Permission denied";
     case kErrPathFileAccess: return "Path/File access error";
     case kErrPathNotFound: return "Path not found";
+    case kErrInvalidPicture: return "Invalid picture";
     default: return "Application-defined or object-defined error";
   }
 }

@@ -22,6 +22,7 @@ inline constexpr int kErrInputPastEndOfFile = 62;
 inline constexpr int kErrPermissionDenied = 70;
 inline constexpr int kErrPathFileAccess = 75;
 inline constexpr int kErrPathNotFound = 76;
+inline constexpr int kErrInvalidPicture = 481;
 
 class RunTimeError : public std::runtime_error {
  public:

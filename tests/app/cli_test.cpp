@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
 #include "support/win_test_support.h"
@@ -158,6 +162,96 @@ TEST(CommandLine, CrestKeepsProportionsOnRequest) {
     Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
     EXPECT_EQ(crest.pixel(0, 0) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(crest.pixel(15, 11) & 0xFFFFFF, 0x00FF00u);
+}
+
+// A crest pair in a folder, as an earlier save left it.
+struct OldCrests {
+    explicit OldCrests(const test::TempFolder& folder) : folder_(folder) {
+        test::WriteFileBytes(folder.File(L"ally.bmp"), ally);
+        test::WriteFileBytes(folder.File(L"clan.bmp"), clan);
+    }
+    test::ProcessResult SaveAlly() const {
+        return Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(folder_.path()) + L" --ally");
+    }
+    void ExpectUnchanged() const {
+        EXPECT_EQ(test::ReadFileBytes(folder_.File(L"ally.bmp")), ally);
+        EXPECT_EQ(test::ReadFileBytes(folder_.File(L"clan.bmp")), clan);
+        std::vector<std::wstring> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+            names.push_back(entry.path().filename().wstring());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::wstring>{L"ally.bmp", L"clan.bmp"}));
+    }
+    const test::TempFolder& folder_;
+    const std::vector<unsigned char> ally = {'o', 'l', 'd', 'a'}, clan = {'o', 'l', 'd', 'c'};
+};
+
+TEST(CommandLine, APairNeverMixesWhenTheClanCrestIsLocked) {
+    test::TempFolder out;
+    OldCrests old(out);
+    // A running game may hold the crest open without sharing.
+    HANDLE lock = CreateFileW(out.File(L"clan.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const auto result = old.SaveAlly();
+    CloseHandle(lock);
+    EXPECT_EQ(result.exitCode, 1u);
+    EXPECT_NE(result.err.find("(error 70)"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+    old.ExpectUnchanged();
+}
+
+TEST(CommandLine, AReadOnlyClanCrestFailsWithNothingChanged) {
+    test::TempFolder out;
+    OldCrests old(out);
+    SetFileAttributesW(out.File(L"clan.bmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    const auto result = old.SaveAlly();
+    SetFileAttributesW(out.File(L"clan.bmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(result.exitCode, 1u);
+    EXPECT_NE(result.err.find("read-only"), std::string::npos) << result.err;
+    old.ExpectUnchanged();
+}
+
+TEST(CommandLine, ErrorsSayWhatHappened) {
+    test::TempFolder folder;
+    const std::wstring sample = Quoted(DataPath(L"pictures\\sample.bmp"));
+    const auto folderAsPicture = Cli(L"crest " + Quoted(folder.path()) + L" " + Quoted(folder.path()));
+    EXPECT_EQ(folderAsPicture.exitCode, 1u);
+    EXPECT_NE(folderAsPicture.err.find("is a folder, not a picture"), std::string::npos) << folderAsPicture.err;
+
+    test::WriteFileBytes(folder.File(L"file"), {1});
+    const auto fileAsFolder = Cli(L"crest " + sample + L" " + Quoted(folder.File(L"file")));
+    EXPECT_NE(fileAsFolder.err.find("is a file, not a folder"), std::string::npos) << fileAsFolder.err;
+
+    test::WriteFileBytes(folder.File(L"empty.png"), {});
+    const auto empty = Cli(L"crest " + Quoted(folder.File(L"empty.png")) + L" " + Quoted(folder.path()));
+    EXPECT_EQ(empty.exitCode, 1u);
+    EXPECT_NE(empty.err.find("the file is empty or its header is cut short (error 9)"), std::string::npos)
+        << empty.err;
+
+    // A PNG header declaring a width of 0xFFFFFFFF.
+    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                      0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1, 8, 2, 0, 0, 0, 0, 0, 0, 0};
+    test::WriteFileBytes(folder.File(L"wide.png"), png);
+    const auto wide = Cli(L"info " + Quoted(folder.File(L"wide.png")));
+    EXPECT_EQ(wide.exitCode, 1u);
+    EXPECT_TRUE(wide.err.starts_with("error 6: ")) << wide.err;
+    EXPECT_EQ(wide.out, "");
+
+    // 20000 x 20000 declared: refused by its size before decoding.
+    png[16] = 0;
+    png[17] = 0;
+    png[18] = 0x4E;
+    png[19] = 0x20;
+    png[20] = 0;
+    png[21] = 0;
+    png[22] = 0x4E;
+    png[23] = 0x20;
+    test::WriteFileBytes(folder.File(L"big.png"), png);
+    const auto big = Cli(L"crest " + Quoted(folder.File(L"big.png")) + L" " + Quoted(folder.path()));
+    EXPECT_EQ(big.exitCode, 1u);
+    EXPECT_NE(big.err.find("20000 x 20000 pixels"), std::string::npos) << big.err;
+    EXPECT_EQ(std::count(big.err.begin(), big.err.end(), '\n'), 1);
 }
 
 TEST(CommandLine, HelpAndWrongArguments) {

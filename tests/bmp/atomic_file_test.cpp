@@ -10,7 +10,9 @@
 #include "imaging/run_time_error.h"
 #include "imaging/test_files.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <sys/resource.h>
 #endif
@@ -101,8 +103,81 @@ TEST(AtomicFileTest, WhenOneOfSeveralFilesCannotBeWrittenNoneIsChanged) {
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 
-#ifndef _WIN32
-TEST(AtomicFileTest, FailedWriteLeavesTheOldFileAsItWas) {
+std::vector<std::string> SortedEntries(const ScratchFolder& folder) {
+  auto entries = folder.Entries();
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+// The crest pair: ally.bmp is replaced first, then clan.bmp.
+struct OldPair {
+  explicit OldPair(const ScratchFolder& folder) : folder_(folder) {
+    folder.Write("ally.bmp", ally);
+    folder.Write("clan.bmp", clan);
+  }
+  int Replace() const {
+    const auto newAlly = Pattern(1174, 14), newClan = Pattern(1270, 15);
+    const FileContent files[] = {{folder_ / "ally.bmp", newAlly}, {folder_ / "clan.bmp", newClan}};
+    try {
+      WriteFilesAtomically(files, "test");
+    } catch (const RunTimeError& e) {
+      return e.Number();
+    }
+    return 0;
+  }
+  void ExpectUnchanged() const {
+    EXPECT_EQ(ReadAll(folder_ / "ally.bmp"), ally);
+    EXPECT_EQ(ReadAll(folder_ / "clan.bmp"), clan);
+    EXPECT_EQ(SortedEntries(folder_), (std::vector<std::string>{"ally.bmp", "clan.bmp"}));
+  }
+
+  const ScratchFolder& folder_;
+  const std::vector<std::uint8_t> ally = Pattern(1174, 12), clan = Pattern(1270, 13);
+};
+
+TEST(AtomicFileTest, AReadOnlyTargetIsRefusedWithNothingChanged) {
+  ScratchFolder folder;
+  OldPair pair(folder);
+  std::filesystem::permissions(folder / "clan.bmp", std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  EXPECT_EQ(pair.Replace(), kErrPermissionDenied);
+  std::filesystem::permissions(folder / "clan.bmp", std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  pair.ExpectUnchanged();
+}
+
+#ifdef _WIN32
+TEST(AtomicFileTest, ALockedSecondTargetPutsTheFirstBack) {
+  ScratchFolder folder;
+  OldPair pair(folder);
+  {
+    // A running game may hold the crest open without sharing.
+    HANDLE lock = CreateFileW((folder / "clan.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(pair.Replace(), kErrPermissionDenied);
+    CloseHandle(lock);
+  }
+  pair.ExpectUnchanged();
+}
+
+TEST(AtomicFileTest, ANewFileIsRemovedWhenTheSaveFails) {
+  ScratchFolder folder;
+  const auto clan = Pattern(1270, 13);
+  folder.Write("clan.bmp", clan);
+  HANDLE lock = CreateFileW((folder / "clan.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  const auto newAlly = Pattern(1174, 14), newClan = Pattern(1270, 15);
+  const FileContent files[] = {{folder / "ally.bmp", newAlly}, {folder / "clan.bmp", newClan}};
+  EXPECT_THROW(WriteFilesAtomically(files, "test"), RunTimeError);
+  CloseHandle(lock);
+  EXPECT_EQ(ReadAll(folder / "clan.bmp"), clan);
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
+}
+#else
+// A write cut short by the limit is a full disk, not a device error.
+TEST(AtomicFileTest, FailedWriteIsDiskFullAndLeavesTheOldFileAsItWas) {
   ScratchFolder folder;
   const auto old_bytes = Pattern(1270, 4);
   folder.Write("clan.bmp", old_bytes);
@@ -118,11 +193,19 @@ TEST(AtomicFileTest, FailedWriteLeavesTheOldFileAsItWas) {
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, old_handler);
 
-  EXPECT_EQ(number, kErrDeviceIO);
+  EXPECT_EQ(number, kErrDiskFull);
   EXPECT_EQ(ReadAll(folder / "clan.bmp"), old_bytes);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 #endif
+
+TEST(AtomicFileTest, ReplacingLeavesNoBackupBehind) {
+  ScratchFolder folder;
+  OldPair pair(folder);
+  EXPECT_EQ(pair.Replace(), 0);
+  EXPECT_EQ(ReadAll(folder / "ally.bmp"), Pattern(1174, 14));
+  EXPECT_EQ(SortedEntries(folder), (std::vector<std::string>{"ally.bmp", "clan.bmp"}));
+}
 
 }  // namespace
 }  // namespace vx

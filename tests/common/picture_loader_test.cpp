@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "common/picture_loader.h"
 #include "support/win_test_support.h"
@@ -107,6 +109,119 @@ TEST(PictureLoader, MetafilesLoadAtTheirSizeAtNinetySixDotsPerInch) {
     EXPECT_NEAR(wmf.width(), 96, 1);
     EXPECT_NEAR(wmf.height(), 48, 1);
     EXPECT_EQ(wmf.pixel(48, 24), 0x0000FFu);
+}
+
+TEST(PictureLoader, AMetafileWithAHugeFrameIsDrawnAtABoundedSize) {
+    test::TempFolder folder;
+    const std::wstring path = folder.File(L"huge.emf");
+    RECT frame{0, 0, 866960, 433480};  // 32767 x 16383 pixels at 96 dpi, in HIMETRIC
+    HDC dc = CreateEnhMetaFileW(nullptr, path.c_str(), &frame, nullptr);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT all{0, 0, 32767, 16383};
+    FillRect(dc, &all, red);
+    DeleteObject(red);
+    DeleteEnhMetaFile(CloseEnhMetaFile(dc));
+    Bitmap32 picture = LoadPictureFile(path, kWhite);
+    EXPECT_EQ(std::max(picture.width(), picture.height()), 4096);
+    EXPECT_NEAR(picture.height(), 2048, 1);
+}
+
+std::vector<unsigned char> PngHeader(unsigned width, unsigned height) {
+    std::vector<unsigned char> b = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    for (unsigned v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) b.push_back(static_cast<unsigned char>(v >> shift));
+    b.insert(b.end(), {8, 2, 0, 0, 0, 0, 0, 0, 0});
+    return b;
+}
+
+// A BMP header of 54 bytes with `pixelBytes` bytes after it.
+std::vector<unsigned char> BmpHeader(unsigned width, unsigned height, int bits, int compression,
+                                     std::size_t pixelBytes) {
+    std::vector<unsigned char> b(54 + pixelBytes, 0);
+    auto put32 = [&](std::size_t at, unsigned v) {
+        for (int k = 0; k < 4; ++k) b[at + k] = static_cast<unsigned char>(v >> (8 * k));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<unsigned>(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    b[26] = 1;
+    b[28] = static_cast<unsigned char>(bits);
+    put32(30, static_cast<unsigned>(compression));
+    return b;
+}
+
+long LoadErrorNumber(const std::wstring& path, std::string* description = nullptr,
+                     std::wstring* message = nullptr) {
+    try {
+        LoadPictureFile(path, kWhite);
+    } catch (const PictureLoadError& error) {
+        if (description) *description = error.what();
+        if (message) *message = PictureLoadMessage(error);
+        return error.number();
+    }
+    return 0;
+}
+
+TEST(PictureLoader, PicturesAboveTheBudgetAreRefusedBeforeDecoding) {
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(L"big.png"), PngHeader(20000, 20000));
+    std::string description;
+    std::wstring message;
+    EXPECT_EQ(LoadErrorNumber(folder.File(L"big.png"), &description, &message), PictureLoadError::kOutOfMemory);
+    EXPECT_NE(description.find("20000 x 20000 pixels"), std::string::npos) << description;
+    EXPECT_NE(description.find("100 megapixels"), std::string::npos) << description;
+    // The window tells it in both languages.
+    EXPECT_NE(message.find(L"La imagen tiene 20000 x 20000"), std::wstring::npos);
+    EXPECT_NE(message.find(L"\r\n\r\nThe picture is 20000 x 20000"), std::wstring::npos);
+    // Run-length data ending at once, declaring 32767 x 32767.
+    test::WriteFileBytes(folder.File(L"rle.bmp"), BmpHeader(32767, 32767, 8, 1, 1026));
+    EXPECT_EQ(LoadErrorNumber(folder.File(L"rle.bmp"), &description), PictureLoadError::kOutOfMemory);
+    EXPECT_NE(description.find("32767 x 32767"), std::string::npos) << description;
+}
+
+TEST(PictureLoader, AFileAboveTheSizeLimitNamesItsSizeAndTheLimit) {
+    test::TempFolder folder;
+    const std::wstring path = folder.File(L"huge.bmp");
+    test::WriteFileBytes(path, BmpHeader(100, 100, 24, 0, 0));
+    {
+        // 600 MB without writing them: the end is set, the rest stays sparse.
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end{};
+        end.QuadPart = 600ll << 20;
+        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+    std::string description;
+    EXPECT_EQ(LoadErrorNumber(path, &description), PictureLoadError::kOutOfMemory);
+    EXPECT_NE(description.find("600 MB"), std::string::npos) << description;
+    EXPECT_NE(description.find("512 MB"), std::string::npos) << description;
+}
+
+TEST(PictureLoader, PixelDataTheHeaderProvesMissingIsAnInvalidPicture) {
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(L"short.bmp"), BmpHeader(40, 30, 24, 0, 0));
+    EXPECT_EQ(LoadErrorNumber(folder.File(L"short.bmp")), PictureLoadError::kInvalidPicture);
+    auto wmf = test::ReadFileBytes(MakePlaceableWindowsMetafile(folder));
+    wmf.resize(wmf.size() - 10);
+    test::WriteFileBytes(folder.File(L"cut.wmf"), wmf);
+    EXPECT_EQ(LoadErrorNumber(folder.File(L"cut.wmf")), PictureLoadError::kInvalidPicture);
+}
+
+TEST(PictureLoader, APictureOpenForWritingInAnotherProgramStillLoads) {
+    test::TempFolder folder;
+    const std::wstring path = folder.File(L"open.png");
+    test::WriteFileBytes(path, test::ReadFileBytes(DataPath(L"pictures\\sample.png")));
+    HANDLE other = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(LoadErrorNumber(path), 0);
+    CloseHandle(other);
 }
 
 TEST(PictureLoader, RejectsWhatIsNotAPictureWithItsOwnError) {

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/picture_loader.h"
 #include "gif/gif_file_writer.h"
+#include "gif/gif_index.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -165,9 +168,77 @@ TEST(GifFramesCommand, ARefusedFileSaysWhichLimitRefusedIt) {
         << result.err;
 }
 
+GifPlan Squares(int frames, std::uint16_t side) {
+    GifPlan plan;
+    plan.globalPalette = {kGrey, kRed};
+    for (int k = 0; k < frames; ++k)
+        plan.frames.push_back(Frame(0, 0, side, side, std::vector<std::uint8_t>(std::size_t{side} * side, k % 2), 0));
+    return plan;
+}
+
+TEST(GifFramesCommand, OutputAboveTheLimitIsRefusedBeforeAnythingIsWritten) {
+    test::TempFolder folder;
+    // 3 frames of 100 x 100: 3 x (58 + 300 x 100) = 90174 bytes.
+    test::WriteFileBytes(folder.File(L"three.gif"), WriteGif(Squares(3, 100)));
+    const std::wstring command = L"gif-frames " + Quoted(folder.File(L"three.gif")) + L" " + Quoted(folder.File(L"out"));
+    const auto refused = Cli(command + L" --max-output 50K");
+    EXPECT_EQ(refused.exitCode, 1u);
+    EXPECT_NE(refused.err.find("90174 bytes"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("50 KB"), std::string::npos) << refused.err;
+    EXPECT_EQ(GetFileAttributesW(folder.File(L"out").c_str()), INVALID_FILE_ATTRIBUTES);
+    const auto raised = Cli(command + L" --max-output 100K --background 102030");
+    EXPECT_EQ(raised.exitCode, 0u) << raised.err;
+    EXPECT_EQ(ReadBmp(folder.File(L"out\\frame-0003.bmp"))[0][0], kGrey);
+}
+
+TEST(GifFramesCommand, AFailureRemovesWhatThisRunWrote) {
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(L"anim.gif"), WriteGif(Animation()));
+    // The third frame's name is taken by a folder, which no file replaces.
+    CreateDirectoryW(folder.File(L"out").c_str(), nullptr);
+    CreateDirectoryW(folder.File(L"out\\frame-0003.bmp").c_str(), nullptr);
+    test::WriteFileBytes(folder.File(L"out\\frame-0003.bmp\\inside"), {1});
+    test::WriteFileBytes(folder.File(L"out\\mine.txt"), {2});
+    const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"anim.gif")) + L" " + Quoted(folder.File(L"out")));
+    EXPECT_EQ(result.exitCode, 1u);
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_NE(result.err.find("frame-0003.bmp"), std::string::npos) << result.err;
+    std::vector<std::wstring> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.File(L"out")))
+        left.push_back(entry.path().filename().wstring());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::wstring>{L"frame-0003.bmp", L"mine.txt"}));
+}
+
+bool SlowTestsWanted() { return GetEnvironmentVariableW(L"VX_SLOW_TESTS", nullptr, 0) != 0; }
+
+TEST(GifFramesCommandSlow, MoreThan9999FramesTakeFiveDigitNames) {
+    if (!SlowTestsWanted()) GTEST_SKIP() << "slow: set VX_SLOW_TESTS=1";
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(L"many.gif"), WriteGif(Squares(10000, 1)));
+    const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"many.gif")) + L" " + Quoted(folder.File(L"out")));
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    EXPECT_EQ(GetFileAttributesW(folder.File(L"out\\frame-00001.bmp").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(GetFileAttributesW(folder.File(L"out\\frame-10000.bmp").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(GetFileAttributesW(folder.File(L"out\\frame-0001.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(GifFramesCommandSlow, FramesPastTheEnginesLimitAreReportedInOneLine) {
+    if (!SlowTestsWanted()) GTEST_SKIP() << "slow: set VX_SLOW_TESTS=1";
+    test::TempFolder folder;
+    test::WriteFileBytes(folder.File(L"endless.gif"), WriteGif(Squares(gif::kMaxFrames + 2, 1)));
+    const auto result =
+        Cli(L"gif-frames " + Quoted(folder.File(L"endless.gif")) + L" " + Quoted(folder.File(L"out")));
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_NE(result.err.find("read 32765 frames"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("left out"), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+}
+
 TEST(GifFramesCommand, WrongArgumentsShowTheUsage) {
     for (const wchar_t* wrong : {L"gif-frames a.gif", L"gif-frames a.gif out --background", L"gif-frames a.gif out --background 12345",
-                                 L"gif-frames a.gif out --background 12345G", L"gif-frames a.gif out --colour 123456"}) {
+                                 L"gif-frames a.gif out --background 12345G", L"gif-frames a.gif out --colour 123456",
+                                 L"gif-frames a.gif out --max-output", L"gif-frames a.gif out --max-output 2T"}) {
         const auto result = Cli(wrong);
         EXPECT_EQ(result.exitCode, 2u) << std::string(wrong, wrong + wcslen(wrong));
         EXPECT_TRUE(result.err.starts_with("usage: ")) << result.err;

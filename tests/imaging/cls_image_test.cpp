@@ -120,6 +120,24 @@ TEST_F(ClsImageTest, PngSizeIsTheFull32BitFields) {
   ExpectPicture(Read(Png(8, 2, 0x00012345, 0x7FFFFFFF)), kImagePng, 0x12345, 0x7FFFFFFF, 24);
 }
 
+TEST_F(ClsImageTest, PngSizeAbove31BitsIsAnOverflow) {
+  const Outcome o = Read(Png(8, 2, 0xFFFFFFFF, 23));
+  EXPECT_EQ(o.error, kErrOverflow);
+  EXPECT_EQ(o.width, 0);
+  EXPECT_EQ(Read(Png(8, 2, 37, 0x80000000u)).error, kErrOverflow);
+}
+
+TEST_F(ClsImageTest, BytesInMemoryReadLikeAFile) {
+  const Bytes png = Png(8, 2, 640, 480);
+  reader_.ReadImageInfoFromBytes(png.Data());
+  EXPECT_EQ(reader_.ImageType(), kImagePng);
+  EXPECT_EQ(reader_.Width(), 640);
+  EXPECT_EQ(reader_.FileSize(), static_cast<std::int64_t>(png.Size()));
+  Bytes cut = png;
+  cut.Resize(20);
+  EXPECT_THROW(reader_.ReadImageInfoFromBytes(cut.Data()), RunTimeError);
+}
+
 TEST_F(ClsImageTest, PngOfUnknownColourTypeIsNotPngAndTheJpegSearchRuns) {
   ExpectUnrecognised(Read(Png(8, 5)));
 
@@ -385,6 +403,14 @@ TEST_P(TiffTest, SeveralDepthValuesPastTheEndAreOutOfRange) {
   EXPECT_EQ(o.error, kErrSubscriptOutOfRange);
   EXPECT_EQ(o.width, 37);
   EXPECT_EQ(o.height, 23);
+}
+
+TEST_P(TiffTest, ACountThatCannotFitInTheFileIsOutOfRangeAtOnce) {
+  // Two values that would overflow the depth are there, but the count claims
+  // four thousand million: nothing is summed.
+  Bytes b = Tiff().Entry(256, kShort, {37}).Entry(257, kShort, {23}).Entry(258, kShort, {200, 200, 200}).Build();
+  GetParam() ? b.PutBe32(10 + 24 + 4, 0xFFFFFFFF) : b.PutLe32(10 + 24 + 4, 0xFFFFFFFF);
+  EXPECT_EQ(Read(b).error, kErrSubscriptOutOfRange);
 }
 
 TEST_P(TiffTest, MissingOrZeroFieldsMeanNotATiff) {
