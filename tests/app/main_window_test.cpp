@@ -140,7 +140,9 @@ TEST_F(MainWindowTest, CrestMenuIsAPopupWithClanChecked) {
     StartWithName(nullptr);
     HMENU menu = main_.MnuTypeCrest();
     ASSERT_TRUE(menu);
-    EXPECT_EQ(GetMenuItemCount(menu), 2);
+    // The two modes, then a separator and the independent keep-proportions item.
+    EXPECT_EQ(GetMenuItemCount(menu), 4);
+    EXPECT_EQ(GetMenuItemID(menu, 3), Main::kMenuKeepProportionsId);
     wchar_t text[64] = {};
     GetMenuStringW(menu, Main::kMenuClanId, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"Clan Crest");
