@@ -8,9 +8,6 @@ namespace {
 
 constexpr int kMaxCodeWidth = 12;
 constexpr uint32_t kTableSize = 1u << kMaxCodeWidth;
-// No string is longer than this: each table entry is one pixel longer than
-// an earlier one.
-constexpr std::size_t kMaxStringLength = kTableSize;
 constexpr std::size_t kCopyChunk = 16;
 
 // The strings of the root codes, padded so that a whole copy chunk can be
@@ -147,112 +144,128 @@ uint8_t* LzwDecoder::Scratch(std::size_t pixel_count) {
 LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_size,
                              std::size_t pixel_count) {
   uint8_t* dest = Scratch(pixel_count);
-  ContiguousBits bits(codes);
-  return Run(bits, minimum_code_size, dest, pixel_count_);
+  return Run(ContiguousBits(codes), minimum_code_size, dest, pixel_count_);
 }
 
 LzwResult LzwDecoder::DecodeSubBlocks(std::span<const uint8_t> chain, int minimum_code_size,
                                       std::size_t pixel_count) {
   uint8_t* dest = Scratch(pixel_count);
-  SubBlockBits bits(chain);
-  return Run(bits, minimum_code_size, dest, pixel_count_);
+  return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count_);
 }
 
 LzwResult LzwDecoder::DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimum_code_size,
                                           uint8_t* dest, std::size_t pixel_count) {
-  SubBlockBits bits(chain);
-  return Run(bits, minimum_code_size, dest, pixel_count);
+  return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count);
 }
 
 template <typename BitSource>
-LzwResult LzwDecoder::Run(BitSource& bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count) {
+LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count) {
   LzwResult result;
   if (minimum_code_size < 1 || minimum_code_size > 8) {
     if (pixel_count > 0) std::memset(dest, 0, pixel_count);
     result.status = LzwStatus::BadMinimumCodeSize;
     return result;
   }
+  if (pixel_count == 0) return result;
 
   const uint32_t clear = 1u << minimum_code_size;
   const uint32_t end = clear + 1;
   const int first_width = minimum_code_size + 1;
-  for (uint32_t c = 0; c < clear; ++c) table_[c] = {&kRoots.bytes[c], 1};
+  // Codes only ever define entries above End, so the roots set up for an
+  // earlier image stay valid.
+  Entry* const table = table_;
+  for (uint32_t c = roots_ready_; c < clear; ++c) table[c] = {&kRoots.bytes[c], 1};
+  roots_ready_ = clear;
 
   int width = first_width;
   uint32_t mask = (1u << width) - 1;
   uint32_t next_free = end + 1;
+  // The code after this one is one bit wider once the code number this one
+  // stands for no longer fits. Counting codes rather than table entries
+  // gives the same widths for every minimum code size from 2 up, and for
+  // size 1 the widths that common decoders and encoders use.
   uint32_t running_code = end + 1;
-  bool have_previous = false;
-  uint8_t* previous = dest;
-  uint32_t previous_length = 0;
+  uint32_t widen_after = 1u << width;
+  auto count_code = [&] {
+    if (++running_code > widen_after) {
+      ++width;
+      mask = (1u << width) - 1;
+      widen_after = width < kMaxCodeWidth ? 1u << width : UINT32_MAX;
+    }
+  };
+
   uint8_t* out = dest;
   uint8_t* const out_end = dest + pixel_count;
-  // Until here a whole string plus a copy chunk fits: copies need no care.
-  uint8_t* const fast_end =
-      pixel_count > kMaxStringLength + kCopyChunk ? out_end - (kMaxStringLength + kCopyChunk) : dest;
-
+  const uint8_t* previous = dest;
+  uint32_t previous_length = 0;
+  uint32_t code = 0;
   result.status = LzwStatus::Complete;
-  while (out < out_end) {
-    uint32_t code;
+  for (;;) {
+    // At the start and after a Clear: no previous string, so only a root
+    // (or another Clear) is acceptable.
     if (!bits.Next(width, mask, code)) {
       result.status = LzwStatus::DataEnded;
       break;
     }
-
-    if (code - clear < 2u) {
-      if (code == end) {
-        result.status = LzwStatus::EndedEarly;
-        break;
-      }
-      width = first_width;
-      mask = (1u << width) - 1;
-      next_free = end + 1;
-      running_code = end + 1;
-      have_previous = false;
-      continue;
-    }
-
-    // The entry this code defines is the previous string plus the first
-    // pixel of this one; entering it first lets a code that names it (the
-    // string being defined) decode like any other, by an overlapping copy.
-    uint32_t limit = clear;
-    if (have_previous) {
-      if (next_free < kTableSize) {
-        table_[next_free] = {previous, previous_length + 1};
-        ++next_free;
-      }
-      limit = next_free;
-    }
-    if (code >= limit) {
-      result.status = LzwStatus::BadCode;
+    if (code >= clear) {
+      if (code == clear) continue;
+      result.status = code == end ? LzwStatus::EndedEarly : LzwStatus::BadCode;
       break;
     }
-    const Entry entry = table_[code];
-    if (out < fast_end) {
-      CopyStringFast(entry.string, out, entry.length);
-    } else {
-      // Near the end: exact byte copies, cut at the image's last pixel.
+    *out = static_cast<uint8_t>(code);
+    previous = out;
+    previous_length = 1;
+    ++out;
+    count_code();
+    if (out == out_end) break;
+
+    for (;;) {
+      if (!bits.Next(width, mask, code)) {
+        result.status = LzwStatus::DataEnded;
+        goto finished;
+      }
+      if (code - clear < 2u) [[unlikely]] {
+        if (code == end) {
+          result.status = LzwStatus::EndedEarly;
+          goto finished;
+        }
+        width = first_width;
+        mask = (1u << width) - 1;
+        next_free = end + 1;
+        running_code = end + 1;
+        widen_after = 1u << width;
+        break;
+      }
+
+      // The entry this code defines is the previous string plus the first
+      // pixel of this one; entering it first lets a code that names it (the
+      // string being defined) decode like any other, by an overlapping copy.
+      // A full table takes no more entries: the write lands on the spare
+      // slot past its end.
+      table[next_free] = {previous, previous_length + 1};
+      next_free += next_free < kTableSize ? 1 : 0;
+      if (code >= next_free) [[unlikely]] {
+        result.status = LzwStatus::BadCode;
+        goto finished;
+      }
+      const Entry entry = table[code];
       const std::size_t room = static_cast<std::size_t>(out_end - out);
+      previous = out;
+      previous_length = entry.length;
+      count_code();
+      if (entry.length + kCopyChunk <= room) [[likely]] {
+        CopyStringFast(entry.string, out, entry.length);
+        out += entry.length;
+        continue;
+      }
+      // The image's last pixels: exact byte copies, cut at its end.
       const std::size_t count = std::min<std::size_t>(entry.length, room);
       for (std::size_t i = 0; i < count; ++i) out[i] = entry.string[i];
-    }
-    have_previous = true;
-    previous = out;
-    previous_length = entry.length;
-    out += std::min<std::size_t>(entry.length, static_cast<std::size_t>(out_end - out));
-
-    // The code after this one is one bit wider once the code number this one
-    // stands for no longer fits. Counting codes rather than table entries
-    // gives the same widths for every minimum code size from 2 up, and for
-    // size 1 the widths that common decoders and encoders use.
-    if (running_code <= kTableSize) {
-      ++running_code;
-      if (running_code > (1u << width) && width < kMaxCodeWidth) {
-        ++width;
-        mask = (1u << width) - 1;
-      }
+      out += count;
+      if (out == out_end) goto finished;
     }
   }
+finished:
 
   result.produced = static_cast<std::size_t>(out - dest);
   if (result.produced >= pixel_count) result.status = LzwStatus::Complete;

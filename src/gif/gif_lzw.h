@@ -58,7 +58,7 @@ class LzwDecoder {
  private:
   uint8_t* Scratch(std::size_t pixel_count);
   template <typename BitSource>
-  LzwResult Run(BitSource& bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count);
+  LzwResult Run(BitSource bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count);
 
   // A table string is a run of earlier output (or a root's own pixel).
   struct Entry {
@@ -69,7 +69,10 @@ class LzwDecoder {
   std::unique_ptr<uint8_t[]> scratch_;
   std::size_t scratch_capacity_ = 0;
   std::size_t pixel_count_ = 0;
-  Entry table_[4096] = {};
+  // Entries are written before they are read, so the table needs no
+  // clearing; the last slot takes the writes made while the table is full.
+  Entry table_[4096 + 1];
+  uint32_t roots_ready_ = 0;  // table_[0 .. roots_ready_) hold the root strings
 };
 
 // The compress-style LZW encoder of GIF frames written by the viewer: 8-bit
