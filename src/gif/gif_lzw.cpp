@@ -9,6 +9,9 @@ namespace {
 constexpr int kMaxCodeWidth = 12;
 constexpr uint32_t kTableSize = 1u << kMaxCodeWidth;
 constexpr std::size_t kCopyChunk = 16;
+// The length given to the Clear and End codes' table entries: longer than
+// any image (at most 2^31 pixels), shorter than any overflow.
+constexpr uint32_t kControlLength = UINT32_MAX;
 
 // The strings of the root codes, padded so that a whole copy chunk can be
 // read from any of them.
@@ -172,10 +175,14 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
   const uint32_t end = clear + 1;
   const int first_width = minimum_code_size + 1;
   // Codes only ever define entries above End, so the roots set up for an
-  // earlier image stay valid.
+  // earlier image stay valid. Clear and End get a length that no image has
+  // room for, which sends them down the same rare path as the image's last
+  // pixels instead of testing every code for them.
   Entry* const table = table_;
   for (uint32_t c = roots_ready_; c < clear; ++c) table[c] = {&kRoots.bytes[c], 1};
   roots_ready_ = clear;
+  table[clear] = {nullptr, kControlLength};
+  table[end] = {nullptr, kControlLength};
 
   int width = first_width;
   uint32_t mask = (1u << width) - 1;
@@ -183,19 +190,21 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
   // The code after this one is one bit wider once the code number this one
   // stands for no longer fits. Counting codes rather than table entries
   // gives the same widths for every minimum code size from 2 up, and for
-  // size 1 the widths that common decoders and encoders use.
-  uint32_t running_code = end + 1;
-  uint32_t widen_after = 1u << width;
-  auto count_code = [&] {
-    if (++running_code > widen_after) {
-      ++width;
-      mask = (1u << width) - 1;
-      widen_after = width < kMaxCodeWidth ? 1u << width : UINT32_MAX;
-    }
+  // size 1 the widths that common decoders and encoders use. Past the first
+  // code after a Clear, the code number is next_free + 1.
+  uint32_t widen_at = 1u << width;
+  auto widen = [&] {
+    ++width;
+    mask = (1u << width) - 1;
+    widen_at = width < kMaxCodeWidth ? 1u << width : UINT32_MAX;
   };
 
   uint8_t* out = dest;
   uint8_t* const out_end = dest + pixel_count;
+  // A string ending at or before this address leaves room for the copy
+  // chunk that its fast copy may write beyond it.
+  const uintptr_t fast_limit = pixel_count > kCopyChunk ? reinterpret_cast<uintptr_t>(out_end) - kCopyChunk
+                                                        : reinterpret_cast<uintptr_t>(dest);
   const uint8_t* previous = dest;
   uint32_t previous_length = 0;
   uint32_t code = 0;
@@ -216,7 +225,7 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
     previous = out;
     previous_length = 1;
     ++out;
-    count_code();
+    if (end + 2 > widen_at) widen();
     if (out == out_end) break;
 
     for (;;) {
@@ -224,7 +233,27 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
         result.status = LzwStatus::DataEnded;
         goto finished;
       }
-      if (code - clear < 2u) [[unlikely]] {
+      // The entry this code defines is the previous string plus the first
+      // pixel of this one; entering it first lets a code that names it (the
+      // string being defined) decode like any other, by an overlapping copy.
+      // A full table takes no more entries: the write lands on the spare
+      // slot past its end. (After Clear or End the entry is never used.)
+      table[next_free] = {previous, previous_length + 1};
+      next_free += next_free < kTableSize ? 1 : 0;
+      if (code >= next_free) [[unlikely]] {
+        result.status = LzwStatus::BadCode;
+        goto finished;
+      }
+      if (next_free >= widen_at) [[unlikely]] widen();
+      const Entry entry = table[code];
+      if (reinterpret_cast<uintptr_t>(out) + entry.length <= fast_limit) [[likely]] {
+        CopyStringFast(entry.string, out, entry.length);
+        previous = out;
+        previous_length = entry.length;
+        out += entry.length;
+        continue;
+      }
+      if (entry.length == kControlLength) {
         if (code == end) {
           result.status = LzwStatus::EndedEarly;
           goto finished;
@@ -232,35 +261,14 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
         width = first_width;
         mask = (1u << width) - 1;
         next_free = end + 1;
-        running_code = end + 1;
-        widen_after = 1u << width;
+        widen_at = 1u << width;
         break;
       }
-
-      // The entry this code defines is the previous string plus the first
-      // pixel of this one; entering it first lets a code that names it (the
-      // string being defined) decode like any other, by an overlapping copy.
-      // A full table takes no more entries: the write lands on the spare
-      // slot past its end.
-      table[next_free] = {previous, previous_length + 1};
-      next_free += next_free < kTableSize ? 1 : 0;
-      if (code >= next_free) [[unlikely]] {
-        result.status = LzwStatus::BadCode;
-        goto finished;
-      }
-      const Entry entry = table[code];
-      const std::size_t room = static_cast<std::size_t>(out_end - out);
+      // The image's last pixels: exact byte copies, cut at its end.
+      const std::size_t count = std::min<std::size_t>(entry.length, static_cast<std::size_t>(out_end - out));
+      for (std::size_t i = 0; i < count; ++i) out[i] = entry.string[i];
       previous = out;
       previous_length = entry.length;
-      count_code();
-      if (entry.length + kCopyChunk <= room) [[likely]] {
-        CopyStringFast(entry.string, out, entry.length);
-        out += entry.length;
-        continue;
-      }
-      // The image's last pixels: exact byte copies, cut at its end.
-      const std::size_t count = std::min<std::size_t>(entry.length, room);
-      for (std::size_t i = 0; i < count; ++i) out[i] = entry.string[i];
       out += count;
       if (out == out_end) goto finished;
     }
