@@ -20,6 +20,49 @@ void ZeroArea(uint8_t* top_left, std::ptrdiff_t row_step, int32_t width, int32_t
   }
 }
 
+// Clears the strip under every frame shorter than it. Going down the rows,
+// the frames that end above a row form runs of adjacent columns; clearing
+// those runs row after row keeps the writes in address order, where clearing
+// frame by frame would touch a few bytes of each row at the strip's whole
+// stride, a cache line at a time.
+void ClearBelowFrames(const GifIndex& index, const StripLayout& layout, uint8_t* data) {
+  const std::vector<FrameRecord>& frames = index.frames;
+  const std::size_t count = frames.size();
+  std::vector<uint32_t> by_height;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (frames[k].width > 0 && frames[k].height < layout.height) by_height.push_back(static_cast<uint32_t>(k));
+  }
+  if (by_height.empty()) return;
+  std::sort(by_height.begin(), by_height.end(),
+            [&](uint32_t a, uint32_t b) { return frames[a].height < frames[b].height; });
+
+  struct Run {
+    int64_t start;
+    int64_t length;
+  };
+  std::vector<Run> runs;
+  std::vector<uint8_t> ended(count, 0);
+  std::size_t next = 0;
+  const std::size_t row_bytes = static_cast<std::size_t>(layout.width);
+  for (int32_t y = 0; y < layout.height; ++y) {
+    if (next < by_height.size() && frames[by_height[next]].height <= y) {
+      while (next < by_height.size() && frames[by_height[next]].height <= y) ended[by_height[next++]] = 1;
+      runs.clear();
+      for (std::size_t k = 0; k < count; ++k) {
+        if (!ended[k]) continue;
+        const int64_t start = layout.offsets[k];
+        if (!runs.empty() && runs.back().start + runs.back().length == start) {
+          runs.back().length += frames[k].width;
+        } else {
+          runs.push_back({start, frames[k].width});
+        }
+      }
+    }
+    uint8_t* row = data + static_cast<std::size_t>(y) * row_bytes;
+    for (const Run& run : runs) std::memset(row + run.start, 0, static_cast<std::size_t>(run.length));
+  }
+}
+
 }  // namespace
 
 StripLayout PlanFrameStrip(const GifIndex& index) {
@@ -150,9 +193,11 @@ StripStatus DecodeFrameStrip(std::span<const uint8_t> file, const GifIndex& inde
 
   // Not zero-filled: each frame writes its whole area, and only the rows
   // below a frame shorter than the strip are cleared.
-  const std::size_t strip_width = static_cast<std::size_t>(strip.layout.width);
   const std::size_t strip_height = static_cast<std::size_t>(strip.layout.height);
-  if (strip.layout.Pixels() > 0) strip.data.reset(new uint8_t[strip.layout.Pixels()]);
+  if (strip.layout.Pixels() > 0) {
+    strip.data.reset(new uint8_t[strip.layout.Pixels()]);
+    ClearBelowFrames(index, strip.layout, strip.data.get());
+  }
   strip.results.reserve(index.frames.size());
   FrameDecoder decoder;
   for (std::size_t k = 0; k < index.frames.size(); ++k) {
@@ -163,9 +208,6 @@ StripStatus DecodeFrameStrip(std::span<const uint8_t> file, const GifIndex& inde
     }
     uint8_t* top_left = strip.data.get() + strip.layout.offsets[k];
     strip.results.push_back(decoder.Decode(file, index, k, top_left, strip.layout.width));
-    for (std::size_t y = static_cast<std::size_t>(frame.height); y < strip_height; ++y) {
-      std::memset(top_left + y * strip_width, 0, static_cast<std::size_t>(frame.width));
-    }
   }
   return StripStatus::Ok;
 }
