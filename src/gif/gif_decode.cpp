@@ -124,7 +124,7 @@ FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& 
   if (row_step == width) {
     // Rows follow each other in memory: decode in place, in stream order.
     last_ = lzw_.DecodeSubBlocksInto(chain, minimum_code_size, top_left, static_cast<std::size_t>(decodable));
-    std::memset(top_left + decodable, 0, static_cast<std::size_t>(area - decodable));
+    if (decodable < area) std::memset(top_left + decodable, 0, static_cast<std::size_t>(area - decodable));
     if (interlaced) MoveInterlacedRows(top_left, width, height);
   } else {
     last_ = lzw_.DecodeSubBlocks(chain, minimum_code_size, static_cast<std::size_t>(decodable));
@@ -136,7 +136,9 @@ FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& 
       const uint64_t available =
           decodable > start ? std::min<uint64_t>(static_cast<uint32_t>(width), decodable - start) : 0;
       if (available > 0) std::memcpy(dest, pixels + start, static_cast<std::size_t>(available));
-      std::memset(dest + available, 0, static_cast<std::size_t>(static_cast<uint32_t>(width) - available));
+      if (available < static_cast<uint32_t>(width)) {
+        std::memset(dest + available, 0, static_cast<std::size_t>(static_cast<uint32_t>(width) - available));
+      }
     };
     if (interlaced) {
       int32_t stream_row = 0;
