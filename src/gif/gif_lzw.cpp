@@ -78,32 +78,33 @@ class ContiguousBits {
 // many bytes, and so on until a zero length or the end of the bytes.
 class SubBlockBits {
  public:
-  explicit SubBlockBits(std::span<const uint8_t> chain) : data_(chain.data()), size_(chain.size()) {}
+  explicit SubBlockBits(std::span<const uint8_t> chain)
+      : next_(chain.data()), block_end_(chain.data()), end_(chain.data() + chain.size()) {}
 
   bool Next(int width, uint32_t mask, uint32_t& code) {
     if (buffered_ < width) {
-      if (pos_ + 8 <= block_end_) {
+      if (block_end_ - next_ >= 8) {
         uint64_t word;
-        std::memcpy(&word, data_ + pos_, 8);  // little-endian hosts (x86-64)
+        std::memcpy(&word, next_, 8);  // little-endian hosts (x86-64)
         buffer_ |= word << buffered_;
-        pos_ += static_cast<std::size_t>((63 - buffered_) >> 3);
+        next_ += (63 - buffered_) >> 3;
         buffered_ |= 56;
       } else {
         while (buffered_ <= 56 && !finished_) {
-          if (pos_ == block_end_) {
-            if (pos_ >= size_) {
+          if (next_ == block_end_) {
+            if (next_ == end_) {
               finished_ = true;
               break;
             }
-            const std::size_t length = data_[pos_++];
+            const std::size_t length = *next_++;
             if (length == 0) {
               finished_ = true;
               break;
             }
-            block_end_ = pos_ + std::min(length, size_ - pos_);
+            block_end_ = next_ + std::min(length, static_cast<std::size_t>(end_ - next_));
             continue;
           }
-          buffer_ |= uint64_t{data_[pos_++]} << buffered_;
+          buffer_ |= uint64_t{*next_++} << buffered_;
           buffered_ += 8;
         }
         if (buffered_ < width) return false;
@@ -116,10 +117,9 @@ class SubBlockBits {
   }
 
  private:
-  const uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
-  std::size_t block_end_ = 0;  // end of the current sub-block's bytes
+  const uint8_t* next_;       // next byte to read
+  const uint8_t* block_end_;  // end of the current sub-block's bytes
+  const uint8_t* end_;        // end of the chain
   bool finished_ = false;
   uint64_t buffer_ = 0;
   int buffered_ = 0;
@@ -191,13 +191,9 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
   // stands for no longer fits. Counting codes rather than table entries
   // gives the same widths for every minimum code size from 2 up, and for
   // size 1 the widths that common decoders and encoders use. Past the first
-  // code after a Clear, the code number is next_free + 1.
+  // code after a Clear, the code number is next_free + 1. At 12 bits the
+  // same test catches the table becoming full.
   uint32_t widen_at = 1u << width;
-  auto widen = [&] {
-    ++width;
-    mask = (1u << width) - 1;
-    widen_at = width < kMaxCodeWidth ? 1u << width : UINT32_MAX;
-  };
 
   uint8_t* out = dest;
   uint8_t* const out_end = dest + pixel_count;
@@ -205,8 +201,8 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
   // chunk that its fast copy may write beyond it.
   const uintptr_t fast_limit = pixel_count > kCopyChunk ? reinterpret_cast<uintptr_t>(out_end) - kCopyChunk
                                                         : reinterpret_cast<uintptr_t>(dest);
+  // The previous string is always the one that ends at `out`.
   const uint8_t* previous = dest;
-  uint32_t previous_length = 0;
   uint32_t code = 0;
   result.status = LzwStatus::Complete;
   for (;;) {
@@ -223,9 +219,12 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
     }
     *out = static_cast<uint8_t>(code);
     previous = out;
-    previous_length = 1;
     ++out;
-    if (end + 2 > widen_at) widen();
+    if (end + 2 > widen_at) {
+      ++width;
+      mask = (1u << width) - 1;
+      widen_at = 1u << width;
+    }
     if (out == out_end) break;
 
     for (;;) {
@@ -238,18 +237,25 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
       // string being defined) decode like any other, by an overlapping copy.
       // A full table takes no more entries: the write lands on the spare
       // slot past its end. (After Clear or End the entry is never used.)
-      table[next_free] = {previous, previous_length + 1};
-      next_free += next_free < kTableSize ? 1 : 0;
+      table[next_free] = {previous, static_cast<uint32_t>(out - previous) + 1};
+      ++next_free;
       if (code >= next_free) [[unlikely]] {
         result.status = LzwStatus::BadCode;
         goto finished;
       }
-      if (next_free >= widen_at) [[unlikely]] widen();
+      if (next_free >= widen_at) [[unlikely]] {
+        if (width < kMaxCodeWidth) {
+          ++width;
+          mask = (1u << width) - 1;
+          widen_at = 1u << width;
+        } else {
+          next_free = kTableSize;
+        }
+      }
       const Entry entry = table[code];
       if (reinterpret_cast<uintptr_t>(out) + entry.length <= fast_limit) [[likely]] {
         CopyStringFast(entry.string, out, entry.length);
         previous = out;
-        previous_length = entry.length;
         out += entry.length;
         continue;
       }
@@ -268,7 +274,6 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
       const std::size_t count = std::min<std::size_t>(entry.length, static_cast<std::size_t>(out_end - out));
       for (std::size_t i = 0; i < count; ++i) out[i] = entry.string[i];
       previous = out;
-      previous_length = entry.length;
       out += count;
       if (out == out_end) goto finished;
     }
