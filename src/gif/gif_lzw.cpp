@@ -178,11 +178,15 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
   // earlier image stay valid. Clear and End get a length that no image has
   // room for, which sends them down the same rare path as the image's last
   // pixels instead of testing every code for them.
-  Entry* const table = table_;
-  for (uint32_t c = roots_ready_; c < clear; ++c) table[c] = {&kRoots.bytes[c], 1};
+  const uint8_t** const strings = strings_;
+  uint32_t* const lengths = lengths_;
+  for (uint32_t c = roots_ready_; c < clear; ++c) {
+    strings[c] = &kRoots.bytes[c];
+    lengths[c] = 1;
+  }
   roots_ready_ = clear;
-  table[clear] = {nullptr, kControlLength};
-  table[end] = {nullptr, kControlLength};
+  strings[clear] = strings[end] = nullptr;
+  lengths[clear] = lengths[end] = kControlLength;
 
   int width = first_width;
   uint32_t mask = (1u << width) - 1;
@@ -237,7 +241,8 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
       // string being defined) decode like any other, by an overlapping copy.
       // A full table takes no more entries: the write lands on the spare
       // slot past its end. (After Clear or End the entry is never used.)
-      table[next_free] = {previous, static_cast<uint32_t>(out - previous) + 1};
+      strings[next_free] = previous;
+      lengths[next_free] = static_cast<uint32_t>(out - previous) + 1;
       ++next_free;
       if (code >= next_free) [[unlikely]] {
         result.status = LzwStatus::BadCode;
@@ -252,14 +257,15 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
           next_free = kTableSize;
         }
       }
-      const Entry entry = table[code];
-      if (reinterpret_cast<uintptr_t>(out) + entry.length <= fast_limit) [[likely]] {
-        CopyStringFast(entry.string, out, entry.length);
+      const uint8_t* const string = strings[code];
+      const uint32_t length = lengths[code];
+      if (reinterpret_cast<uintptr_t>(out) + length <= fast_limit) [[likely]] {
+        CopyStringFast(string, out, length);
         previous = out;
-        out += entry.length;
+        out += length;
         continue;
       }
-      if (entry.length == kControlLength) {
+      if (length == kControlLength) {
         if (code == end) {
           result.status = LzwStatus::EndedEarly;
           goto finished;
@@ -271,8 +277,8 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
         break;
       }
       // The image's last pixels: exact byte copies, cut at its end.
-      const std::size_t count = std::min<std::size_t>(entry.length, static_cast<std::size_t>(out_end - out));
-      for (std::size_t i = 0; i < count; ++i) out[i] = entry.string[i];
+      const std::size_t count = std::min<std::size_t>(length, static_cast<std::size_t>(out_end - out));
+      for (std::size_t i = 0; i < count; ++i) out[i] = string[i];
       previous = out;
       out += count;
       if (out == out_end) goto finished;
