@@ -10,7 +10,8 @@ constexpr int kMaxCodeWidth = 12;
 constexpr uint32_t kTableSize = 1u << kMaxCodeWidth;
 constexpr std::size_t kCopyChunk = 16;
 // The length given to the Clear and End codes' table entries: longer than
-// any image (at most 2^31 pixels), shorter than any overflow.
+// any image (at most 2^31 pixels), and small enough that adding it to an
+// output address cannot wrap.
 constexpr uint32_t kControlLength = UINT32_MAX;
 
 // The strings of the root codes, padded so that a whole copy chunk can be
