@@ -343,7 +343,8 @@ TEST(FrameStrip, EveryOrderOfFrameHeightsLeavesZeroBelowEachFrame) {
   GifBuilder gif(16);
   std::vector<Bytes> streams;
   for (int k = 0; k < 7; ++k) {
-    streams.push_back(testing::RootStream(4, std::vector<int>(static_cast<std::size_t>(widths[k] * heights[k]), k + 1)));
+    const std::size_t area = static_cast<std::size_t>(widths[k] * heights[k]);
+    streams.push_back(testing::RootStream(4, std::vector<int>(area, k + 1)));
   }
   for (int k = 0; k < 7; ++k) {
     gif.Image(0, 0, static_cast<uint16_t>(widths[k]), static_cast<uint16_t>(heights[k]), 0, false, 4,
