@@ -22,6 +22,58 @@ void ZeroArea(uint8_t* top_left, std::ptrdiff_t row_step, int32_t width, int32_t
   }
 }
 
+// Asks for the cache lines of dest[0 .. bytes) ahead of writing them. Rows
+// of a frame in the strip lie a whole strip width apart, a stride that the
+// hardware does not follow by itself.
+void PrefetchRow(const uint8_t* dest, int32_t bytes) {
+  constexpr int32_t kCacheLine = 64;
+  for (int32_t x = 0; x < bytes; x += kCacheLine) __builtin_prefetch(dest + x, 1);
+  __builtin_prefetch(dest + bytes - 1, 1);
+}
+
+// Clears the strip under every frame shorter than it. Going down the rows,
+// the frames that end above a row form runs of adjacent columns; clearing
+// those runs row after row keeps the writes in address order, where clearing
+// frame by frame would touch a few bytes of each row at the strip's whole
+// stride, a cache line at a time.
+void ClearBelowFrames(const GifIndex& index, const StripLayout& layout, uint8_t* data) {
+  const std::vector<FrameRecord>& frames = index.frames;
+  const std::size_t count = frames.size();
+  std::vector<uint32_t> by_height;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (frames[k].width > 0 && frames[k].height < layout.height) by_height.push_back(static_cast<uint32_t>(k));
+  }
+  if (by_height.empty()) return;
+  std::sort(by_height.begin(), by_height.end(),
+            [&](uint32_t a, uint32_t b) { return frames[a].height < frames[b].height; });
+
+  struct Run {
+    int64_t start;
+    int64_t length;
+  };
+  std::vector<Run> runs;
+  std::vector<uint8_t> ended(count, 0);
+  std::size_t next = 0;
+  const std::size_t row_bytes = static_cast<std::size_t>(layout.width);
+  for (int32_t y = 0; y < layout.height; ++y) {
+    if (next < by_height.size() && frames[by_height[next]].height <= y) {
+      while (next < by_height.size() && frames[by_height[next]].height <= y) ended[by_height[next++]] = 1;
+      runs.clear();
+      for (std::size_t k = 0; k < count; ++k) {
+        if (!ended[k]) continue;
+        const int64_t start = layout.offsets[k];
+        if (!runs.empty() && runs.back().start + runs.back().length == start) {
+          runs.back().length += frames[k].width;
+        } else {
+          runs.push_back({start, frames[k].width});
+        }
+      }
+    }
+    uint8_t* row = data + static_cast<std::size_t>(y) * row_bytes;
+    for (const Run& run : runs) std::memset(row + run.start, 0, static_cast<std::size_t>(run.length));
+  }
+}
+
 }  // namespace
 
 StripLayout PlanFrameStrip(const GifIndex& index) {
@@ -76,27 +128,32 @@ FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& 
   if (row_step == width) {
     // Rows follow each other in memory: decode in place, in stream order.
     last_ = lzw_.DecodeSubBlocksInto(chain, minimum_code_size, top_left, static_cast<std::size_t>(decodable));
-    std::memset(top_left + decodable, 0, static_cast<std::size_t>(area - decodable));
+    if (decodable < area) std::memset(top_left + decodable, 0, static_cast<std::size_t>(area - decodable));
     if (interlaced) MoveInterlacedRows(top_left, width, height);
   } else {
     last_ = lzw_.DecodeSubBlocks(chain, minimum_code_size, static_cast<std::size_t>(decodable));
     const uint8_t* pixels = lzw_.Pixels().data();
-    // Stream row r lands on frame row `row`; what the stream could not reach is 0.
-    auto place_row = [&](int32_t stream_row, int32_t row) {
+    // Stream row r lands on frame row `row`, and the row `ahead` places later
+    // is fetched meanwhile; what the stream could not reach is 0.
+    constexpr int32_t kRowsAhead = 8;
+    auto place_row = [&](int32_t stream_row, int32_t row, int32_t step) {
       uint8_t* dest = top_left + row * row_step;
+      if (row + kRowsAhead * step < height) PrefetchRow(dest + kRowsAhead * step * row_step, width);
       const uint64_t start = uint64_t{static_cast<uint32_t>(stream_row)} * static_cast<uint32_t>(width);
       const uint64_t available =
           decodable > start ? std::min<uint64_t>(static_cast<uint32_t>(width), decodable - start) : 0;
       if (available > 0) std::memcpy(dest, pixels + start, static_cast<std::size_t>(available));
-      std::memset(dest + available, 0, static_cast<std::size_t>(static_cast<uint32_t>(width) - available));
+      if (available < static_cast<uint32_t>(width)) {
+        std::memset(dest + available, 0, static_cast<std::size_t>(static_cast<uint32_t>(width) - available));
+      }
     };
     if (interlaced) {
       int32_t stream_row = 0;
       for (const InterlacePass& pass : kInterlacePasses) {
-        for (int32_t row = pass.first; row < height; row += pass.step) place_row(stream_row++, row);
+        for (int32_t row = pass.first; row < height; row += pass.step) place_row(stream_row++, row, pass.step);
       }
     } else {
-      for (int32_t row = 0; row < height; ++row) place_row(row, row);
+      for (int32_t row = 0; row < height; ++row) place_row(row, row, 1);
     }
   }
 
@@ -145,9 +202,11 @@ StripStatus DecodeFrameStrip(std::span<const uint8_t> file, const GifIndex& inde
 
   // Not zero-filled: each frame writes its whole area, and only the rows
   // below a frame shorter than the strip are cleared.
-  const std::size_t strip_width = static_cast<std::size_t>(strip.layout.width);
   const std::size_t strip_height = static_cast<std::size_t>(strip.layout.height);
-  if (strip.layout.Pixels() > 0) strip.data.reset(new uint8_t[strip.layout.Pixels()]);
+  if (strip.layout.Pixels() > 0) {
+    strip.data.reset(new uint8_t[strip.layout.Pixels()]);
+    ClearBelowFrames(index, strip.layout, strip.data.get());
+  }
   strip.results.reserve(index.frames.size());
   FrameDecoder decoder;
   for (std::size_t k = 0; k < index.frames.size(); ++k) {
@@ -158,9 +217,6 @@ StripStatus DecodeFrameStrip(std::span<const uint8_t> file, const GifIndex& inde
     }
     uint8_t* top_left = strip.data.get() + strip.layout.offsets[k];
     strip.results.push_back(decoder.Decode(file, index, k, top_left, strip.layout.width));
-    for (std::size_t y = static_cast<std::size_t>(frame.height); y < strip_height; ++y) {
-      std::memset(top_left + y * strip_width, 0, static_cast<std::size_t>(frame.width));
-    }
   }
   return StripStatus::Ok;
 }

@@ -8,10 +8,11 @@ namespace {
 
 constexpr int kMaxCodeWidth = 12;
 constexpr uint32_t kTableSize = 1u << kMaxCodeWidth;
-// No string is longer than this: each table entry is one pixel longer than
-// an earlier one.
-constexpr std::size_t kMaxStringLength = kTableSize;
 constexpr std::size_t kCopyChunk = 16;
+// The length given to the Clear and End codes' table entries: longer than
+// any image (at most 2^31 pixels), and small enough that adding it to an
+// output address cannot wrap.
+constexpr uint32_t kControlLength = UINT32_MAX;
 
 // The strings of the root codes, padded so that a whole copy chunk can be
 // read from any of them.
@@ -78,32 +79,33 @@ class ContiguousBits {
 // many bytes, and so on until a zero length or the end of the bytes.
 class SubBlockBits {
  public:
-  explicit SubBlockBits(std::span<const uint8_t> chain) : data_(chain.data()), size_(chain.size()) {}
+  explicit SubBlockBits(std::span<const uint8_t> chain)
+      : next_(chain.data()), block_end_(chain.data()), end_(chain.data() + chain.size()) {}
 
   bool Next(int width, uint32_t mask, uint32_t& code) {
     if (buffered_ < width) {
-      if (pos_ + 8 <= block_end_) {
+      if (block_end_ - next_ >= 8) {
         uint64_t word;
-        std::memcpy(&word, data_ + pos_, 8);  // little-endian hosts (x86-64)
+        std::memcpy(&word, next_, 8);  // little-endian hosts (x86-64)
         buffer_ |= word << buffered_;
-        pos_ += static_cast<std::size_t>((63 - buffered_) >> 3);
+        next_ += (63 - buffered_) >> 3;
         buffered_ |= 56;
       } else {
         while (buffered_ <= 56 && !finished_) {
-          if (pos_ == block_end_) {
-            if (pos_ >= size_) {
+          if (next_ == block_end_) {
+            if (next_ == end_) {
               finished_ = true;
               break;
             }
-            const std::size_t length = data_[pos_++];
+            const std::size_t length = *next_++;
             if (length == 0) {
               finished_ = true;
               break;
             }
-            block_end_ = pos_ + std::min(length, size_ - pos_);
+            block_end_ = next_ + std::min(length, static_cast<std::size_t>(end_ - next_));
             continue;
           }
-          buffer_ |= uint64_t{data_[pos_++]} << buffered_;
+          buffer_ |= uint64_t{*next_++} << buffered_;
           buffered_ += 8;
         }
         if (buffered_ < width) return false;
@@ -116,10 +118,9 @@ class SubBlockBits {
   }
 
  private:
-  const uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
-  std::size_t block_end_ = 0;  // end of the current sub-block's bytes
+  const uint8_t* next_;       // next byte to read
+  const uint8_t* block_end_;  // end of the current sub-block's bytes
+  const uint8_t* end_;        // end of the chain
   bool finished_ = false;
   uint64_t buffer_ = 0;
   int buffered_ = 0;
@@ -147,112 +148,144 @@ uint8_t* LzwDecoder::Scratch(std::size_t pixel_count) {
 LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_size,
                              std::size_t pixel_count) {
   uint8_t* dest = Scratch(pixel_count);
-  ContiguousBits bits(codes);
-  return Run(bits, minimum_code_size, dest, pixel_count_);
+  return Run(ContiguousBits(codes), minimum_code_size, dest, pixel_count_);
 }
 
 LzwResult LzwDecoder::DecodeSubBlocks(std::span<const uint8_t> chain, int minimum_code_size,
                                       std::size_t pixel_count) {
   uint8_t* dest = Scratch(pixel_count);
-  SubBlockBits bits(chain);
-  return Run(bits, minimum_code_size, dest, pixel_count_);
+  return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count_);
 }
 
 LzwResult LzwDecoder::DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimum_code_size,
                                           uint8_t* dest, std::size_t pixel_count) {
-  SubBlockBits bits(chain);
-  return Run(bits, minimum_code_size, dest, pixel_count);
+  return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count);
 }
 
 template <typename BitSource>
-LzwResult LzwDecoder::Run(BitSource& bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count) {
+LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count) {
   LzwResult result;
   if (minimum_code_size < 1 || minimum_code_size > 8) {
     if (pixel_count > 0) std::memset(dest, 0, pixel_count);
     result.status = LzwStatus::BadMinimumCodeSize;
     return result;
   }
+  if (pixel_count == 0) return result;
 
   const uint32_t clear = 1u << minimum_code_size;
   const uint32_t end = clear + 1;
   const int first_width = minimum_code_size + 1;
-  for (uint32_t c = 0; c < clear; ++c) table_[c] = {&kRoots.bytes[c], 1};
+  // Codes only ever define entries above End, so the roots set up for an
+  // earlier image stay valid. Clear and End get a length that no image has
+  // room for, which sends them down the same rare path as the image's last
+  // pixels instead of testing every code for them.
+  const uint8_t** const strings = strings_;
+  uint32_t* const lengths = lengths_;
+  for (uint32_t c = roots_ready_; c < clear; ++c) {
+    strings[c] = &kRoots.bytes[c];
+    lengths[c] = 1;
+  }
+  roots_ready_ = clear;
+  strings[clear] = strings[end] = nullptr;
+  lengths[clear] = lengths[end] = kControlLength;
 
   int width = first_width;
   uint32_t mask = (1u << width) - 1;
   uint32_t next_free = end + 1;
-  uint32_t running_code = end + 1;
-  bool have_previous = false;
-  uint8_t* previous = dest;
-  uint32_t previous_length = 0;
+  // The code after this one is one bit wider once the code number this one
+  // stands for no longer fits. Counting codes rather than table entries
+  // gives the same widths for every minimum code size from 2 up, and for
+  // size 1 the widths that common decoders and encoders use. Past the first
+  // code after a Clear, the code number is next_free + 1. At 12 bits the
+  // same test catches the table becoming full.
+  uint32_t widen_at = 1u << width;
+
   uint8_t* out = dest;
   uint8_t* const out_end = dest + pixel_count;
-  // Until here a whole string plus a copy chunk fits: copies need no care.
-  uint8_t* const fast_end =
-      pixel_count > kMaxStringLength + kCopyChunk ? out_end - (kMaxStringLength + kCopyChunk) : dest;
-
+  // A string ending at or before this address leaves room for the copy
+  // chunk that its fast copy may write beyond it.
+  const uintptr_t fast_limit = pixel_count > kCopyChunk ? reinterpret_cast<uintptr_t>(out_end) - kCopyChunk
+                                                        : reinterpret_cast<uintptr_t>(dest);
+  // The previous string is always the one that ends at `out`.
+  const uint8_t* previous = dest;
+  uint32_t code = 0;
   result.status = LzwStatus::Complete;
-  while (out < out_end) {
-    uint32_t code;
+  for (;;) {
+    // At the start and after a Clear: no previous string, so only a root
+    // (or another Clear) is acceptable.
     if (!bits.Next(width, mask, code)) {
       result.status = LzwStatus::DataEnded;
       break;
     }
-
-    if (code - clear < 2u) {
-      if (code == end) {
-        result.status = LzwStatus::EndedEarly;
-        break;
-      }
-      width = first_width;
-      mask = (1u << width) - 1;
-      next_free = end + 1;
-      running_code = end + 1;
-      have_previous = false;
-      continue;
-    }
-
-    // The entry this code defines is the previous string plus the first
-    // pixel of this one; entering it first lets a code that names it (the
-    // string being defined) decode like any other, by an overlapping copy.
-    uint32_t limit = clear;
-    if (have_previous) {
-      if (next_free < kTableSize) {
-        table_[next_free] = {previous, previous_length + 1};
-        ++next_free;
-      }
-      limit = next_free;
-    }
-    if (code >= limit) {
-      result.status = LzwStatus::BadCode;
+    if (code >= clear) {
+      if (code == clear) continue;
+      result.status = code == end ? LzwStatus::EndedEarly : LzwStatus::BadCode;
       break;
     }
-    const Entry entry = table_[code];
-    if (out < fast_end) {
-      CopyStringFast(entry.string, out, entry.length);
-    } else {
-      // Near the end: exact byte copies, cut at the image's last pixel.
-      const std::size_t room = static_cast<std::size_t>(out_end - out);
-      const std::size_t count = std::min<std::size_t>(entry.length, room);
-      for (std::size_t i = 0; i < count; ++i) out[i] = entry.string[i];
-    }
-    have_previous = true;
+    *out = static_cast<uint8_t>(code);
     previous = out;
-    previous_length = entry.length;
-    out += std::min<std::size_t>(entry.length, static_cast<std::size_t>(out_end - out));
+    ++out;
+    if (end + 2 > widen_at) {
+      ++width;
+      mask = (1u << width) - 1;
+      widen_at = 1u << width;
+    }
+    if (out == out_end) break;
 
-    // The code after this one is one bit wider once the code number this one
-    // stands for no longer fits. Counting codes rather than table entries
-    // gives the same widths for every minimum code size from 2 up, and for
-    // size 1 the widths that common decoders and encoders use.
-    if (running_code <= kTableSize) {
-      ++running_code;
-      if (running_code > (1u << width) && width < kMaxCodeWidth) {
-        ++width;
-        mask = (1u << width) - 1;
+    for (;;) {
+      if (!bits.Next(width, mask, code)) {
+        result.status = LzwStatus::DataEnded;
+        goto finished;
       }
+      // The entry this code defines is the previous string plus the first
+      // pixel of this one; entering it first lets a code that names it (the
+      // string being defined) decode like any other, by an overlapping copy.
+      // A full table takes no more entries: the write lands on the spare
+      // slot past its end. (After Clear or End the entry is never used.)
+      strings[next_free] = previous;
+      lengths[next_free] = static_cast<uint32_t>(out - previous) + 1;
+      ++next_free;
+      if (code >= next_free) [[unlikely]] {
+        result.status = LzwStatus::BadCode;
+        goto finished;
+      }
+      if (next_free >= widen_at) [[unlikely]] {
+        if (width < kMaxCodeWidth) {
+          ++width;
+          mask = (1u << width) - 1;
+          widen_at = 1u << width;
+        } else {
+          next_free = kTableSize;
+        }
+      }
+      const uint8_t* const string = strings[code];
+      const uint32_t length = lengths[code];
+      if (reinterpret_cast<uintptr_t>(out) + length <= fast_limit) [[likely]] {
+        CopyStringFast(string, out, length);
+        previous = out;
+        out += length;
+        continue;
+      }
+      if (length == kControlLength) {
+        if (code == end) {
+          result.status = LzwStatus::EndedEarly;
+          goto finished;
+        }
+        width = first_width;
+        mask = (1u << width) - 1;
+        next_free = end + 1;
+        widen_at = 1u << width;
+        break;
+      }
+      // The image's last pixels: exact byte copies, cut at its end.
+      const std::size_t count = std::min<std::size_t>(length, static_cast<std::size_t>(out_end - out));
+      for (std::size_t i = 0; i < count; ++i) out[i] = string[i];
+      previous = out;
+      out += count;
+      if (out == out_end) goto finished;
     }
   }
+finished:
 
   result.produced = static_cast<std::size_t>(out - dest);
   if (result.produced >= pixel_count) result.status = LzwStatus::Complete;

@@ -58,18 +58,18 @@ class LzwDecoder {
  private:
   uint8_t* Scratch(std::size_t pixel_count);
   template <typename BitSource>
-  LzwResult Run(BitSource& bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count);
-
-  // A table string is a run of earlier output (or a root's own pixel).
-  struct Entry {
-    const uint8_t* string;
-    uint32_t length;
-  };
+  LzwResult Run(BitSource bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count);
 
   std::unique_ptr<uint8_t[]> scratch_;
   std::size_t scratch_capacity_ = 0;
   std::size_t pixel_count_ = 0;
-  Entry table_[4096] = {};
+  // The code table: code c stands for lengths_[c] pixels at strings_[c], a
+  // run of earlier output or a root's own pixel. Entries are written before
+  // they are read, so the table needs no clearing; the last slot takes the
+  // writes made while the table is full.
+  const uint8_t* strings_[4096 + 1];
+  uint32_t lengths_[4096 + 1];
+  uint32_t roots_ready_ = 0;  // codes 0 .. roots_ready_ - 1 hold the root strings
 };
 
 // The compress-style LZW encoder of GIF frames written by the viewer: 8-bit

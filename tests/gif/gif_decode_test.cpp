@@ -215,6 +215,49 @@ TEST(LzwDecoder, SubBlocksOfAnySizeReadLikeOneJoinedStream) {
   EXPECT_EQ(chain_decoder.DecodeSubBlocks(chain, 8, 300).status, LzwStatus::DataEnded);
 }
 
+TEST(LzwDecoder, RootsStayRightWhenTheCodeSizeChangesBetweenImages) {
+  LzwDecoder decoder;
+  EXPECT_EQ(decoder.Decode(testing::RootStream(8, {9, 8}), 8, 2).status, LzwStatus::Complete);
+  // Size 2 defines entries 6, 7, ... as strings of this image.
+  EXPECT_EQ(decoder.Decode(PackCodes({{4, 3}, {1, 3}, {6, 3}, {6, 3}, {2, 4}}), 2, 6).status,
+            LzwStatus::Complete);
+  // Size 8 reads codes 4 .. 255 as roots again, and 256 / 257 as Clear / End.
+  std::vector<int> all(256);
+  for (int i = 0; i < 256; ++i) all[static_cast<std::size_t>(i)] = 255 - i;
+  ASSERT_EQ(decoder.Decode(testing::RootStream(8, all), 8, 257).status, LzwStatus::EndedEarly);
+  const auto out = Decoded(decoder);
+  EXPECT_TRUE(std::equal(all.begin(), all.end(), out.begin()));
+  // Back to size 2: 4 and 5 are Clear and End once more.
+  const LzwResult result = decoder.Decode(PackCodes({{4, 3}, {3, 3}, {4, 3}, {2, 3}, {5, 3}}), 2, 3);
+  EXPECT_EQ(result.status, LzwStatus::EndedEarly);
+  EXPECT_EQ(Decoded(decoder), (std::vector<uint8_t>{3, 2, 0}));
+}
+
+TEST(LzwDecoder, EveryImageLengthEndsOnItsLastPixel) {
+  // Long strings (few colours) ending at, short of and across the image's
+  // end, for every length up to a few copy chunks past the longest string.
+  std::mt19937 random(11);
+  LzwDecoder decoder;
+  LzwEncoder encoder;
+  for (int32_t length = 1; length <= 400; ++length) {
+    std::vector<uint8_t> pixels(static_cast<std::size_t>(length));
+    for (uint8_t& p : pixels) p = static_cast<uint8_t>(random() % 100 < 90 ? 7 : random() % 3);
+    Bytes chain;
+    encoder.Encode(pixels.data(), length, length, 1, chain);
+    chain.push_back(0);
+    ASSERT_EQ(decoder.DecodeSubBlocks(chain, 8, pixels.size()).status, LzwStatus::Complete) << length;
+    ASSERT_EQ(Decoded(decoder), pixels) << length;
+    for (std::size_t shorter : {std::size_t{1}, std::size_t{17}}) {
+      if (shorter >= pixels.size()) continue;
+      const std::size_t count = pixels.size() - shorter;
+      ASSERT_EQ(decoder.DecodeSubBlocks(chain, 8, count).status, LzwStatus::Complete);
+      ASSERT_TRUE(std::equal(pixels.begin(), pixels.begin() + static_cast<std::ptrdiff_t>(count),
+                             decoder.Pixels().begin()))
+          << length << " cut by " << shorter;
+    }
+  }
+}
+
 // ------------------------------------------------------------ frame decoding
 
 TEST(FrameDecoder, WritesTopDownOrBottomUpAndDeInterlaces) {
@@ -290,6 +333,36 @@ TEST(FrameStrip, FramesSitSideBySideAndShorterFramesLeaveZeroBelow) {
   EXPECT_EQ(std::count(pixels.begin() + 12, pixels.end(), 0), 15);
   EXPECT_EQ(strip.results, (std::vector<FrameDecode>{FrameDecode::Complete, FrameDecode::Complete,
                                                      FrameDecode::Complete}));
+}
+
+TEST(FrameStrip, EveryOrderOfFrameHeightsLeavesZeroBelowEachFrame) {
+  // Heights up and down, equal neighbours, a zero-width frame between two
+  // shorter ones; frame k's pixels are all k + 1.
+  const int32_t widths[] = {2, 3, 0, 1, 2, 4, 1};
+  const int32_t heights[] = {3, 1, 6, 4, 1, 7, 3};
+  GifBuilder gif(16);
+  std::vector<Bytes> streams;
+  for (int k = 0; k < 7; ++k) {
+    const std::size_t area = static_cast<std::size_t>(widths[k] * heights[k]);
+    streams.push_back(testing::RootStream(4, std::vector<int>(area, k + 1)));
+  }
+  for (int k = 0; k < 7; ++k) {
+    gif.Image(0, 0, static_cast<uint16_t>(widths[k]), static_cast<uint16_t>(heights[k]), 0, false, 4,
+              &streams[static_cast<std::size_t>(k)]);
+  }
+  gif.Trailer();
+  const GifIndex index = IndexGif(gif.Get());
+  FrameStrip strip;
+  ASSERT_EQ(DecodeFrameStrip(gif.Get(), index, strip), StripStatus::Ok);
+  ASSERT_EQ(strip.layout.width, 13);
+  ASSERT_EQ(strip.layout.height, 7);
+  std::vector<uint8_t> expected;
+  for (int32_t y = 0; y < 7; ++y) {
+    for (int k = 0; k < 7; ++k) {
+      for (int32_t x = 0; x < widths[k]; ++x) expected.push_back(y < heights[k] ? static_cast<uint8_t>(k + 1) : 0);
+    }
+  }
+  EXPECT_EQ(testing::ToBytes(strip.Pixels()), expected);
 }
 
 TEST(FrameStrip, FramesOfZeroSizeNeedNoPixels) {
