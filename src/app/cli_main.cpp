@@ -28,8 +28,8 @@
 #include "gif/gif_limits.h"
 #include "gif/gif_viewer.h"
 #include "imaging/cls_image.h"
-#include "imaging/error_sentence.h"
-#include "imaging/run_time_error.h"
+#include "base/error_sentence.h"
+#include "base/run_time_error.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "bmp/atomic_file.h"
 #include "bmp/bmp_file.h"
 #include "imaging/centred_crop.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 #include "imaging/squeeze.h"
 
 namespace vx {

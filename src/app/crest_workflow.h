@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/bgra_image.h"
-#include "imaging/run_time_error.h"
+#include "base/bgra_image.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "imaging/bgra_image.h"
+#include "base/bgra_image.h"
 
 namespace vx {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 #ifdef _WIN32
 #include <io.h>

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "bmp/atomic_file.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx::bmp {
 

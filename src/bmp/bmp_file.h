@@ -25,7 +25,7 @@
 #include <string>
 
 #include "bmp/color_quantizer.h"
-#include "imaging/bgra_image.h"
+#include "base/bgra_image.h"
 
 namespace vx::bmp {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/bgra_image.h"
+#include "base/bgra_image.h"
 
 namespace vx::bmp {
 

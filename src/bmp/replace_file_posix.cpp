@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "bmp/atomic_file.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "bmp/atomic_file.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 

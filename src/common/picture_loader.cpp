@@ -16,7 +16,7 @@
 #include "gif/gif_picture.h"
 #include "imaging/cls_image.h"
 #include "imaging/picture_limits.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 namespace {

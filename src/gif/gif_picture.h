@@ -6,7 +6,7 @@
 #include <span>
 
 #include "gif/gif_limits.h"
-#include "imaging/bgra_image.h"
+#include "base/bgra_image.h"
 
 namespace vx::gif {
 

@@ -13,7 +13,7 @@
 #include "gif/gif_decode.h"
 #include "gif/gif_scale.h"
 #include "gif/gif_stream.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 namespace {

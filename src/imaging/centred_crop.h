@@ -2,7 +2,7 @@
 // banner or a tall portrait squeezed into a crest is not distorted.
 #pragma once
 
-#include "imaging/bgra_image.h"
+#include "base/bgra_image.h"
 
 namespace vx {
 

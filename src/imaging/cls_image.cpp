@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "imaging/bounded_file_reader.h"
-#include "imaging/run_time_error.h"
+#include "base/bounded_file_reader.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 

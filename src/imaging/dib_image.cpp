@@ -5,7 +5,7 @@
 
 #include "common/bitmap32.h"
 #include "common/win_handles.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 

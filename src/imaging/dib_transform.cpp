@@ -7,7 +7,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "imaging/bgra_image.h"
+#include "base/bgra_image.h"
 #include "imaging/squeeze.h"
 
 namespace vx::dib {

@@ -1,7 +1,7 @@
 // Squeezes a whole picture into a crest-sized rectangle.
 #pragma once
 
-#include "imaging/bgra_image.h"
+#include "base/bgra_image.h"
 
 namespace vx {
 

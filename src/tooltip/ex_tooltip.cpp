@@ -1,6 +1,6 @@
 #include "tooltip/ex_tooltip.h"
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 #include "tooltip/message_table.h"
 
 namespace vx {

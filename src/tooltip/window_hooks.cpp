@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 namespace {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 #include "imaging/test_files.h"
 
 #ifdef _WIN32

@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 #include "imaging/test_files.h"
 
 namespace vx::bmp {

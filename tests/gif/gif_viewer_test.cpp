@@ -14,7 +14,7 @@
 #include "gif/gif_file_writer.h"
 #include "gif/gif_index.h"
 #include "gif/gif_viewer.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 #include "support/win_test_support.h"
 
 namespace vx {

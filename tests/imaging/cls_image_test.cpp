@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 #include "imaging/test_files.h"
 
 namespace vx {

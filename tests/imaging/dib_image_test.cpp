@@ -10,7 +10,7 @@
 
 #include "common/bitmap32.h"
 #include "imaging/dib_image.h"
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 #include "support/win_test_support.h"
 #include "tooltip/ex_tooltip.h"
 #include "tooltip/tip_geometry.h"

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 #include "tooltip/window_hooks.h"
 
 namespace vx {

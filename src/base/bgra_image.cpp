@@ -1,4 +1,4 @@
-#include "imaging/bgra_image.h"
+#include "base/bgra_image.h"
 
 #include <stdexcept>
 

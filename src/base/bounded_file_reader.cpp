@@ -1,4 +1,4 @@
-#include "imaging/bounded_file_reader.h"
+#include "base/bounded_file_reader.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 

@@ -1,4 +1,4 @@
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 #include <cerrno>
 #include <system_error>

@@ -1,6 +1,6 @@
-#include "imaging/error_sentence.h"
+#include "base/error_sentence.h"
 
-#include "imaging/run_time_error.h"
+#include "base/run_time_error.h"
 
 namespace vx {
 
