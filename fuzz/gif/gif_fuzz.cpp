@@ -35,7 +35,7 @@ void CheckIndex(const GifIndex& index) {
   int32_t width = 0, height = 0;
   for (const FrameRecord& frame : index.frames) {
     Check(frame.palette >= 0 && static_cast<std::size_t>(frame.palette) < index.palettes.size());
-    Check(frame.disposal <= 3 && frame.transparent <= 1 && frame.spare == 0);
+    Check(static_cast<int>(frame.disposal) <= 3 && frame.transparent <= 1 && frame.spare == 0);
     Check(frame.width >= 0 && frame.width <= 65535 && frame.height >= 0 && frame.height <= 65535);
     width = std::max(width, frame.left + frame.width);
     height = std::max(height, frame.top + frame.height);

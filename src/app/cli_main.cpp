@@ -266,7 +266,8 @@ private:
         std::fill(canvas_.pixels().begin(), canvas_.pixels().end(), vx::ColorRefToPixel(background_));
         canvasDc_.reset(CreateCompatibleDC(nullptr));
         if (canvasDc_) oldBitmap_ = SelectObject(canvasDc_.get(), canvas_.handle());
-        if (!canvasDc_ || !oldBitmap_ || !viewer_.SetAnimationBkg(0, background_, 0, 0, width, height, 0, -1, -1))
+        if (!canvasDc_ || !oldBitmap_ || !viewer_.SetAnimationBkg(vx::cGIFViewer::kBkgColour, background_, 0, 0, width, height,
+                                                                  vx::gif::kStretchNone, -1, -1))
             failure_ = "the animation is too large to compose";
     }
 
@@ -444,12 +445,12 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
     PrintLine(stdout, "frames=" + std::to_string(frames) + " loop=" + std::to_string(viewer.LoopCount()) +
                           " width=" + std::to_string(viewer.Width()) + " height=" + std::to_string(viewer.Height()));
     for (std::int32_t k = 1; k <= frames; ++k) {
-        PrintLine(stdout, "frame=" + std::to_string(k) + " delay=" + std::to_string(viewer.FrameProperty(k, 0)) +
-                              " disposal=" + std::to_string(viewer.FrameProperty(k, 5)) +
-                              " left=" + std::to_string(viewer.FrameProperty(k, 1)) +
-                              " top=" + std::to_string(viewer.FrameProperty(k, 2)) +
-                              " width=" + std::to_string(viewer.FrameProperty(k, 3)) +
-                              " height=" + std::to_string(viewer.FrameProperty(k, 4)));
+        PrintLine(stdout, "frame=" + std::to_string(k) + " delay=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropDelay)) +
+                              " disposal=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropDisposal)) +
+                              " left=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropLeft)) +
+                              " top=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropTop)) +
+                              " width=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropWidth)) +
+                              " height=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropHeight)));
     }
     return kExitOk;
 }

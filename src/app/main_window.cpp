@@ -306,8 +306,8 @@ void Main::Rendered(std::int32_t, std::int32_t, std::int32_t Message, std::intpt
     // the background, and copying it again would make it part of it.
     if (Message != cGIFViewer::kMsgLoading || MsgValue != 0 || !GifViewer || !awaitingLoadStart_) return;
     awaitingLoadStart_ = false;
-    GifViewer->SetAnimationBkg(1, reinterpret_cast<std::uintptr_t>(PicFondo.hDC()), kCharacterX, kCharacterY,
-                               kCharacterSize, kCharacterSize, 3, -1, -1);
+    GifViewer->SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(PicFondo.hDC()), kCharacterX,
+                               kCharacterY, kCharacterSize, kCharacterSize, gif::kStretchFitNoEnlarge, -1, -1);
 }
 
 void Main::PicRename_Click() {

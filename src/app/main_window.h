@@ -72,33 +72,34 @@ public:
     static std::wstring ProgramFolder();
 
     // Controls, in creation order.
-    PictureSurface PicBarra;
-    PictureSurface PicTaringa;
-    PictureSurface PicRename;
-    PictureSurface PicFB;
-    PictureSurface PicTypeCrest;
-    PictureSurface PicSave;
-    PictureSurface PicBrowseImage;
-    PictureSurface PicSalir;
-    PictureSurface PicFondo;
+    PictureSurface PicBarra;        // the button bar, lying over the background
+    PictureSurface PicTaringa;      // button: the community forum link
+    PictureSurface PicRename;       // button: change the character's name
+    PictureSurface PicFB;           // button: the social page link
+    PictureSurface PicTypeCrest;    // button: pop up the crest-mode menu
+    PictureSurface PicSave;         // button: write the crest files
+    PictureSurface PicBrowseImage;  // button: open a picture
+    PictureSurface PicSalir;        // button: end the program
+    PictureSurface PicFondo;        // the background surface the character and name are drawn on
+    // Hidden stores of the button pictures: n "a" normal, n "b" hovered.
     PictureSurface Pic7a, Pic7b, Pic6a, Pic6b, Pic5a, Pic5b, Pic4a, Pic4b, Pic3a, Pic3b, Pic2b, Pic2a, Pic1b, Pic1a;
-    PictureSurface PicBuff;
-    PictureSurface Pictemp;
-    PictureSurface PicCrestAlly1;
-    PictureSurface PicCrestAlly2;
-    PictureSurface PicCrestAlly;
-    PictureSurface PicClanCrest;
-    PictureSurface ImgAllyCrest;
-    PictureSurface ImgClanCrest;
+    PictureSurface PicBuff;         // hidden: the opened picture, before the squeeze
+    PictureSurface Pictemp;         // hidden, unused
+    PictureSurface PicCrestAlly1;   // hidden: the ally crest's left part
+    PictureSurface PicCrestAlly2;   // hidden: the clan crest beside the ally part
+    PictureSurface PicCrestAlly;    // hidden: the whole ally + clan crest strip
+    PictureSurface PicClanCrest;    // hidden: the clan crest
+    PictureSurface ImgAllyCrest;    // the ally + clan crest at real size
+    PictureSurface ImgClanCrest;    // the clan crest at real size
     // The current crest enlarged in the banner: what a save writes, pixel for pixel.
     PictureSurface ImgZoomCrest;
     HMENU MnuTypeCrest() const { return crestMenu_; }
 
     // Companion objects.
-    std::unique_ptr<cGIFViewer> GifViewer;
-    std::unique_ptr<CVistaPrevia> OpenDialog;
-    std::unique_ptr<clsImage> ImageInfo;
-    std::unique_ptr<ExToolTip> ToolTip;
+    std::unique_ptr<cGIFViewer> GifViewer;     // the character animation
+    std::unique_ptr<CVistaPrevia> OpenDialog;  // the open-picture dialog with its preview
+    std::unique_ptr<clsImage> ImageInfo;       // reads a picture file's type and size
+    std::unique_ptr<ExToolTip> ToolTip;        // the button bar's balloon tooltips
     // A tooltip was armed for a button since the pointer last crossed the
     // bar or the background.
     bool TipShown = false;

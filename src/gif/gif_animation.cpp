@@ -14,7 +14,7 @@ int32_t FrameProperty(const GifIndex& index, int32_t frame_number, int32_t prop_
     case kPropTop: return frame.top;
     case kPropWidth: return frame.width;
     case kPropHeight: return frame.height;
-    case kPropDisposal: return frame.disposal;
+    case kPropDisposal: return static_cast<int32_t>(frame.disposal);
     case kPropFrameCount: return static_cast<int32_t>(index.frames.size());
     default: return 0;
   }
@@ -40,7 +40,8 @@ bool NeedsAnimationBuffer(const GifIndex& index) {
   if (index.frames.empty()) return false;
   if (index.frames.size() == 1) return index.frames[0].transparent != 0;
   return std::any_of(index.frames.begin(), index.frames.end(), [&](const FrameRecord& frame) {
-    return frame.transparent != 0 || frame.disposal == 2 || frame.disposal == 3 ||
+    return frame.transparent != 0 || frame.disposal == Disposal::RestoreBackground ||
+           frame.disposal == Disposal::RestorePrevious ||
            frame.width != index.width || frame.height != index.height;
   });
 }

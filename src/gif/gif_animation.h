@@ -20,7 +20,7 @@ enum FramePropertyId : int32_t {
   kPropTop = 2,
   kPropWidth = 3,
   kPropHeight = 4,
-  kPropDisposal = 5,  // 0..3
+  kPropDisposal = 5,  // a Disposal, 0..3
   kPropFrameCount = 6,
 };
 

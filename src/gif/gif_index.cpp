@@ -129,8 +129,8 @@ bool WalkBlocks(Reader& reader, GifIndex& index) {
         working.position = OneBased(reader.Position() - 2);
         reader.Byte();  // block size, not used
         const uint8_t packed = reader.Byte();
-        working.disposal = static_cast<uint8_t>((packed >> 2) & 3);
-        if (working.disposal == 3) index.has_restore_previous = true;
+        working.disposal = static_cast<Disposal>((packed >> 2) & 3);
+        if (working.disposal == Disposal::RestorePrevious) index.has_restore_previous = true;
         working.delay = int32_t{reader.Word()} * 10;
         working.transparent = packed & 1;
         if (working.transparent) {

@@ -18,6 +18,15 @@ namespace vx::gif {
 // file's table size are 0.
 using Palette = std::array<uint32_t, 256>;
 
+// What a frame leaves behind before the next one is drawn: the Graphic
+// Control Extension's disposal method, bits 2..4 of its packed byte, & 3.
+enum class Disposal : uint8_t {
+  Unspecified = 0,        // drawn over, as Keep
+  Keep = 1,               // the frame stays
+  RestoreBackground = 2,  // its rectangle returns to the background
+  RestorePrevious = 3,    // its rectangle returns to what was there before
+};
+
 // The frame record of one accepted image (32 bytes, copied as a whole).
 struct FrameRecord {
   int32_t left = 0;    // image descriptor position, unsigned 16-bit in the file
@@ -32,7 +41,7 @@ struct FrameRecord {
   int32_t position = 0;
   uint8_t transparent_index = 0;  // valid when transparent == 1
   uint8_t transparent = 0;        // 1 when the extension's transparency bit is set
-  uint8_t disposal = 0;           // (packed / 4) & 3, values 0..3
+  Disposal disposal = Disposal::Unspecified;  // (packed / 4) & 3
   uint8_t spare = 0;
 };
 static_assert(sizeof(FrameRecord) == 32);

@@ -288,7 +288,7 @@ void cGIFViewer::UnloadGIF() {
     ReleaseBuffer();
     bkgBrush_.reset();
     dest_ = {};
-    stretchMode_ = 0;
+    stretchMode_ = gif::kStretchNone;
     xRatio_ = yRatio_ = 0.0f;
 
     ReleaseStrip();
@@ -382,7 +382,7 @@ SharedPicture cGIFViewer::FrameImage(std::int32_t Index, std::int32_t PicType) {
         const bool transparent = frame->transparent != 0;
         const std::uint8_t t = frame->transparent_index;
 
-        if (PicType == 1) {
+        if (PicType == kPicBitmap) {
             auto bitmap = std::make_shared<Bitmap32>(width, height);
             std::uint32_t* out = bitmap->pixels().data();
             for (int y = 0; y < height; ++y) {
@@ -470,7 +470,7 @@ bool cGIFViewer::DrawFrame(std::int32_t k, HDC dest, HWND refresh, bool autoRedr
         mode = stretchMode_;
         target = bufferDc_.get();
         rect = gif::FrameRectInBuffer(frame, mode, xRatio_, yRatio_, dest_.cx, dest_.cy);
-        if (frame.disposal == 3 && rect.cx > 0 && rect.cy > 0)
+        if (frame.disposal == gif::Disposal::RestorePrevious && rect.cx > 0 && rect.cy > 0)
             BitBlt(target, 0, saveTop, rect.cx, rect.cy, target, rect.x, rect.y, SRCCOPY);
     } else {
         gif::Placement placement{x, y, cx, cy};
@@ -486,15 +486,15 @@ bool cGIFViewer::DrawFrame(std::int32_t k, HDC dest, HWND refresh, bool autoRedr
     // Prepare row 0 for the next frame.
     if (useBuffer && rect.cx > 0 && rect.cy > 0) {
         HDC buffer = bufferDc_.get();
-        if (frame.disposal == 2 && colourBackground) {
+        if (frame.disposal == gif::Disposal::RestoreBackground && colourBackground) {
             const gif::Rect fill = gif::DisposalFillRect(frame, rect, xRatio_, yRatio_);
             if (fill.cx > 0 && fill.cy > 0) {
                 const RECT area{fill.x, fill.y, fill.x + fill.cx, fill.y + fill.cy};
                 FillRect(buffer, &area, bkgBrush_.get());
             }
-        } else if (frame.disposal == 2) {
+        } else if (frame.disposal == gif::Disposal::RestoreBackground) {
             BitBlt(buffer, rect.x, rect.y, rect.cx, rect.cy, buffer, rect.x, dest_.cy + rect.y, SRCCOPY);
-        } else if (frame.disposal == 3) {
+        } else if (frame.disposal == gif::Disposal::RestorePrevious) {
             BitBlt(buffer, rect.x, rect.y, rect.cx, rect.cy, buffer, 0, saveTop, SRCCOPY);
         }
     }
@@ -596,7 +596,7 @@ bool cGIFViewer::BuildBackground(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
 
     // A copied background must come from a live device context or window;
     // otherwise nothing changes.
-    const bool copied = bkgMethod == 1;
+    const bool copied = bkgMethod == kBkgCopied;
     HDC source = nullptr;
     std::optional<WindowDc> windowDc;
     if (copied) {

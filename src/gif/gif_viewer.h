@@ -18,8 +18,10 @@
 
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
+#include "gif/gif_animation.h"
 #include "gif/gif_index.h"
 #include "gif/gif_limits.h"
+#include "gif/gif_scale.h"
 
 namespace vx {
 
@@ -45,6 +47,19 @@ public:
     static constexpr std::int32_t kMsgFrameDrawn = 0;
     static constexpr std::int32_t kMsgLoading = 1;
     static constexpr std::int32_t kMsgAnimationEnded = 2;
+
+    // SetAnimationBkg bkgMethod: what lies behind the frames. Any value
+    // other than kBkgCopied means a solid colour.
+    static constexpr std::int32_t kBkgColour = 0;
+    static constexpr std::int32_t kBkgCopied = 1;  // copied from a device context or window
+
+    // FrameImage PicType: any value other than kPicBitmap gives the frame
+    // through the GIF encoder, transparency kept.
+    static constexpr std::int32_t kPicBitmap = 1;
+    static constexpr std::int32_t kPicGifStream = 2;
+
+    // StretchMode / Mode values are gif::kStretch* (gif_scale.h); propID
+    // values gif::kProp* (gif_animation.h).
 
     // Animation states (AnimationState) and actions (SetAnimationState).
     static constexpr std::int32_t kStopped = 0;
@@ -176,7 +191,7 @@ private:
     HBITMAP bufferBitmap_ = nullptr;
     HGDIOBJ bufferPrevBitmap_ = nullptr;
     UniqueBrush bkgBrush_;
-    std::int32_t stretchMode_ = 0;
+    std::int32_t stretchMode_ = gif::kStretchNone;
     DestRect dest_;
     float xRatio_ = 0.0f, yRatio_ = 0.0f;
 

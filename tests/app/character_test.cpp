@@ -71,8 +71,8 @@ protected:
 TEST_F(CharacterTest, TheAnimationPlaysInItsAreaFromStartUp) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(main_.GifViewer);
-    EXPECT_EQ(main_.GifViewer->AnimationState(), 1);
-    EXPECT_GE(main_.GifViewer->FrameProperty(1, 6), 8);
+    EXPECT_EQ(main_.GifViewer->AnimationState(), cGIFViewer::kPlaying);
+    EXPECT_GE(main_.GifViewer->FrameProperty(1, gif::kPropFrameCount), 8);
     // The character is drawn over the background inside its area only.
     EXPECT_GT(ChangedStagePixels(), 100);
     const Bitmap32& image = main_.PicFondo.ImageBitmap();
@@ -137,7 +137,7 @@ TEST_F(CharacterTest, AFileThatIsNoGifEndsTheProgramToo) {
 
 TEST_F(CharacterTest, RenamingDrawsStoresAndKeepsTheNameForTheNextStart) {
     ASSERT_TRUE(Start());
-    main_.GifViewer->SetAnimationState(0);  // keep the frame still while comparing
+    main_.GifViewer->SetAnimationState(cGIFViewer::kStopped);  // keep the frame still while comparing
     const std::wstring prompt = Rename(L"Ulf", true);
     EXPECT_EQ(prompt, L"Please enter the new name\r\nIngrese el nuevo nombre");
     EXPECT_EQ(GetSetting(L"Vexillor", L"Options", L"Nombre", L""), L"Ulf");
@@ -152,13 +152,13 @@ TEST_F(CharacterTest, RenamingDrawsStoresAndKeepsTheNameForTheNextStart) {
     Main::Options options;
     options.quitOnDestroy = false;
     ASSERT_TRUE(nextStart.Start(options));
-    nextStart.GifViewer->SetAnimationState(0);
+    nextStart.GifViewer->SetAnimationState(cGIFViewer::kStopped);
     ExpectLabel(nextStart, L"Brunhilde of the Northern Marches");
 }
 
 TEST_F(CharacterTest, CancellingTheRenameKeepsTheOldName) {
     ASSERT_TRUE(Start());
-    main_.GifViewer->SetAnimationState(0);
+    main_.GifViewer->SetAnimationState(cGIFViewer::kStopped);
     Rename(L"Ignored", false);
     EXPECT_EQ(GetSetting(L"Vexillor", L"Options", L"Nombre", L"(none)"), L"(none)");
     ExpectLabel(main_, L"Korvald");
@@ -166,7 +166,7 @@ TEST_F(CharacterTest, CancellingTheRenameKeepsTheOldName) {
 
 TEST_F(CharacterTest, ASingleSpaceIsANameToo) {
     ASSERT_TRUE(Start());
-    main_.GifViewer->SetAnimationState(0);
+    main_.GifViewer->SetAnimationState(cGIFViewer::kStopped);
     Rename(L" ", true);
     EXPECT_EQ(GetSetting(L"Vexillor", L"Options", L"Nombre", L""), L" ");
     ExpectLabel(main_, L" ");
@@ -174,7 +174,7 @@ TEST_F(CharacterTest, ASingleSpaceIsANameToo) {
 
 TEST_F(CharacterTest, RepaintingAStoppedAnimationRedrawsItsFrame) {
     ASSERT_TRUE(Start());
-    main_.GifViewer->SetAnimationState(0);
+    main_.GifViewer->SetAnimationState(cGIFViewer::kStopped);
     const std::int32_t index = main_.GifViewer->AnimationIndex();
     main_.PicFondo.Cls();  // wipe the frame, as a rename does
     main_.Form_Paint();

@@ -13,8 +13,8 @@ using testing::GifBuilder;
 
 GifIndex ThreeFrames() {
   GifBuilder gif(4);
-  gif.Gce(0, 0, false, 0).Image(1, 2, 3, 4).Gce(2, 20, false, 0).Image(0, 0, 4, 6);
-  gif.Gce(3, 100, false, 0).Image(0, 0, 1, 1).Trailer();
+  gif.Gce(Disposal::Unspecified, 0, false, 0).Image(1, 2, 3, 4).Gce(Disposal::RestoreBackground, 20, false, 0).Image(0, 0, 4, 6);
+  gif.Gce(Disposal::RestorePrevious, 100, false, 0).Image(0, 0, 1, 1).Trailer();
   return IndexGif(gif.Get());
 }
 
@@ -32,7 +32,7 @@ TEST(FrameProperty, GeometryDisposalAndCount) {
   EXPECT_EQ(FrameProperty(index, 1, kPropTop, 50), 2);
   EXPECT_EQ(FrameProperty(index, 1, kPropWidth, 50), 3);
   EXPECT_EQ(FrameProperty(index, 1, kPropHeight, 50), 4);
-  EXPECT_EQ(FrameProperty(index, 3, kPropDisposal, 50), 3);
+  EXPECT_EQ(FrameProperty(index, 3, kPropDisposal, 50), static_cast<int32_t>(Disposal::RestorePrevious));
   EXPECT_EQ(FrameProperty(index, 2, kPropFrameCount, 50), 3);
   EXPECT_EQ(FrameProperty(index, 2, 7, 50), 0);
   EXPECT_EQ(FrameProperty(index, 2, -1, 50), 0);
@@ -72,15 +72,15 @@ TEST(AnimationBuffer, NeededForTransparencyDisposalOrPartialFrames) {
   EXPECT_FALSE(NeedsAnimationBuffer(IndexGif(opaque_one.Get())));
 
   GifBuilder transparent_one(4);
-  transparent_one.Gce(0, 0, true, 1).Image(0, 0, 2, 2).Trailer();
+  transparent_one.Gce(Disposal::Unspecified, 0, true, 1).Image(0, 0, 2, 2).Trailer();
   EXPECT_TRUE(NeedsAnimationBuffer(IndexGif(transparent_one.Get())));
 
   GifBuilder plain(4);
-  plain.Gce(1, 5, false, 0).Image(0, 0, 2, 2).Image(0, 0, 2, 2).Trailer();
+  plain.Gce(Disposal::Keep, 5, false, 0).Image(0, 0, 2, 2).Image(0, 0, 2, 2).Trailer();
   EXPECT_FALSE(NeedsAnimationBuffer(IndexGif(plain.Get())));
 
   GifBuilder disposal(4);
-  disposal.Image(0, 0, 2, 2).Gce(2, 5, false, 0).Image(0, 0, 2, 2).Trailer();
+  disposal.Image(0, 0, 2, 2).Gce(Disposal::RestoreBackground, 5, false, 0).Image(0, 0, 2, 2).Trailer();
   EXPECT_TRUE(NeedsAnimationBuffer(IndexGif(disposal.Get())));
 
   GifBuilder partial(4);

@@ -305,7 +305,7 @@ TEST(FrameDecoder, UndecodableFrameIsAllZero) {
 TEST(FrameDecoder, TransparentPixelsKeepTheirIndex) {
   GifBuilder gif(4);
   const Bytes codes = PackCodes({{4, 3}, {3, 3}, {1, 3}, {5, 3}});
-  gif.Gce(0, 0, true, 3).Image(0, 0, 2, 1, 0, false, 2, &codes).Trailer();
+  gif.Gce(Disposal::Unspecified, 0, true, 3).Image(0, 0, 2, 1, 0, false, 2, &codes).Trailer();
   FrameStrip strip;
   ASSERT_EQ(DecodeFrameStrip(gif.Get(), IndexGif(gif.Get()), strip), StripStatus::Ok);
   EXPECT_EQ(testing::ToBytes(strip.Pixels()), (std::vector<uint8_t>{3, 1}));

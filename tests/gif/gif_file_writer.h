@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "gif/gif_index.h"
 #include "gif/gif_lzw.h"
 
 namespace vx::gif::fixtures {
@@ -17,7 +18,7 @@ namespace vx::gif::fixtures {
 struct FramePlan {
     std::uint16_t left = 0, top = 0, width = 1, height = 1;
     std::vector<std::uint8_t> pixels;  // width x height indices, rows top to bottom
-    int disposal = 0;
+    Disposal disposal = Disposal::Unspecified;
     std::uint16_t delay = 0;  // hundredths of a second
     std::optional<std::uint8_t> transparent;
     bool extension = true;                   // write a Graphic Control Extension
@@ -71,7 +72,7 @@ inline std::vector<std::uint8_t> WriteGif(const GifPlan& plan) {
     for (const FramePlan& f : plan.frames) {
         if (f.extension) {
             out.insert(out.end(), {0x21, 0xF9, 0x04});
-            out.push_back(static_cast<std::uint8_t>((f.disposal << 2) | (f.transparent ? 1 : 0)));
+            out.push_back(static_cast<std::uint8_t>((static_cast<int>(f.disposal) << 2) | (f.transparent ? 1 : 0)));
             detail::Word(out, f.delay);
             out.push_back(f.transparent.value_or(0));
             out.push_back(0);
@@ -96,7 +97,7 @@ inline std::vector<std::uint8_t> WriteGif(const GifPlan& plan) {
 
 // A frame of the given indices, disposal and transparent index.
 inline FramePlan Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
-                       std::vector<std::uint8_t> pixels, int disposal = 0,
+                       std::vector<std::uint8_t> pixels, Disposal disposal = Disposal::Unspecified,
                        std::optional<std::uint8_t> transparent = {}) {
     FramePlan f;
     f.left = left;
@@ -126,7 +127,7 @@ inline FramePlan SolidFrame(std::uint16_t left, std::uint16_t top, std::uint16_t
 // frame clear but for a green top-left pixel. From frame 2 on, all but that
 // pixel shows the background after disposal 2, the red field after
 // disposal 1.
-inline GifPlan ClearFramesAfterARedOne(int count, int disposal = 2) {
+inline GifPlan ClearFramesAfterARedOne(int count, Disposal disposal = Disposal::RestoreBackground) {
     GifPlan plan;
     plan.globalPalette = {0x0A0A0A, 0xFF0000, 0x00FF00};
     plan.frames.push_back(Frame(0, 0, 10, 10, std::vector<std::uint8_t>(100, 1), disposal, 0));

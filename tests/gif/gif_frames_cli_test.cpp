@@ -36,13 +36,13 @@ GifPlan Animation() {
     GifPlan plan;
     plan.globalPalette = {kGrey, kRed, kGreen, kBlue};
     plan.loops = 3;
-    plan.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 1));
-    plan.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, 2, 0));
+    plan.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), gif::Disposal::Keep));
+    plan.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, gif::Disposal::RestoreBackground, 0));
     plan.frames[1].delay = 30;
-    plan.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, 3));
-    plan.frames.push_back(Frame(3, 3, 1, 1, {0}, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, gif::Disposal::RestorePrevious));
+    plan.frames.push_back(Frame(3, 3, 1, 1, {0}, gif::Disposal::Unspecified));
     plan.frames.back().localPalette = {kWhite};
-    plan.frames.push_back(Frame(0, 3, 1, 1, {0}, 0));
+    plan.frames.push_back(Frame(0, 3, 1, 1, {0}, gif::Disposal::Unspecified));
     plan.frames.back().extension = false;
     plan.frames.back().delay = 7;
     return plan;
@@ -98,7 +98,7 @@ TEST(GifFramesCommand, TheDefaultBackgroundIsBlack) {
     test::TempFolder folder;
     GifPlan plan;
     plan.globalPalette = {kGrey, kRed};
-    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, 0, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, gif::Disposal::Unspecified, 0));
     test::WriteFileBytes(folder.File(L"one.gif"), WriteGif(plan));
     const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"one.gif")) + L" " + Quoted(folder.path()));
     ASSERT_EQ(result.exitCode, 0u) << result.err;
@@ -114,8 +114,8 @@ TEST(GifFramesCommand, FilesThatCannotBeShownFailWithOneLine) {
     // Tiny frames far apart: an animation of 60001 x 60001 pixels.
     GifPlan spread;
     spread.globalPalette = {kGrey, kRed};
-    spread.frames.push_back(Frame(0, 0, 1, 1, {1}, 0));
-    spread.frames.push_back(Frame(60000, 60000, 1, 1, {1}, 0));
+    spread.frames.push_back(Frame(0, 0, 1, 1, {1}, gif::Disposal::Unspecified));
+    spread.frames.push_back(Frame(60000, 60000, 1, 1, {1}, gif::Disposal::Unspecified));
     test::WriteFileBytes(folder.File(L"spread.gif"), WriteGif(spread));
 
     for (const wchar_t* name : {L"text.gif", L"missing.gif", L"spread.gif"}) {
@@ -141,7 +141,7 @@ TEST(GifFramesCommand, MoreThanAHundredFramesKeepWhatTheFirstLeft) {
     // start; the canvas is prepared once, so the kept red field stays.
     for (int count : {101, 201}) {
         test::TempFolder folder;
-        test::WriteFileBytes(folder.File(L"many.gif"), WriteGif(gif::fixtures::ClearFramesAfterARedOne(count, 1)));
+        test::WriteFileBytes(folder.File(L"many.gif"), WriteGif(gif::fixtures::ClearFramesAfterARedOne(count, gif::Disposal::Keep)));
         const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"many.gif")) + L" " +
                                 Quoted(folder.File(L"out")) + L" --background 0000FF");
         ASSERT_EQ(result.exitCode, 0u) << result.err;
@@ -172,7 +172,7 @@ GifPlan Squares(int frames, std::uint16_t side) {
     GifPlan plan;
     plan.globalPalette = {kGrey, kRed};
     for (int k = 0; k < frames; ++k)
-        plan.frames.push_back(Frame(0, 0, side, side, std::vector<std::uint8_t>(std::size_t{side} * side, k % 2), 0));
+        plan.frames.push_back(Frame(0, 0, side, side, std::vector<std::uint8_t>(std::size_t{side} * side, k % 2), gif::Disposal::Unspecified));
     return plan;
 }
 

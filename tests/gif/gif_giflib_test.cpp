@@ -45,7 +45,7 @@ TEST_P(RealFiles, IndexAndPixelsMatchGiflib) {
     EXPECT_EQ(ours.width, theirs.width);
     EXPECT_EQ(ours.height, theirs.height);
     EXPECT_EQ(ours.delay, theirs.delay_cs * 10);
-    EXPECT_EQ(ours.disposal, theirs.disposal);
+    EXPECT_EQ(static_cast<int>(ours.disposal), theirs.disposal);
     EXPECT_EQ(ours.transparent, theirs.transparent >= 0 ? 1 : 0);
     if (theirs.transparent >= 0) {
       EXPECT_EQ(ours.transparent_index, theirs.transparent);
@@ -109,7 +109,7 @@ TEST(RealFiles, CoverTheKindsTheyAreMeantToCover) {
   for (const char* name : {"local_tables.gif", "interlaced.gif", "transparency_disposal.gif", "pillow_photo.gif"}) {
     for (const auto& frame : testing::DecodeWithGiflib(testing::ReadTestFile(name)).frames) {
       if (frame.local_entries) local_sizes.insert(frame.local_entries);
-      disposals.insert(frame.disposal);
+      disposals.insert(static_cast<int>(frame.disposal));
       interlaced |= frame.interlaced;
       transparent |= frame.transparent >= 0;
     }

@@ -28,7 +28,7 @@ TEST(GifIndex, FramesWithoutExtensionHaveNoDelayNoTransparencyAndTheSeparatorPos
   EXPECT_EQ(f.height, 4);
   EXPECT_EQ(f.delay, 0);
   EXPECT_EQ(f.transparent, 0);
-  EXPECT_EQ(f.disposal, 0);
+  EXPECT_EQ(f.disposal, Disposal::Unspecified);
   EXPECT_EQ(f.palette, 0);
   EXPECT_EQ(f.position, static_cast<int32_t>(separator + 1));
   ASSERT_EQ(index.blocks.size(), 1u);
@@ -41,16 +41,16 @@ TEST(GifIndex, FramesWithoutExtensionHaveNoDelayNoTransparencyAndTheSeparatorPos
 TEST(GifIndex, GraphicControlExtensionAppliesToTheNextImageOnly) {
   GifBuilder gif(4);
   const std::size_t extension = gif.Size();
-  gif.Gce(2, 7, true, 3).Image(0, 0, 2, 2).Image(0, 0, 2, 2).Trailer();
+  gif.Gce(Disposal::RestoreBackground, 7, true, 3).Image(0, 0, 2, 2).Image(0, 0, 2, 2).Trailer();
   const GifIndex index = IndexGif(gif.Get());
   ASSERT_EQ(index.frames.size(), 2u);
   EXPECT_EQ(index.frames[0].delay, 70);
-  EXPECT_EQ(index.frames[0].disposal, 2);
+  EXPECT_EQ(index.frames[0].disposal, Disposal::RestoreBackground);
   EXPECT_EQ(index.frames[0].transparent, 1);
   EXPECT_EQ(index.frames[0].transparent_index, 3);
   EXPECT_EQ(index.frames[0].position, static_cast<int32_t>(extension + 1));  // the 0x21 byte
   EXPECT_EQ(index.frames[1].delay, 0);
-  EXPECT_EQ(index.frames[1].disposal, 0);
+  EXPECT_EQ(index.frames[1].disposal, Disposal::Unspecified);
   EXPECT_EQ(index.frames[1].transparent, 0);
   EXPECT_EQ(index.frames[1].position, static_cast<int32_t>(index.blocks[1].position));
 }
@@ -67,9 +67,9 @@ TEST(GifIndex, ExtensionFieldsFollowThePackedByte) {
       .Trailer();
   const GifIndex index = IndexGif(gif.Get());
   ASSERT_EQ(index.frames.size(), 3u);
-  EXPECT_EQ(index.frames[0].disposal, 1);
+  EXPECT_EQ(index.frames[0].disposal, Disposal::Keep);
   EXPECT_EQ(index.frames[0].delay, 10);
-  EXPECT_EQ(index.frames[1].disposal, 3);
+  EXPECT_EQ(index.frames[1].disposal, Disposal::RestorePrevious);
   EXPECT_EQ(index.frames[1].transparent, 0);
   EXPECT_EQ(index.frames[1].transparent_index, 0);
   EXPECT_EQ(index.frames[2].delay, 655350);
@@ -79,7 +79,7 @@ TEST(GifIndex, ExtensionFieldsFollowThePackedByte) {
 
 TEST(GifIndex, RestorePreviousFlagOnlyWithDisposalThree) {
   GifBuilder gif(4);
-  gif.Gce(2, 0, false, 0).Image(0, 0, 1, 1).Gce(1, 0, false, 0).Image(0, 0, 1, 1).Trailer();
+  gif.Gce(Disposal::RestoreBackground, 0, false, 0).Image(0, 0, 1, 1).Gce(Disposal::Keep, 0, false, 0).Image(0, 0, 1, 1).Trailer();
   EXPECT_FALSE(IndexGif(gif.Get()).has_restore_previous);
 }
 
@@ -211,9 +211,9 @@ TEST(GifIndex, ApplicationIdentifierRunningPastTheEndIsNotAnError) {
 
 TEST(GifIndex, FileCutInsideTheSecondImageKeepsTheFirst) {
   GifBuilder gif(4);
-  gif.Gce(1, 5, false, 0).Image(0, 0, 1, 1);
+  gif.Gce(Disposal::Keep, 5, false, 0).Image(0, 0, 1, 1);
   const std::size_t second = gif.Size();
-  gif.Gce(1, 9, false, 0).Image(0, 0, 1, 1).Trailer();
+  gif.Gce(Disposal::Keep, 9, false, 0).Image(0, 0, 1, 1).Trailer();
   Bytes cut = gif.Get();
   cut.resize(second + 14);
   const GifIndex index = IndexGif(cut);

@@ -18,7 +18,7 @@ TEST(GifPicture, TheFirstImageLiesOnItsLogicalScreen) {
   plan.globalPalette = {0x000000, 0xFF0000, 0x00FF00};
   std::vector<uint8_t> red(16 * 12, 1);
   red[0] = 0;
-  plan.frames.push_back(fixtures::Frame(16, 12, 16, 12, red, 0, 0));
+  plan.frames.push_back(fixtures::Frame(16, 12, 16, 12, red, Disposal::Unspecified, 0));
   plan.frames.push_back(fixtures::SolidFrame(0, 0, 32, 24, 2));
   const std::vector<uint8_t> bytes = fixtures::WriteGif(plan);
   ASSERT_TRUE(LooksLikeGif(bytes));

@@ -96,8 +96,8 @@ class GifBuilder {
     Raw({transparent_index, 0x00});
     return *this;
   }
-  GifBuilder& Gce(int disposal, uint16_t delay, bool transparent, uint8_t transparent_index) {
-    return Gce(static_cast<uint8_t>((disposal << 2) | (transparent ? 1 : 0)), delay, transparent_index);
+  GifBuilder& Gce(Disposal disposal, uint16_t delay, bool transparent, uint8_t transparent_index) {
+    return Gce(static_cast<uint8_t>((static_cast<int>(disposal) << 2) | (transparent ? 1 : 0)), delay, transparent_index);
   }
 
   GifBuilder& Netscape(uint16_t loops, const char* id = "NETSCAPE2.0") {

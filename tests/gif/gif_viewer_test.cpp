@@ -45,9 +45,9 @@ using Grid = std::vector<std::vector<std::uint32_t>>;
 GifPlan CompositionAnimation() {
     GifPlan plan;
     plan.globalPalette = kPalette;
-    plan.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), 1));
-    plan.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, 2, 0));
-    plan.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, 3));
+    plan.frames.push_back(Frame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 1), gif::Disposal::Keep));
+    plan.frames.push_back(Frame(1, 1, 2, 2, {0, 2, 2, 0}, gif::Disposal::RestoreBackground, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 2, {3, 3, 3, 0}, gif::Disposal::RestorePrevious));
     FramePlan local = Frame(3, 3, 1, 1, {0});
     local.localPalette = {kWhite};
     plan.frames.push_back(local);
@@ -166,7 +166,7 @@ protected:
     static void ColourBackgroundOnLoad(cGIFViewer& viewer, Client& client, COLORREF colour) {
         client.onRendered = [&viewer, colour](const Client::Note& note) {
             if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
-                viewer.SetAnimationBkg(0, colour, 0, 0, 0, 0, 0, -1, -1);
+                viewer.SetAnimationBkg(cGIFViewer::kBkgColour, colour, 0, 0, 0, 0, gif::kStretchNone, -1, -1);
         };
     }
 
@@ -201,9 +201,9 @@ GifPlan ThreeFrames(std::optional<std::uint16_t> loops = {}) {
     plan.frames.push_back(SolidFrame(1, 2, 3, 2, 2));
     plan.frames.push_back(SolidFrame(0, 0, 4, 4, 3));
     plan.frames[1].delay = 20;
-    plan.frames[1].disposal = 2;
+    plan.frames[1].disposal = gif::Disposal::RestoreBackground;
     plan.frames[2].delay = 100;
-    plan.frames[2].disposal = 3;
+    plan.frames[2].disposal = gif::Disposal::RestorePrevious;
     return plan;
 }
 
@@ -242,13 +242,13 @@ TEST_F(GifViewerTest, LoadWithoutClientOrTimerWindowIsNegativeAndSilent) {
     viewer.SetAnimationState(cGIFViewer::kPlaying);
     EXPECT_EQ(viewer.AnimationState(), cGIFViewer::kStopped);
     EXPECT_FALSE(TakeTimer(viewer));
-    EXPECT_FALSE(viewer.SetAnimationBkg(0, 0, 0, 0, 4, 4, 0, -1, -1));
+    EXPECT_FALSE(viewer.SetAnimationBkg(cGIFViewer::kBkgColour, 0, 0, 0, 4, 4, gif::kStretchNone, -1, -1));
     Canvas canvas(6, 6, [](int, int) { return 0u; });
-    EXPECT_TRUE(viewer.RenderFrame(2, canvas.dc(), nullptr, false, 1, 1, 4, 4, 0));
+    EXPECT_TRUE(viewer.RenderFrame(2, canvas.dc(), nullptr, false, 1, 1, 4, 4, gif::kStretchNone));
     EXPECT_EQ(canvas.At(2, 3), kGreen);  // frame 2 sits at (1, 2) of the image, drawn from (1, 1)
     EXPECT_EQ(canvas.At(1, 1), 0u);
-    EXPECT_FALSE(viewer.RenderFrame(4, canvas.dc(), nullptr, false, 0, 0, 0, 0, 0));
-    EXPECT_FALSE(viewer.RenderFrame(1, reinterpret_cast<HDC>(gone), nullptr, false, 0, 0, 0, 0, 0));
+    EXPECT_FALSE(viewer.RenderFrame(4, canvas.dc(), nullptr, false, 0, 0, 0, 0, gif::kStretchNone));
+    EXPECT_FALSE(viewer.RenderFrame(1, reinterpret_cast<HDC>(gone), nullptr, false, 0, 0, 0, 0, gif::kStretchNone));
 }
 
 TEST_F(GifViewerTest, FilesThatCannotBeShownLoadNothing) {
@@ -280,7 +280,7 @@ TEST_F(GifViewerTest, FilesThatCannotBeShownLoadNothing) {
 
     EXPECT_EQ(viewer.Width(), 0);
     EXPECT_EQ(viewer.Height(), 0);
-    EXPECT_EQ(viewer.FrameProperty(1, 6), 0);
+    EXPECT_EQ(viewer.FrameProperty(1, gif::kPropFrameCount), 0);
     // Nothing but the load-start notice of a file that failed later.
     for (const Client::Note& note : client.notes) EXPECT_EQ(note.message, cGIFViewer::kMsgLoading);
 }
@@ -381,15 +381,15 @@ TEST_F(GifViewerTest, ClientsMayUseFramesThatAreNotDecodedYet) {
     SharedPicture early;
     client.onRendered = [&](const Client::Note& note) {
         if (note.message != cGIFViewer::kMsgLoading || note.frame != 1 || note.value == 0) return;
-        early = viewer.FrameImage(3, 1);
+        early = viewer.FrameImage(3, cGIFViewer::kPicBitmap);
         viewer.SetAnimationState(cGIFViewer::kStepped);
-        viewer.RenderFrame(3, canvas.dc(), nullptr, false, 0, 0, 4, 4, 0);
+        viewer.RenderFrame(3, canvas.dc(), nullptr, false, 0, 0, 4, 4, gif::kStretchNone);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 3);
     ASSERT_TRUE(early);
     EXPECT_EQ(early->pixel(0, 0), 0xFF000000u | kGrey);  // index 0 until decoded
     EXPECT_EQ(early->pixel(3, 3), 0xFF000000u | kGrey);
-    EXPECT_EQ(viewer.FrameImage(3, 1)->pixel(3, 3), 0xFF000000u | kBlue);
+    EXPECT_EQ(viewer.FrameImage(3, cGIFViewer::kPicBitmap)->pixel(3, 3), 0xFF000000u | kBlue);
 }
 
 // ---------------------------------------------------------------- composition
@@ -400,7 +400,7 @@ TEST_F(GifViewerTest, ComposesTransparencyAndDisposalOverAColour) {
     cGIFViewer viewer;
     bool accepted = false;
     const auto shots = Compose(viewer, client, canvas, [&] {
-        accepted = viewer.SetAnimationBkg(0, RGB(0xFF, 0x00, 0xFF), 0, 0, 4, 4, 0, -1, -1);
+        accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0x00, 0xFF), 0, 0, 4, 4, gif::kStretchNone, -1, -1);
     }, 0, 0);
     EXPECT_TRUE(accepted);
     EXPECT_EQ(shots, ExpectedComposition([](int, int) { return kMagenta; }));
@@ -414,7 +414,7 @@ TEST_F(GifViewerTest, ComposesOverABackgroundCopiedFromTheDestination) {
     cGIFViewer viewer;
     bool accepted = false;
     const auto shots = Compose(viewer, client, canvas, [&] {
-        accepted = viewer.SetAnimationBkg(1, reinterpret_cast<std::uintptr_t>(canvas.dc()), 3, 2, 4, 4, 0, -1, -1);
+        accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 3, 2, 4, 4, gif::kStretchNone, -1, -1);
     }, 3, 2);
     EXPECT_TRUE(accepted);
     EXPECT_EQ(shots, ExpectedComposition([&](int x, int y) { return pattern(3 + x, 2 + y); }));
@@ -429,7 +429,7 @@ TEST_F(GifViewerTest, FitWithoutEnlargingPlacesTheAnimationUnscaled) {
     Client client;
     cGIFViewer viewer;
     const auto shots = Compose(viewer, client, canvas, [&] {
-        viewer.SetAnimationBkg(1, reinterpret_cast<std::uintptr_t>(canvas.dc()), 270, 123, 300, 300, 3, -1, -1);
+        viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 270, 123, 300, 300, gif::kStretchFitNoEnlarge, -1, -1);
     }, 270, 123);
     EXPECT_EQ(shots, ExpectedComposition([](int, int) { return 0x102030u; }));
     EXPECT_EQ(canvas.At(274, 123), 0x102030u);
@@ -437,7 +437,7 @@ TEST_F(GifViewerTest, FitWithoutEnlargingPlacesTheAnimationUnscaled) {
     // With centring (bit 3) the 4 x 4 image sits in the middle.
     std::int32_t x = 270, y = 123, cx = 300, cy = 300;
     double xRatio = 0, yRatio = 0;
-    viewer.ScaleToDestination(0, x, y, cx, cy, 11, xRatio, yRatio);
+    viewer.ScaleToDestination(0, x, y, cx, cy, gif::kStretchFitNoEnlarge | gif::kStretchCentre, xRatio, yRatio);
     EXPECT_EQ(x, 270 + 148);
     EXPECT_EQ(y, 123 + 148);
     EXPECT_EQ(cx, 4);
@@ -447,13 +447,13 @@ TEST_F(GifViewerTest, FitWithoutEnlargingPlacesTheAnimationUnscaled) {
 TEST_F(GifViewerTest, ATransparentSingleFrameShowsTheBackgroundAndEndsWhenPlayed) {
     GifPlan plan;
     plan.globalPalette = kPalette;
-    plan.frames.push_back(Frame(0, 0, 2, 2, {0, 1, 1, 0}, 0, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 2, {0, 1, 1, 0}, gif::Disposal::Unspecified, 0));
     Canvas canvas(2, 2, [](int, int) { return 0u; });
     Client client;
     client.dc = canvas.dc();
     cGIFViewer viewer;
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == 1 && note.value == 0) viewer.SetAnimationBkg(0, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, 0, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
     EXPECT_EQ(canvas.Area(0, 0, 2, 2), (Grid{{kMagenta, kRed}, {kRed, kMagenta}}));
@@ -470,14 +470,14 @@ TEST_F(GifViewerTest, ATransparentSingleFrameShowsTheBackgroundAndEndsWhenPlayed
 TEST_F(GifViewerTest, APaletteIndexColourKeepsItsMeaning) {
     GifPlan plan;
     plan.globalPalette = kPalette;
-    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, 0, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, gif::Disposal::Unspecified, 0));
     Canvas canvas(2, 1, [](int, int) { return 0u; });
     Client client;
     client.dc = canvas.dc();
     cGIFViewer viewer;
     // Entry 1 of the default palette, not the colour 0x000001.
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == 1 && note.value == 0) viewer.SetAnimationBkg(0, PALETTEINDEX(1), 0, 0, 0, 0, 0, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) viewer.SetAnimationBkg(cGIFViewer::kBkgColour, PALETTEINDEX(1), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
     EXPECT_EQ(canvas.Area(0, 0, 2, 1), (Grid{{0x800000u, kRed}}));
@@ -508,7 +508,7 @@ TEST_F(GifViewerTest, AnOpaqueSingleFrameNeedsNoBuffer) {
     cGIFViewer viewer;
     bool accepted = false;
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == 1 && note.value == 0) accepted = viewer.SetAnimationBkg(0, 0x8000000F, 1, 1, 0, 0, 0, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgColour, 0x8000000F, 1, 1, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
     EXPECT_TRUE(accepted);
@@ -522,14 +522,14 @@ TEST_F(GifViewerTest, AnOpaqueSingleFrameNeedsNoBuffer) {
 TEST_F(GifViewerTest, ANewBackgroundColourShowsUnderTheNextFrame) {
     GifPlan plan;
     plan.globalPalette = kPalette;
-    plan.frames.push_back(Frame(0, 0, 2, 1, {1, 0}, 2, 0));
-    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 2}, 2, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 1, {1, 0}, gif::Disposal::RestoreBackground, 0));
+    plan.frames.push_back(Frame(0, 0, 2, 1, {0, 2}, gif::Disposal::RestoreBackground, 0));
     Canvas canvas(2, 1, [](int, int) { return 0u; });
     Client client;
     client.dc = canvas.dc();
     cGIFViewer viewer;
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == 1 && note.value == 0) viewer.SetAnimationBkg(0, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, 0, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 2);
     EXPECT_EQ(canvas.Area(0, 0, 2, 1), (Grid{{kRed, kMagenta}}));
@@ -544,10 +544,10 @@ TEST_F(GifViewerTest, ABackgroundFromAWindowThatIsGoneChangesNothing) {
     client.dc = canvas.dc();
     cGIFViewer viewer;
     ASSERT_EQ(viewer.LoadGIF(Save(CompositionAnimation()), 1, &client, window_), 5);
-    ASSERT_TRUE(viewer.SetAnimationBkg(0, RGB(0xFF, 0, 0xFF), 0, 0, 4, 4, 0, -1, -1));
+    ASSERT_TRUE(viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 4, 4, gif::kStretchNone, -1, -1));
     HWND gone = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     DestroyWindow(gone);
-    EXPECT_FALSE(viewer.SetAnimationBkg(1, reinterpret_cast<std::uintptr_t>(gone), 0, 0, 4, 4, 0, -1, -1));
+    EXPECT_FALSE(viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(gone), 0, 0, 4, 4, gif::kStretchNone, -1, -1));
     // The colour background is still in place.
     EXPECT_TRUE(viewer.SetAnimationBkgColor(RGB(0, 0, 0xFF)));
     viewer.SetAnimationState(cGIFViewer::kStepped);
@@ -685,17 +685,17 @@ TEST_F(GifViewerTest, OperationsThatPauseLeaveAPlayingAnimationPlaying) {
     cGIFViewer viewer;
     viewer.SetMinimumDelay(30000);
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == 1 && note.value == 0) viewer.SetAnimationBkg(0, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, 0, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(ThreeFrames()), 1, &client, window_), 3);
     viewer.SetAnimationState(cGIFViewer::kPlaying);
-    EXPECT_TRUE(viewer.FrameImage(1, 1));
+    EXPECT_TRUE(viewer.FrameImage(1, cGIFViewer::kPicBitmap));
     EXPECT_EQ(viewer.AnimationState(), cGIFViewer::kPlaying);
-    EXPECT_TRUE(viewer.FrameImage(2, 2));
+    EXPECT_TRUE(viewer.FrameImage(2, cGIFViewer::kPicGifStream));
     EXPECT_EQ(viewer.AnimationState(), cGIFViewer::kPlaying);
     EXPECT_TRUE(viewer.SetAnimationBkgColor(RGB(0, 0, 0)));
     EXPECT_EQ(viewer.AnimationState(), cGIFViewer::kPlaying);
-    EXPECT_TRUE(viewer.SetAnimationBkg(0, RGB(0, 0, 0), 0, 0, 0, 0, 0, 0, 0));
+    EXPECT_TRUE(viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0, 0, 0), 0, 0, 0, 0, gif::kStretchNone, 0, 0));
     EXPECT_EQ(viewer.AnimationState(), cGIFViewer::kPlaying);
     // Each resume moved on by one frame: 1 -> 2 -> 3 -> 1 -> 2.
     EXPECT_EQ(viewer.AnimationIndex(), 2);
@@ -741,24 +741,24 @@ TEST_F(GifViewerTest, ADestroyedViewerLeavesNoTimerAndIgnoresLateMessages) {
 
 TEST_F(GifViewerTest, FramePropertiesOfALoadedFile) {
     cGIFViewer viewer;
-    EXPECT_EQ(viewer.FrameProperty(1, 6), 0);
+    EXPECT_EQ(viewer.FrameProperty(1, gif::kPropFrameCount), 0);
     ASSERT_EQ(viewer.LoadGIF(Save(ThreeFrames()), 1, nullptr, nullptr), -3);
-    EXPECT_EQ(viewer.FrameProperty(1, 0), 50);
-    EXPECT_EQ(viewer.FrameProperty(2, 0), 200);
-    EXPECT_EQ(viewer.FrameProperty(3, 0), 1000);
-    EXPECT_EQ(viewer.FrameProperty(2, 1), 1);
-    EXPECT_EQ(viewer.FrameProperty(2, 2), 2);
-    EXPECT_EQ(viewer.FrameProperty(2, 3), 3);
-    EXPECT_EQ(viewer.FrameProperty(2, 4), 2);
-    EXPECT_EQ(viewer.FrameProperty(2, 5), 2);
-    EXPECT_EQ(viewer.FrameProperty(3, 5), 3);
-    EXPECT_EQ(viewer.FrameProperty(2, 6), 3);
-    EXPECT_EQ(viewer.FrameProperty(4, 6), 0);
+    EXPECT_EQ(viewer.FrameProperty(1, gif::kPropDelay), 50);
+    EXPECT_EQ(viewer.FrameProperty(2, gif::kPropDelay), 200);
+    EXPECT_EQ(viewer.FrameProperty(3, gif::kPropDelay), 1000);
+    EXPECT_EQ(viewer.FrameProperty(2, gif::kPropLeft), 1);
+    EXPECT_EQ(viewer.FrameProperty(2, gif::kPropTop), 2);
+    EXPECT_EQ(viewer.FrameProperty(2, gif::kPropWidth), 3);
+    EXPECT_EQ(viewer.FrameProperty(2, gif::kPropHeight), 2);
+    EXPECT_EQ(viewer.FrameProperty(2, gif::kPropDisposal), static_cast<std::int32_t>(gif::Disposal::RestoreBackground));
+    EXPECT_EQ(viewer.FrameProperty(3, gif::kPropDisposal), static_cast<std::int32_t>(gif::Disposal::RestorePrevious));
+    EXPECT_EQ(viewer.FrameProperty(2, gif::kPropFrameCount), 3);
+    EXPECT_EQ(viewer.FrameProperty(4, gif::kPropFrameCount), 0);
     EXPECT_EQ(viewer.FrameProperty(2, 7), 0);
     viewer.SetMinimumDelay(300);
-    EXPECT_EQ(viewer.FrameProperty(2, 0), 300);
+    EXPECT_EQ(viewer.FrameProperty(2, gif::kPropDelay), 300);
     viewer.UnloadGIF();
-    EXPECT_EQ(viewer.FrameProperty(1, 0), 0);
+    EXPECT_EQ(viewer.FrameProperty(1, gif::kPropDelay), 0);
 }
 
 TEST_F(GifViewerTest, MinimumDelayAndLoopCountWrites) {
@@ -805,13 +805,13 @@ TEST_F(GifViewerTest, FramePalettesAndPictures) {
     EXPECT_EQ(palette[1], 0u);
 
     // Frame 2: indices {0, 2, 2, 0}, index 0 transparent.
-    const SharedPicture bitmap = viewer.FrameImage(2, 1);
+    const SharedPicture bitmap = viewer.FrameImage(2, cGIFViewer::kPicBitmap);
     ASSERT_TRUE(bitmap);
     ASSERT_EQ(bitmap->width(), 2);
     ASSERT_EQ(bitmap->height(), 2);
     EXPECT_EQ(bitmap->pixel(0, 0), 0xFF000000u | kGrey);
     EXPECT_EQ(bitmap->pixel(1, 0), 0xFF000000u | kGreen);
-    const SharedPicture encoded = viewer.FrameImage(2, 2);
+    const SharedPicture encoded = viewer.FrameImage(2, cGIFViewer::kPicGifStream);
     ASSERT_TRUE(encoded);
     ASSERT_EQ(encoded->width(), 2);
     EXPECT_EQ(encoded->pixel(0, 0), 0u);
@@ -819,12 +819,12 @@ TEST_F(GifViewerTest, FramePalettesAndPictures) {
     EXPECT_EQ(encoded->pixel(0, 1), 0xFF000000u | kGreen);
     EXPECT_EQ(encoded->pixel(1, 1), 0u);
     // A frame with its own palette comes out in its own colours.
-    const SharedPicture local = viewer.FrameImage(4, 2);
+    const SharedPicture local = viewer.FrameImage(4, cGIFViewer::kPicGifStream);
     ASSERT_TRUE(local);
     EXPECT_EQ(local->pixel(0, 0), 0xFF000000u | kWhite);
 
-    EXPECT_FALSE(viewer.FrameImage(0, 1));
-    EXPECT_FALSE(viewer.FrameImage(6, 2));
+    EXPECT_FALSE(viewer.FrameImage(0, cGIFViewer::kPicBitmap));
+    EXPECT_FALSE(viewer.FrameImage(6, cGIFViewer::kPicGifStream));
 }
 
 TEST_F(GifViewerTest, LargeFramePicturesMatchTheDecodedIndices) {
@@ -841,8 +841,8 @@ TEST_F(GifViewerTest, LargeFramePicturesMatchTheDecodedIndices) {
     plan.frames.push_back(frame);
     cGIFViewer viewer;
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, nullptr, nullptr), -1);
-    const SharedPicture bitmap = viewer.FrameImage(1, 1);
-    const SharedPicture encoded = viewer.FrameImage(1, 2);
+    const SharedPicture bitmap = viewer.FrameImage(1, cGIFViewer::kPicBitmap);
+    const SharedPicture encoded = viewer.FrameImage(1, cGIFViewer::kPicGifStream);
     ASSERT_TRUE(bitmap && encoded);
     for (int y = 0; y < 61; ++y)
         for (int x = 0; x < 97; ++x) {
@@ -872,17 +872,17 @@ TEST_F(GifViewerTest, UnloadingReleasesEveryGraphicsObject) {
     client.dc = canvas.dc();
     auto viewer = std::make_unique<cGIFViewer>();
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == 1 && note.value == 0)
-            viewer->SetAnimationBkg(1, reinterpret_cast<std::uintptr_t>(canvas.dc()), 0, 0, 4, 4, 0, -1, -1);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
+            viewer->SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 0, 0, 4, 4, gif::kStretchNone, -1, -1);
     };
     auto useEverything = [&] {
         ASSERT_EQ(viewer->LoadGIF(path, 1, &client, window_), 5);
         viewer->SetAnimationState(cGIFViewer::kPlaying);
         TimerMessage(*viewer);
-        EXPECT_TRUE(viewer->FrameImage(3, 1));
-        EXPECT_TRUE(viewer->FrameImage(3, 2));
-        EXPECT_TRUE(viewer->RenderFrame(2, canvas.dc(), nullptr, false, 0, 0, 4, 4, 1));
-        viewer->SetAnimationBkg(0, RGB(1, 2, 3), 0, 0, 4, 4, 0, -1, -1);
+        EXPECT_TRUE(viewer->FrameImage(3, cGIFViewer::kPicBitmap));
+        EXPECT_TRUE(viewer->FrameImage(3, cGIFViewer::kPicGifStream));
+        EXPECT_TRUE(viewer->RenderFrame(2, canvas.dc(), nullptr, false, 0, 0, 4, 4, gif::kStretchFit));
+        viewer->SetAnimationBkg(cGIFViewer::kBkgColour, RGB(1, 2, 3), 0, 0, 4, 4, gif::kStretchNone, -1, -1);
     };
     // Once first, so that whatever the platform creates for itself on first
     // use is there before counting.
