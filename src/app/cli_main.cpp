@@ -193,9 +193,6 @@ public:
                   std::uint64_t maxOutput)
         : viewer_(viewer), background_(background), folder_(std::move(folder)), maxOutput_(maxOutput),
           showProgress_(_isatty(_fileno(stderr)) != 0) {}
-    ~FrameExporter() override {
-        if (canvasDc_ && oldBitmap_) SelectObject(canvasDc_.get(), oldBitmap_);
-    }
 
     void GetRenderDC(std::int32_t, std::int32_t, HDC& destDC, HWND& hwndRefresh, bool& bAutoRedraw,
                      bool& PostNotify) override {
@@ -264,10 +261,9 @@ private:
             return;
         }
         std::fill(canvas_.pixels().begin(), canvas_.pixels().end(), vx::ColorRefToPixel(background_));
-        canvasDc_.reset(CreateCompatibleDC(nullptr));
-        if (canvasDc_) oldBitmap_ = SelectObject(canvasDc_.get(), canvas_.handle());
-        if (!canvasDc_ || !oldBitmap_ || !viewer_.SetAnimationBkg(vx::cGIFViewer::kBkgColour, background_, 0, 0, width, height,
-                                                                  vx::gif::kStretchNone, -1, -1))
+        if (!canvasDc_.SelectBitmap(canvas_.handle()) ||
+            !viewer_.SetAnimationBkg(vx::cGIFViewer::kBkgColour, background_, 0, 0, width, height,
+                                     vx::gif::kStretchNone, -1, -1))
             failure_ = "the animation is too large to compose";
     }
 
@@ -330,8 +326,7 @@ private:
     std::vector<std::filesystem::path> madeFolders_;
     std::vector<std::filesystem::path> written_;
     vx::Bitmap32 canvas_;
-    vx::UniqueMemoryDc canvasDc_;
-    HGDIOBJ oldBitmap_ = nullptr;
+    vx::BitmapDc canvasDc_;  // after the canvas: gives it back before it goes
     std::string failure_;
     bool prepared_ = false;
 };

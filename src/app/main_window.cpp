@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
+#include "common/window_object.h"
 #include "dialogs/dlg_prev.h"
 #include "base/run_time_error.h"
 
@@ -513,12 +514,7 @@ bool Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& file
 void Main::PicSalir_Click() { ExitProcess(0); }
 
 LRESULT CALLBACK Main::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<Main*>(create->lpCreateParams)->hwnd_ = hwnd;
-    }
-    auto* self = reinterpret_cast<Main*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    Main* self = AttachedObject(hwnd, msg, lParam, &Main::hwnd_);
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     try {
         return self->HandleMessage(msg, wParam, lParam);

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "common/win_handles.h"
+
 namespace vx {
 namespace {
 
@@ -11,24 +13,11 @@ std::wstring KeyPath(const std::wstring& appName, const std::wstring& section) {
     return L"Software\\" + appName + L"\\" + section;
 }
 
-class RegKey {
-public:
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() { if (key_) RegCloseKey(key_); }
-    HKEY* put() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 }  // namespace
 
 std::wstring GetSetting(const std::wstring& appName, const std::wstring& section, const std::wstring& key,
                         const std::wstring& defaultValue) {
-    RegKey reg;
+    UniqueRegistryKey reg;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(appName, section).c_str(), 0, KEY_QUERY_VALUE, reg.put()) !=
         ERROR_SUCCESS)
         return defaultValue;
@@ -47,7 +36,7 @@ std::wstring GetSetting(const std::wstring& appName, const std::wstring& section
 
 bool SaveSetting(const std::wstring& appName, const std::wstring& section, const std::wstring& key,
                  const std::wstring& value) {
-    RegKey reg;
+    UniqueRegistryKey reg;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(appName, section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                         reg.put(), nullptr) != ERROR_SUCCESS)
         return false;
@@ -57,7 +46,7 @@ bool SaveSetting(const std::wstring& appName, const std::wstring& section, const
 }
 
 bool DeleteSetting(const std::wstring& appName, const std::wstring& section, const std::wstring& key) {
-    RegKey reg;
+    UniqueRegistryKey reg;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(appName, section).c_str(), 0, KEY_SET_VALUE, reg.put()) !=
         ERROR_SUCCESS)
         return true;

@@ -21,19 +21,6 @@
 namespace vx {
 namespace {
 
-// Balances COM initialisation when the calling thread had none; a thread
-// already in another apartment mode keeps it.
-class ComScope {
-public:
-    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComScope() { if (SUCCEEDED(hr_)) CoUninitialize(); }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT hr_;
-};
-
 PictureLoadError InvalidPicture() {
     return PictureLoadError(PictureLoadError::kInvalidPicture, "Invalid picture");
 }
@@ -232,7 +219,7 @@ Bitmap32 Decode(IStream* stream, LONG size, COLORREF background) {
 Bitmap32 LoadFromBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
     CheckBeforeDecoding(bytes);
     if (gif::LooksLikeGif(bytes)) return LoadGifPicture(bytes, background);
-    ComScope com;
+    ComApartment com;
     GlobalStream global = StreamOver(bytes);
     return Decode(global.stream.get(), global.size, background);
 }
@@ -278,11 +265,9 @@ Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background) {
     constexpr ULONGLONG kMaxFileSize = kMaxFileMegabytes * 1024 * 1024;
     // Another program may have the picture open, even for writing: reading
     // it is still fine.
-    UniqueHandle<HANDLE, FileTraits> file(CreateFileW(path.c_str(), GENERIC_READ,
-                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
             throw PictureLoadError(PictureLoadError::kFileNotFound, "File not found");
@@ -317,7 +302,7 @@ Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background) {
     // budget above has bounded the file and its logical screen already.
     if (gif::LooksLikeGif(header)) return LoadGifPicture(ReadWholeFile(file.get(), size.QuadPart), background);
 
-    ComScope com;
+    ComApartment com;
     ComPtr<IStream> stream;
     if (FAILED(SHCreateStreamOnFileEx(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE,
                                       nullptr, stream.put())))

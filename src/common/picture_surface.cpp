@@ -4,6 +4,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "common/window_object.h"
+
 namespace vx {
 namespace {
 
@@ -38,14 +40,9 @@ PictureSurface::~PictureSurface() {
 void PictureSurface::ReleaseImage() {
     // The DC gives back what it held first, so the font and image it selected
     // can be deleted.
-    if (imageDc_) {
-        if (originalFont_) SelectObject(imageDc_.get(), originalFont_);
-        if (originalBitmap_) SelectObject(imageDc_.get(), originalBitmap_);
-    }
-    originalFont_ = originalBitmap_ = nullptr;
+    imageDc_.reset();
     font_.reset();
     image_ = Bitmap32();
-    imageDc_.reset();
 }
 
 void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout& layout) {
@@ -60,8 +57,7 @@ void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout&
     fit_ = layout.fit;
     backColor_ = layout.backColor;
 
-    imageDc_.reset(CreateCompatibleDC(nullptr));
-    if (!imageDc_) throw std::runtime_error("cannot create a memory DC");
+    if (!imageDc_.Create()) throw std::runtime_error("cannot create a memory DC");
     SetBkMode(imageDc_.get(), TRANSPARENT);
     SetTextColor(imageDc_.get(), foreColor_);
     EnsureImageSize(width_, height_);
@@ -92,8 +88,7 @@ void PictureSurface::EnsureImageSize(int width, int height) {
         SelectGuard select(dc.get(), grown.handle());
         BitBlt(dc.get(), 0, 0, image_.width(), image_.height(), imageDc_.get(), 0, 0, SRCCOPY);
     }
-    HGDIOBJ previous = SelectObject(imageDc_.get(), grown.handle());
-    if (!originalBitmap_) originalBitmap_ = previous;
+    imageDc_.SelectBitmap(grown.handle());
     image_ = std::move(grown);
 }
 
@@ -131,8 +126,7 @@ void PictureSurface::SetPicture(SharedPicture picture) {
 void PictureSurface::ReplaceImage(int width, int height) {
     if (image_ && image_.width() == width && image_.height() == height) return;
     Bitmap32 fresh(width, height);
-    HGDIOBJ previous = SelectObject(imageDc_.get(), fresh.handle());
-    if (!originalBitmap_) originalBitmap_ = previous;
+    imageDc_.SelectBitmap(fresh.handle());
     image_ = std::move(fresh);
 }
 
@@ -166,10 +160,7 @@ void PictureSurface::SetBackColor(COLORREF color) {
 void PictureSurface::SetFont(const std::wstring& face, double points, bool bold) {
     // Point sizes are laid out at the screen's logical resolution, as text is.
     int dpi = 96;
-    if (HDC screen = GetDC(nullptr)) {
-        dpi = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
+    if (const ScreenDc screen; screen.get()) dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
     LOGFONTW lf{};
     lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
@@ -178,8 +169,7 @@ void PictureSurface::SetFont(const std::wstring& face, double points, bool bold)
     face.copy(lf.lfFaceName, LF_FACESIZE - 1);
     UniqueFont font(CreateFontIndirectW(&lf));
     if (!font) return;
-    HGDIOBJ previous = SelectObject(imageDc_.get(), font.get());
-    if (!originalFont_) originalFont_ = previous;
+    imageDc_.SelectFont(font.get());
     font_ = std::move(font);
 }
 
@@ -199,12 +189,7 @@ bool PictureSurface::Visible() const {
 }
 
 LRESULT CALLBACK PictureSurface::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        static_cast<PictureSurface*>(create->lpCreateParams)->hwnd_ = hwnd;
-    }
-    auto* self = reinterpret_cast<PictureSurface*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    PictureSurface* self = AttachedObject(hwnd, msg, lParam, &PictureSurface::hwnd_);
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         if (self && self->hwnd_ == hwnd) self->hwnd_ = nullptr;

@@ -91,11 +91,11 @@ private:
     COLORREF backColor_ = 0x8000000F;
     COLORREF foreColor_ = 0;
     SharedPicture picture_;
+    // Released in reverse order: the DC gives the image and font back
+    // before they are deleted.
     Bitmap32 image_;
-    UniqueMemoryDc imageDc_;
-    HGDIOBJ originalBitmap_ = nullptr;
-    HGDIOBJ originalFont_ = nullptr;
     UniqueFont font_;
+    BitmapDc imageDc_;
     bool pressed_ = false;
 };
 

@@ -71,11 +71,10 @@ cGIFViewer::~cGIFViewer() {
 
 bool cGIFViewer::ReadFileBounded(const std::wstring& path) {
     file_.clear();
-    UniqueHandle<HANDLE, FileTraits> file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     report_ = {};
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
+    if (!file) {
         report_.status = gif::GifStatus::FileUnreadable;
         return false;
     }
@@ -224,20 +223,14 @@ bool cGIFViewer::DecodePass(std::uint64_t serial) {
     for (int i = 0; i < 256; ++i) info.colours[i].rgbBlue = static_cast<BYTE>(i);
 
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP strip = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (screen) ReleaseDC(nullptr, screen);
-    if (!strip || !bits) {
-        if (strip) DeleteObject(strip);
-        return false;
-    }
-    strip_ = strip;
+    UniqueBitmap strip(CreateDIBSection(ScreenDc().get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                                        nullptr, 0));
+    if (!strip || !bits) return false;
+    strip_ = std::move(strip);
     stripBits_ = static_cast<std::uint8_t*>(bits);
     stripStride_ = StripStride(width);
     stripHeight_ = height;
-    stripDc_.reset(CreateCompatibleDC(nullptr));
-    if (!stripDc_) return false;
-    stripPrevBitmap_ = SelectObject(stripDc_.get(), strip_);
+    if (!stripDc_.SelectBitmap(strip_.get())) return false;
     installedPalette_ = -1;
 
     hasMaskPalette_ = std::any_of(index_.frames.begin(), index_.frames.end(),
@@ -302,22 +295,16 @@ void cGIFViewer::UnloadGIF() {
 }
 
 void cGIFViewer::ReleaseBuffer() {
-    if (bufferDc_ && bufferPrevBitmap_) SelectObject(bufferDc_.get(), bufferPrevBitmap_);
-    bufferPrevBitmap_ = nullptr;
-    if (bufferBitmap_) DeleteObject(bufferBitmap_);
-    bufferBitmap_ = nullptr;
-    bufferDc_.reset();
+    bufferDc_.reset();  // gives the bitmap back first
+    bufferBitmap_.reset();
 }
 
 void cGIFViewer::ReleaseStrip() {
-    if (stripDc_ && stripPrevBitmap_) SelectObject(stripDc_.get(), stripPrevBitmap_);
-    stripPrevBitmap_ = nullptr;
-    if (strip_) DeleteObject(strip_);
-    strip_ = nullptr;
+    stripDc_.reset();  // gives the strip back first
+    strip_.reset();
     stripBits_ = nullptr;
     stripStride_ = 0;
     stripHeight_ = 0;
-    stripDc_.reset();
 }
 
 // ---------------------------------------------------------------- frames
@@ -369,7 +356,7 @@ bool cGIFViewer::FramePalette(std::int32_t Index, std::vector<std::uint32_t>& Pa
 SharedPicture cGIFViewer::FrameImage(std::int32_t Index, std::int32_t PicType) {
     const gif::FrameRecord* frame = Frame(Index);
     if (!frame || !stripBits_ || frame->width <= 0 || frame->height <= 0) return nullptr;
-    const bool paused = PauseIfPlaying();
+    const PlaybackPause pause(*this);
     SharedPicture result;
     try {
         GdiFlush();
@@ -409,7 +396,6 @@ SharedPicture cGIFViewer::FrameImage(std::int32_t Index, std::int32_t PicType) {
     } catch (...) {
         result = nullptr;
     }
-    ResumeIfPaused(paused);
     return result;
 }
 
@@ -568,7 +554,7 @@ bool cGIFViewer::SetAnimationBkg(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
                                  std::int32_t destY, std::int32_t destCx, std::int32_t destCY, std::int32_t StretchMode,
                                  std::int32_t bkgDC_X, std::int32_t bkgDC_Y) {
     if (!timerReady_) return false;
-    const bool paused = PauseIfPlaying();
+    const PlaybackPause pause(*this);
     bool done = false;
     try {
         done = BuildBackground(bkgMethod, bkgDC_Color, destX, destY, destCx, destCY, StretchMode, bkgDC_X, bkgDC_Y);
@@ -576,7 +562,6 @@ bool cGIFViewer::SetAnimationBkg(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
         ReleaseBuffer();
         done = false;
     }
-    ResumeIfPaused(paused);
     return done;
 }
 
@@ -615,7 +600,7 @@ bool cGIFViewer::BuildBackground(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
     stretchMode_ = StretchMode;
     const std::int32_t rows = gif::AnimationBufferRows(index_.has_restore_previous, !copied);
     gif::Placement placement{destX, destY, destCx, destCY};
-    HBITMAP bitmap = nullptr;
+    UniqueBitmap bitmap;
     bool placed = gif::ScaleToDestination(Width(), Height(), nullptr, StretchMode, placement) &&
                   placement.cx > 0 && placement.cy > 0;
     if (placed) {
@@ -626,27 +611,15 @@ bool cGIFViewer::BuildBackground(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
         }
     }
     if (placed) {
-        if (!bufferDc_) {
-            bufferDc_.reset(CreateCompatibleDC(nullptr));
-            if (bufferDc_) SetStretchBltMode(bufferDc_.get(), HALFTONE);
-        }
-        if (bufferDc_) {
-            HDC screen = GetDC(nullptr);
-            bitmap = CreateCompatibleBitmap(screen, placement.cx, placement.cy * rows);
-            if (screen) ReleaseDC(nullptr, screen);
-        }
+        if (!bufferDc_ && bufferDc_.Create()) SetStretchBltMode(bufferDc_.get(), HALFTONE);
+        if (bufferDc_) bitmap.reset(CreateCompatibleBitmap(ScreenDc().get(), placement.cx, placement.cy * rows));
     }
-    HGDIOBJ previous = bitmap ? SelectObject(bufferDc_.get(), bitmap) : nullptr;
-    if (!previous || previous == HGDI_ERROR) {
-        if (bitmap) DeleteObject(bitmap);
+    if (!bufferDc_.SelectBitmap(bitmap.get())) {
+        bitmap.reset();
         ReleaseBuffer();
         return false;  // frames then go straight to the unscaled destination
     }
-    if (bufferBitmap_)
-        DeleteObject(bufferBitmap_);  // the buffer of an earlier call, just selected out
-    else
-        bufferPrevBitmap_ = previous;
-    bufferBitmap_ = bitmap;
+    bufferBitmap_ = std::move(bitmap);  // the buffer of an earlier call, just selected out, goes
     dest_ = {placement.x, placement.y, placement.cx, placement.cy};
     xRatio_ = placement.x_ratio;
     yRatio_ = placement.y_ratio;
@@ -667,14 +640,13 @@ bool cGIFViewer::BuildBackground(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
 
 bool cGIFViewer::SetAnimationBkgColor(COLORREF bkgColor) {
     if (!bkgBrush_) return false;
-    const bool paused = PauseIfPlaying();
+    const PlaybackPause pause(*this);
     bkgBrush_.reset(CreateSolidBrush(ResolveColour(bkgColor)));
     const bool done = static_cast<bool>(bkgBrush_);
     if (done && bufferDc_) {
         const RECT row0{0, 0, dest_.cx, dest_.cy};
         FillRect(bufferDc_.get(), &row0, bkgBrush_.get());
     }
-    ResumeIfPaused(paused);
     return done;
 }
 

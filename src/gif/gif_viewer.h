@@ -150,6 +150,18 @@ private:
     void DrawCurrentFrame();
     bool PauseIfPlaying();
     void ResumeIfPaused(bool paused);
+    // Holds a playing animation paused while the viewer's state changes.
+    class PlaybackPause {
+    public:
+        explicit PlaybackPause(cGIFViewer& viewer) : viewer_(viewer), paused_(viewer.PauseIfPlaying()) {}
+        PlaybackPause(const PlaybackPause&) = delete;
+        PlaybackPause& operator=(const PlaybackPause&) = delete;
+        ~PlaybackPause() { viewer_.ResumeIfPaused(paused_); }
+
+    private:
+        cGIFViewer& viewer_;
+        bool paused_;
+    };
 
     bool DrawFrame(std::int32_t k, HDC dest, HWND refresh, bool autoRedraw, bool postNotify, bool useBuffer,
                    std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy, std::int32_t mode);
@@ -176,9 +188,10 @@ private:
     gif::GifReport report_;
 
     // Frame strip: frame k's x offset is kept in its record's position.
-    HBITMAP strip_ = nullptr;
-    UniqueMemoryDc stripDc_;
-    HGDIOBJ stripPrevBitmap_ = nullptr;
+    // Members are released in reverse order: the DC gives the strip back
+    // before the strip is deleted (likewise for the buffer).
+    UniqueBitmap strip_;
+    BitmapDc stripDc_;
     std::uint8_t* stripBits_ = nullptr;
     std::int64_t stripStride_ = 0;
     std::int32_t stripHeight_ = 0;
@@ -187,9 +200,8 @@ private:
     ColourTable maskPalette_{};
 
     // Animation buffer and background.
-    UniqueMemoryDc bufferDc_;
-    HBITMAP bufferBitmap_ = nullptr;
-    HGDIOBJ bufferPrevBitmap_ = nullptr;
+    UniqueBitmap bufferBitmap_;
+    BitmapDc bufferDc_;
     UniqueBrush bkgBrush_;
     std::int32_t stretchMode_ = gif::kStretchNone;
     DestRect dest_;

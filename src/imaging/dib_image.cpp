@@ -32,19 +32,9 @@ UINT PaletteEntries(int bitCount) { return bitCount >= 1 && bitCount <= 8 ? 1u <
 cImage::~cImage() { ClearUp(); }
 
 void cImage::ClearUp() {
-    // Every step runs even when an earlier one fails.
-    if (hdc_) {
-        if (dib_) {
-            SelectObject(hdc_, previousBitmap_);
-            DeleteObject(dib_);
-        }
-        DeleteDC(hdc_);
-    } else if (dib_) {
-        DeleteObject(dib_);
-    }
-    dib_ = nullptr;
-    previousBitmap_ = nullptr;
-    hdc_ = nullptr;
+    // The context gives the DIB back before the DIB goes.
+    hdc_.reset();
+    dib_.reset();
     bits_ = nullptr;
     // An empty object describes no bitmap, so its properties read 0.
     info_ = {};
@@ -84,14 +74,13 @@ bool cImage::Create(std::int32_t lWidth, std::int32_t lHeight, std::int16_t iBit
     UniqueBitmap dib(CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
                                       nullptr, 0));
     if (!dib || !bits) return false;
-    const HGDIOBJ previous = SelectObject(dc.get(), dib.get());
-    if (!previous || previous == HGDI_ERROR) return false;
+    BitmapDc selected(std::move(dc));
+    if (!selected.SelectBitmap(dib.get())) return false;
 
     info_ = info;
     bits_ = bits;
-    previousBitmap_ = previous;
-    dib_ = dib.release();
-    hdc_ = dc.release();
+    dib_ = std::move(dib);
+    hdc_ = std::move(selected);
     return true;
 }
 
@@ -116,13 +105,13 @@ bool cImage::CopyStdPicture(HBITMAP TheStdPicture, std::int16_t& iBitCount) {
     }
     if (iBitCount == 24) {
         SelectGuard select(source.get(), TheStdPicture);
-        BitBlt(hdc_, 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
+        BitBlt(hdc_.get(), 0, 0, bm.bmWidth, bm.bmHeight, source.get(), 0, 0, SRCCOPY);
         return true;
     }
     if (depthFromPicture) {
         SelectGuard select(source.get(), TheStdPicture);
         const UINT read = GetDIBColorTable(source.get(), 0, PaletteEntries(iBitCount), transfer_);
-        if (read > 0 && SetDIBColorTable(hdc_, 0, read, transfer_) > 0)
+        if (read > 0 && SetDIBColorTable(hdc_.get(), 0, read, transfer_) > 0)
             std::memcpy(info_.colors, transfer_, read * sizeof(RGBQUAD));
     }
     // The rows are read with the picture out of every context, as the
@@ -133,7 +122,7 @@ bool cImage::CopyStdPicture(HBITMAP TheStdPicture, std::int16_t& iBitCount) {
     GdiFlush();
     if (GetDIBits(source.get(), TheStdPicture, 0, static_cast<UINT>(bm.bmHeight), bits_,
                   reinterpret_cast<BITMAPINFO*>(&wanted), DIB_RGB_COLORS) > 0 &&
-        SetDIBColorTable(hdc_, 0, PaletteEntries(iBitCount), wanted.colors) > 0)
+        SetDIBColorTable(hdc_.get(), 0, PaletteEntries(iBitCount), wanted.colors) > 0)
         std::memcpy(info_.colors, wanted.colors, sizeof info_.colors);
     return true;
 }
@@ -146,9 +135,9 @@ bool cImage::CopyHDC(HDC lHDC, std::int32_t lWidth, std::int32_t lHeight, std::i
         iBitCount = read == 0 ? 24 : read <= 2 ? 1 : read <= 16 ? 4 : 8;
     }
     if (!Create(lWidth, lHeight, iBitCount)) return false;
-    if (read > 0 && SetDIBColorTable(hdc_, 0, read, transfer_) > 0)
+    if (read > 0 && SetDIBColorTable(hdc_.get(), 0, read, transfer_) > 0)
         std::memcpy(info_.colors, transfer_, read * sizeof(RGBQUAD));
-    BitBlt(hdc_, 0, 0, lWidth, lHeight, lHDC, lSrcLeft, lSrcTop, SRCCOPY);
+    BitBlt(hdc_.get(), 0, 0, lWidth, lHeight, lHDC, lSrcLeft, lSrcTop, SRCCOPY);
     return true;
 }
 
@@ -159,20 +148,20 @@ bool cImage::CopyPalletHDC(HDC lHDC) {
     const UINT wanted = BitCount() <= 8 ? PaletteEntries(BitCount()) : dib::kMaxColors;
     const UINT read = GetDIBColorTable(lHDC, 0, wanted, transfer_);
     if (read == 0) return false;
-    const UINT written = SetDIBColorTable(hdc_, 0, read, transfer_);
+    const UINT written = SetDIBColorTable(hdc_.get(), 0, read, transfer_);
     if (written > 0) std::memcpy(info_.colors, transfer_, written * sizeof(RGBQUAD));
     return written == read;
 }
 
 void cImage::PaintHDC(HDC lHDC, std::int32_t lDestLeft, std::int32_t lDestTop, DWORD eRop) const {
     if (!hdc_) return;
-    BitBlt(lHDC, lDestLeft, lDestTop, Width(), Height(), hdc_, 0, 0, eRop);
+    BitBlt(lHDC, lDestLeft, lDestTop, Width(), Height(), hdc_.get(), 0, 0, eRop);
 }
 
 dib::ColorTable cImage::Colors() const {
     dib::ColorTable table{};
     RGBQUAD quads[dib::kMaxColors]{};
-    const UINT read = hdc_ ? GetDIBColorTable(hdc_, 0, PaletteEntries(BitCount()), quads) : 0;
+    const UINT read = hdc_ ? GetDIBColorTable(hdc_.get(), 0, PaletteEntries(BitCount()), quads) : 0;
     for (UINT i = 0; i < read; ++i) table[i] = {quads[i].rgbBlue, quads[i].rgbGreen, quads[i].rgbRed, 0};
     return table;
 }
@@ -187,7 +176,7 @@ dib::DibView cImage::Pixels() {
 
 std::unique_ptr<cImage> cImage::Sibling(std::int32_t lWidth, std::int32_t lHeight) const {
     auto image = std::make_unique<cImage>();
-    if (image->Create(lWidth, lHeight, BitCount()) && BitCount() != 24) image->CopyPalletHDC(hdc_);
+    if (image->Create(lWidth, lHeight, BitCount()) && BitCount() != 24) image->CopyPalletHDC(hdc_.get());
     return image;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/win_handles.h"
 #include "imaging/dib_transform.h"
 
 namespace vx {
@@ -26,7 +27,7 @@ public:
     std::int32_t Width() const { return info_.header.biWidth; }
     std::int32_t Height() const { return info_.header.biHeight; }  // positive: rows stored bottom-up
     std::int16_t BitCount() const { return static_cast<std::int16_t>(info_.header.biBitCount); }
-    HDC hdc() const { return hdc_; }                  // the memory device context
+    HDC hdc() const { return hdc_.get(); }                  // the memory device context
     void* DIBitsPtr() const { return bits_; }         // the first byte of the pixel rows (the bottom row)
     // Bytes per row, padded to 4. Raises the overflow error (6) as a
     // vx::RunTimeError when the row size leaves the 32-bit range.
@@ -82,11 +83,10 @@ private:
     std::unique_ptr<cImage> Sibling(std::int32_t lWidth, std::int32_t lHeight) const;
     std::unique_ptr<cImage> Turned(dib::Turn turn) const;
 
-    // Released in ClearUp in this order: the previous bitmap goes back into
-    // the context, then the DIB, then the context.
-    HBITMAP dib_ = nullptr;
-    HGDIOBJ previousBitmap_ = nullptr;
-    HDC hdc_ = nullptr;
+    // Released in reverse order: the context gives the DIB back, then the
+    // DIB goes.
+    UniqueBitmap dib_;
+    BitmapDc hdc_;
     void* bits_ = nullptr;
     Description info_{};
     RGBQUAD transfer_[dib::kMaxColors]{};  // colour tables on their way between contexts
