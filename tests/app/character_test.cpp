@@ -8,7 +8,7 @@
 #include "app/main_window.h"
 #include "app/reference_label.h"
 #include "app/settings.h"
-#include "gif/gif_file_writer.h"
+#include "support/gif_builder.h"
 #include "support/win_test_support.h"
 
 namespace vx {

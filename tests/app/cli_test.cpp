@@ -50,9 +50,9 @@ TEST(CommandLine, InfoReportsReaderErrorsWithTheirNumbers) {
 
 TEST(CommandLine, CrestWritesTheClanFileAndPrintsItsPath) {
     test::TempFolder out;
-    const auto result = Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.png")) + L" " + Quoted(out.path()));
+    const auto result = Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.png")) + L" " + Quoted(out.WidePath()));
     ASSERT_EQ(result.exitCode, 0u) << result.err;
-    const std::wstring clan = out.path() + L"\\clan.bmp";
+    const std::wstring clan = out.WidePath() + L"\\clan.bmp";
     EXPECT_EQ(result.out, std::string(clan.begin(), clan.end()) + "\n");
     EXPECT_EQ(test::ReadFileBytes(clan).size(), 1270u);
     Bitmap32 crest = LoadPictureFile(clan, 0);
@@ -63,9 +63,9 @@ TEST(CommandLine, CrestWritesTheClanFileAndPrintsItsPath) {
 TEST(CommandLine, CrestWithAllyWritesBothFiles) {
     test::TempFolder out;
     const auto result =
-        Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(out.path()) + L" --ally");
+        Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(out.WidePath()) + L" --ally");
     ASSERT_EQ(result.exitCode, 0u) << result.err;
-    const std::wstring ally = out.path() + L"\\ally.bmp", clan = out.path() + L"\\clan.bmp";
+    const std::wstring ally = out.WidePath() + L"\\ally.bmp", clan = out.WidePath() + L"\\clan.bmp";
     EXPECT_EQ(result.out, std::string(ally.begin(), ally.end()) + "\n" + std::string(clan.begin(), clan.end()) + "\n");
     EXPECT_EQ(test::ReadFileBytes(ally).size(), 1174u);
     EXPECT_EQ(test::ReadFileBytes(clan).size(), 1270u);
@@ -82,12 +82,12 @@ TEST(CommandLine, CrestFailuresLeaveTheFolderAsItWas) {
     // clan.bmp is a folder, so the second file cannot be written.
     CreateDirectoryW(out.File(L"clan.bmp").c_str(), nullptr);
     const auto blocked =
-        Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(out.path()) + L" --ally");
+        Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(out.WidePath()) + L" --ally");
     EXPECT_EQ(blocked.exitCode, 1u);
     EXPECT_EQ(std::count(blocked.err.begin(), blocked.err.end(), '\n'), 1);
     EXPECT_EQ(test::ReadFileBytes(out.File(L"ally.bmp")), old);
 
-    const auto notPicture = Cli(L"crest " + Quoted(DataPath(L"pictures\\notapicture.txt")) + L" " + Quoted(out.path()));
+    const auto notPicture = Cli(L"crest " + Quoted(DataPath(L"pictures\\notapicture.txt")) + L" " + Quoted(out.WidePath()));
     EXPECT_EQ(notPicture.exitCode, 1u);
     EXPECT_FALSE(notPicture.err.empty());
     const auto noFolder =
@@ -126,7 +126,7 @@ TEST(CommandLine, CrestTurnsThePictureRotateThenMirrorThenFlip) {
         {L"--flip --rotate 180 --mirror", R, G, B, W},
     };
     for (const auto& c : cases) {
-        const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.path()) + L" " + c.options);
+        const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" " + c.options);
         ASSERT_EQ(result.exitCode, 0u) << result.err;
         Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
         EXPECT_EQ(crest.pixel(2, 2) & 0xFFFFFF, c.topLeft) << c.options;
@@ -135,12 +135,12 @@ TEST(CommandLine, CrestTurnsThePictureRotateThenMirrorThenFlip) {
         EXPECT_EQ(crest.pixel(13, 9) & 0xFFFFFF, c.bottomRight) << c.options;
     }
     // With the ally crest too: the strip's left part is the ally crest.
-    ASSERT_EQ(Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.path()) + L" --ally --flip").exitCode, 0u);
+    ASSERT_EQ(Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" --ally --flip").exitCode, 0u);
     EXPECT_EQ(LoadPictureFile(folder.File(L"ally.bmp"), 0).pixel(2, 2) & 0xFFFFFF, B);
     EXPECT_EQ(LoadPictureFile(folder.File(L"clan.bmp"), 0).pixel(13, 9) & 0xFFFFFF, G);
     DeleteFileW(folder.File(L"clan.bmp").c_str());
     for (const wchar_t* wrong : {L"--rotate 45", L"--rotate", L"--rotate -90", L"--rotate 90 --rotate 90"}) {
-        const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.path()) + L" " + wrong);
+        const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" " + wrong);
         EXPECT_EQ(result.exitCode, 2u) << wrong;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     }
@@ -157,7 +157,7 @@ TEST(CommandLine, CrestKeepsProportionsOnRequest) {
     const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(wide.View(), 24);
     test::WriteFileBytes(picture, {bytes.begin(), bytes.end()});
     const auto result =
-        Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.path()) + L" --keep-proportions");
+        Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" --keep-proportions");
     ASSERT_EQ(result.exitCode, 0u) << result.err;
     Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
     EXPECT_EQ(crest.pixel(0, 0) & 0xFFFFFF, 0x00FF00u);
@@ -171,13 +171,13 @@ struct OldCrests {
         test::WriteFileBytes(folder.File(L"clan.bmp"), clan);
     }
     test::ProcessResult SaveAlly() const {
-        return Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(folder_.path()) + L" --ally");
+        return Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(folder_.WidePath()) + L" --ally");
     }
     void ExpectUnchanged() const {
         EXPECT_EQ(test::ReadFileBytes(folder_.File(L"ally.bmp")), ally);
         EXPECT_EQ(test::ReadFileBytes(folder_.File(L"clan.bmp")), clan);
         std::vector<std::wstring> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder_.path()))
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.WidePath()))
             names.push_back(entry.path().filename().wstring());
         std::sort(names.begin(), names.end());
         EXPECT_EQ(names, (std::vector<std::wstring>{L"ally.bmp", L"clan.bmp"}));
@@ -215,7 +215,7 @@ TEST(CommandLine, AReadOnlyClanCrestFailsWithNothingChanged) {
 TEST(CommandLine, ErrorsSayWhatHappened) {
     test::TempFolder folder;
     const std::wstring sample = Quoted(DataPath(L"pictures\\sample.bmp"));
-    const auto folderAsPicture = Cli(L"crest " + Quoted(folder.path()) + L" " + Quoted(folder.path()));
+    const auto folderAsPicture = Cli(L"crest " + Quoted(folder.WidePath()) + L" " + Quoted(folder.WidePath()));
     EXPECT_EQ(folderAsPicture.exitCode, 1u);
     EXPECT_NE(folderAsPicture.err.find("is a folder, not a picture"), std::string::npos) << folderAsPicture.err;
 
@@ -224,7 +224,7 @@ TEST(CommandLine, ErrorsSayWhatHappened) {
     EXPECT_NE(fileAsFolder.err.find("is a file, not a folder"), std::string::npos) << fileAsFolder.err;
 
     test::WriteFileBytes(folder.File(L"empty.png"), {});
-    const auto empty = Cli(L"crest " + Quoted(folder.File(L"empty.png")) + L" " + Quoted(folder.path()));
+    const auto empty = Cli(L"crest " + Quoted(folder.File(L"empty.png")) + L" " + Quoted(folder.WidePath()));
     EXPECT_EQ(empty.exitCode, 1u);
     EXPECT_NE(empty.err.find("the file is empty or its header is cut short (error 9)"), std::string::npos)
         << empty.err;
@@ -248,7 +248,7 @@ TEST(CommandLine, ErrorsSayWhatHappened) {
     png[22] = 0x4E;
     png[23] = 0x20;
     test::WriteFileBytes(folder.File(L"big.png"), png);
-    const auto big = Cli(L"crest " + Quoted(folder.File(L"big.png")) + L" " + Quoted(folder.path()));
+    const auto big = Cli(L"crest " + Quoted(folder.File(L"big.png")) + L" " + Quoted(folder.WidePath()));
     EXPECT_EQ(big.exitCode, 1u);
     EXPECT_NE(big.err.find("20000 x 20000 pixels"), std::string::npos) << big.err;
     EXPECT_EQ(std::count(big.err.begin(), big.err.end(), '\n'), 1);

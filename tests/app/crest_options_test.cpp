@@ -96,12 +96,12 @@ protected:
 TEST_F(CrestOptionsTest, TheBannerShowsExactlyTheSavedCrestEnlarged) {
     Main main;
     ASSERT_TRUE(main.Start(WindowOptions(WritePicture(folder_, L"quarters.bmp", 48, 24, Quarters))));
-    Save(main, folder_.path());
+    Save(main, folder_.WidePath());
     ExpectZoomOf(ZoomOnScreen(main), {folder_.File(L"clan.bmp")}, 8);
 
     // After a switch the strip is shown at 6x with its divider, as saved.
     main.mnuAllyClan_Click();
-    Save(main, folder_.path());
+    Save(main, folder_.WidePath());
     ExpectZoomOf(ZoomOnScreen(main),
                  {folder_.File(L"ally.bmp"), folder_.File(L"clan.bmp")}, 6);
     EXPECT_EQ(LoadPictureFile(folder_.File(L"ally.bmp"), 0).pixel(0, 0) & 0xFFFFFF, kRed);

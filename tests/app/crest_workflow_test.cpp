@@ -12,7 +12,7 @@
 #include "app/main_window.h"
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
-#include "gif/gif_file_writer.h"
+#include "support/gif_builder.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -131,8 +131,8 @@ TEST_F(CrestWorkflowTest, AfterAPictureTheSwitchShowsAndSavesTheNewModesCrest) {
     EXPECT_EQ(shown->pixel(2, 2), 0xFF0000u);
     EXPECT_EQ(shown->pixel(20, 2), 0x0000FFu);
     TempFolder out;
-    Save(out.path(), L"Done");
-    Bitmap32 ally = LoadPictureFile(out.path() + L"\\ally.bmp", 0);
+    Save(out.WidePath(), L"Done");
+    Bitmap32 ally = LoadPictureFile(out.WidePath() + L"\\ally.bmp", 0);
     EXPECT_EQ(ally.pixel(4, 4) & 0xFFFFFF, 0xFF0000u);
 
     // Back to the clan crest, composed again from the same picture.
@@ -176,8 +176,8 @@ TEST_F(CrestWorkflowTest, ThePictureStoreIsTheSizeOfTheLastPicture) {
 TEST_F(CrestWorkflowTest, SavingAClanCrestWritesTheGamesFileAndConfirms) {
     Open(BlockPicture());
     TempFolder out;
-    const std::wstring text = Save(out.path(), L"Listo! / Done");
-    const std::wstring path = out.path() + L"\\clan.bmp";
+    const std::wstring text = Save(out.WidePath(), L"Listo! / Done");
+    const std::wstring path = out.WidePath() + L"\\clan.bmp";
     EXPECT_EQ(text, L"Your clan crest as been saved in : \r\n\r\n" + path +
                         L" ( clan crest )\r\nAhora puedes entrar en Aldmoor, la imagen ya esta lista para seteada como "
                         L"bandera de tu clan!.\r\n\r\n You can now login into the game and load this image!. You don't "
@@ -204,8 +204,8 @@ TEST_F(CrestWorkflowTest, SavingTheAllyStripCutsItIntoAllyAndClanFiles) {
     main_.mnuAllyClan_Click();
     Open(WritePicture(folder_, L"strip.bmp", 24, 12, [](int x, int) { return x < 8 ? 0xFF0000u : 0x0000FFu; }));
     TempFolder out;
-    const std::wstring text = Save(out.path(), L"Done");
-    const std::wstring ally = out.path() + L"\\ally.bmp", clan = out.path() + L"\\clan.bmp";
+    const std::wstring text = Save(out.WidePath(), L"Done");
+    const std::wstring ally = out.WidePath() + L"\\ally.bmp", clan = out.WidePath() + L"\\clan.bmp";
     EXPECT_EQ(text, L"Your images has been saved as: \r\n\r\n" + ally + L" ( ally crest )\r\n" + clan +
                         L" ( clan crest )\r\n\r\nAhora puedes entrar en Aldmoor, la imagen ya esta lista para seteada "
                         L"como bandera de tu clan!.\r\n\r\n You can now login into the game and load these images!. You "
@@ -221,8 +221,8 @@ TEST_F(CrestWorkflowTest, SavingTheAllyStripCutsItIntoAllyAndClanFiles) {
 
 TEST_F(CrestWorkflowTest, SavingBeforeOpeningWritesTheBackColour) {
     TempFolder out;
-    Save(out.path(), L"Listo! / Done");
-    Bitmap32 decoded = LoadPictureFile(out.path() + L"\\clan.bmp", 0);
+    Save(out.WidePath(), L"Listo! / Done");
+    Bitmap32 decoded = LoadPictureFile(out.WidePath() + L"\\clan.bmp", 0);
     EXPECT_EQ(decoded.pixel(7, 7) & 0xFFFFFF, 0xC0C000u);
 }
 
@@ -241,7 +241,7 @@ TEST_F(CrestWorkflowTest, CancellingTheDialogsChangesNothing) {
     main_.PicSave_Click();
     EXPECT_TRUE(saveDriver.Finished());
     EXPECT_TRUE(test::ThreadDialogs().empty());
-    EXPECT_EQ(GetFileAttributesW((out.path() + L"\\clan.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW((out.WidePath() + L"\\clan.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(CrestWorkflowTest, ATruncatedHeaderShowsTheTooLargeMessageAndKeepsTheCrest) {
@@ -292,10 +292,10 @@ TEST_F(CrestWorkflowTest, ADroppedFileIsComposedLikeAChosenOne) {
 TEST_F(CrestWorkflowTest, AFailedWriteIsReportedOnceWithoutAConfirmation) {
     TempFolder out;
     // A folder where the crest file should go: the write must fail.
-    CreateDirectoryW((out.path() + L"\\clan.bmp").c_str(), nullptr);
+    CreateDirectoryW((out.WidePath() + L"\\clan.bmp").c_str(), nullptr);
     std::wstring failure;
     HWND owner = nullptr;
-    ModalDriver driver({test::ChooseFolder(out.path()),
+    ModalDriver driver({test::ChooseFolder(out.WidePath()),
                         [&] {
                             const std::vector<HWND> boxes = test::ThreadDialogs();
                             if (boxes.empty()) return false;
@@ -314,11 +314,11 @@ TEST_F(CrestWorkflowTest, AFailedAllyAndClanSaveReplacesNeitherFile) {
     main_.mnuAllyClan_Click();
     Open(BlockPicture());
     TempFolder out;
-    const std::wstring ally = out.path() + L"\\ally.bmp";
+    const std::wstring ally = out.WidePath() + L"\\ally.bmp";
     test::WriteFileBytes(ally, {'o', 'l', 'd'});
-    CreateDirectoryW((out.path() + L"\\clan.bmp").c_str(), nullptr);
+    CreateDirectoryW((out.WidePath() + L"\\clan.bmp").c_str(), nullptr);
     std::wstring failure;
-    ModalDriver driver({test::ChooseFolder(out.path()), test::AnswerMessageBox(L"Vexillor", failure)});
+    ModalDriver driver({test::ChooseFolder(out.WidePath()), test::AnswerMessageBox(L"Vexillor", failure)});
     main_.PicSave_Click();
     EXPECT_TRUE(failure.starts_with(L"Fehler!\r\n")) << std::string(failure.begin(), failure.end());
     EXPECT_EQ(test::ReadFileBytes(ally), (std::vector<unsigned char>{'o', 'l', 'd'}));

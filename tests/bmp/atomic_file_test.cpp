@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/run_time_error.h"
-#include "imaging/test_files.h"
+#include "support/test_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -20,8 +20,8 @@
 namespace vx {
 namespace {
 
-using testing::ReadAll;
-using testing::ScratchFolder;
+using test::ReadFileBytes;
+using test::TempFolder;
 
 std::vector<std::uint8_t> Pattern(std::size_t size, std::uint8_t seed) {
   std::vector<std::uint8_t> bytes(size);
@@ -40,55 +40,55 @@ int ErrorNumberOf(const std::filesystem::path& target, const std::vector<std::ui
 }
 
 TEST(AtomicFileTest, CreatesTheFileWithExactlyTheBytes) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto bytes = Pattern(1270, 1);
   WriteFileAtomically(folder / "clan.bmp", bytes, "test");
-  EXPECT_EQ(ReadAll(folder / "clan.bmp"), bytes);
+  EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), bytes);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 
 TEST(AtomicFileTest, ReplacesALongerFileWithoutAStaleTail) {
-  ScratchFolder folder;
+  TempFolder folder;
   folder.Write("clan.bmp", Pattern(5000, 2));
   const auto bytes = Pattern(1174, 3);
   WriteFileAtomically(folder / "clan.bmp", bytes, "test");
-  EXPECT_EQ(ReadAll(folder / "clan.bmp"), bytes);
+  EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), bytes);
   WriteFileAtomically(folder / "clan.bmp", {}, "test");
-  EXPECT_TRUE(ReadAll(folder / "clan.bmp").empty());
+  EXPECT_TRUE(ReadFileBytes(folder / "clan.bmp").empty());
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 
 TEST(AtomicFileTest, MissingFolderIsPathNotFound) {
-  ScratchFolder folder;
+  TempFolder folder;
   EXPECT_EQ(ErrorNumberOf(folder / "no such folder" / "clan.bmp", Pattern(10, 0)), kErrPathNotFound);
   EXPECT_TRUE(folder.Entries().empty());
 }
 
 TEST(AtomicFileTest, FailedReplaceLeavesTheTargetAndNoTemporaryFile) {
-  ScratchFolder folder;
+  TempFolder folder;
   std::filesystem::create_directory(folder / "clan.bmp");
   folder.Write(std::filesystem::path("clan.bmp") / "inside", Pattern(3, 0));
   EXPECT_NE(ErrorNumberOf(folder / "clan.bmp", Pattern(100, 0)), 0);
   EXPECT_TRUE(std::filesystem::is_directory(folder / "clan.bmp"));
-  EXPECT_EQ(ReadAll(folder / "clan.bmp" / "inside"), Pattern(3, 0));
+  EXPECT_EQ(ReadFileBytes(folder / "clan.bmp" / "inside"), Pattern(3, 0));
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 
 TEST(AtomicFileTest, SeveralFilesAreWrittenTogether) {
-  ScratchFolder folder;
+  TempFolder folder;
   folder.Write("clan.bmp", Pattern(3000, 6));
   const auto ally = Pattern(1174, 7), clan = Pattern(1270, 8);
   const FileContent files[] = {{folder / "ally.bmp", ally}, {folder / "clan.bmp", clan}};
   WriteFilesAtomically(files, "test");
-  EXPECT_EQ(ReadAll(folder / "ally.bmp"), ally);
-  EXPECT_EQ(ReadAll(folder / "clan.bmp"), clan);
+  EXPECT_EQ(ReadFileBytes(folder / "ally.bmp"), ally);
+  EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), clan);
   auto entries = folder.Entries();
   std::sort(entries.begin(), entries.end());
   EXPECT_EQ(entries, (std::vector<std::string>{"ally.bmp", "clan.bmp"}));
 }
 
 TEST(AtomicFileTest, WhenOneOfSeveralFilesCannotBeWrittenNoneIsChanged) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto old_clan = Pattern(3000, 9);
   folder.Write("clan.bmp", old_clan);
   const auto clan = Pattern(1270, 10), other = Pattern(10, 11);
@@ -99,11 +99,11 @@ TEST(AtomicFileTest, WhenOneOfSeveralFilesCannotBeWrittenNoneIsChanged) {
   } catch (const RunTimeError& e) {
     EXPECT_EQ(e.Number(), kErrPathNotFound);
   }
-  EXPECT_EQ(ReadAll(folder / "clan.bmp"), old_clan);
+  EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), old_clan);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 
-std::vector<std::string> SortedEntries(const ScratchFolder& folder) {
+std::vector<std::string> SortedEntries(const TempFolder& folder) {
   auto entries = folder.Entries();
   std::sort(entries.begin(), entries.end());
   return entries;
@@ -111,7 +111,7 @@ std::vector<std::string> SortedEntries(const ScratchFolder& folder) {
 
 // The crest pair: ally.bmp is replaced first, then clan.bmp.
 struct OldPair {
-  explicit OldPair(const ScratchFolder& folder) : folder_(folder) {
+  explicit OldPair(const TempFolder& folder) : folder_(folder) {
     folder.Write("ally.bmp", ally);
     folder.Write("clan.bmp", clan);
   }
@@ -126,17 +126,17 @@ struct OldPair {
     return 0;
   }
   void ExpectUnchanged() const {
-    EXPECT_EQ(ReadAll(folder_ / "ally.bmp"), ally);
-    EXPECT_EQ(ReadAll(folder_ / "clan.bmp"), clan);
+    EXPECT_EQ(ReadFileBytes(folder_ / "ally.bmp"), ally);
+    EXPECT_EQ(ReadFileBytes(folder_ / "clan.bmp"), clan);
     EXPECT_EQ(SortedEntries(folder_), (std::vector<std::string>{"ally.bmp", "clan.bmp"}));
   }
 
-  const ScratchFolder& folder_;
+  const TempFolder& folder_;
   const std::vector<std::uint8_t> ally = Pattern(1174, 12), clan = Pattern(1270, 13);
 };
 
 TEST(AtomicFileTest, AReadOnlyTargetIsRefusedWithNothingChanged) {
-  ScratchFolder folder;
+  TempFolder folder;
   OldPair pair(folder);
   std::filesystem::permissions(folder / "clan.bmp", std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::remove);
@@ -148,7 +148,7 @@ TEST(AtomicFileTest, AReadOnlyTargetIsRefusedWithNothingChanged) {
 
 #ifdef _WIN32
 TEST(AtomicFileTest, ALockedSecondTargetPutsTheFirstBack) {
-  ScratchFolder folder;
+  TempFolder folder;
   OldPair pair(folder);
   {
     // A running game may hold the crest open without sharing.
@@ -162,7 +162,7 @@ TEST(AtomicFileTest, ALockedSecondTargetPutsTheFirstBack) {
 }
 
 TEST(AtomicFileTest, ANewFileIsRemovedWhenTheSaveFails) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto clan = Pattern(1270, 13);
   folder.Write("clan.bmp", clan);
   HANDLE lock = CreateFileW((folder / "clan.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -172,13 +172,13 @@ TEST(AtomicFileTest, ANewFileIsRemovedWhenTheSaveFails) {
   const FileContent files[] = {{folder / "ally.bmp", newAlly}, {folder / "clan.bmp", newClan}};
   EXPECT_THROW(WriteFilesAtomically(files, "test"), RunTimeError);
   CloseHandle(lock);
-  EXPECT_EQ(ReadAll(folder / "clan.bmp"), clan);
+  EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), clan);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 #else
 // A write cut short by the limit is a full disk, not a device error.
 TEST(AtomicFileTest, FailedWriteIsDiskFullAndLeavesTheOldFileAsItWas) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto old_bytes = Pattern(1270, 4);
   folder.Write("clan.bmp", old_bytes);
 
@@ -194,16 +194,16 @@ TEST(AtomicFileTest, FailedWriteIsDiskFullAndLeavesTheOldFileAsItWas) {
   signal(SIGXFSZ, old_handler);
 
   EXPECT_EQ(number, kErrDiskFull);
-  EXPECT_EQ(ReadAll(folder / "clan.bmp"), old_bytes);
+  EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), old_bytes);
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 #endif
 
 TEST(AtomicFileTest, ReplacingLeavesNoBackupBehind) {
-  ScratchFolder folder;
+  TempFolder folder;
   OldPair pair(folder);
   EXPECT_EQ(pair.Replace(), 0);
-  EXPECT_EQ(ReadAll(folder / "ally.bmp"), Pattern(1174, 14));
+  EXPECT_EQ(ReadFileBytes(folder / "ally.bmp"), Pattern(1174, 14));
   EXPECT_EQ(SortedEntries(folder), (std::vector<std::string>{"ally.bmp", "clan.bmp"}));
 }
 

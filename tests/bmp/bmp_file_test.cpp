@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "base/run_time_error.h"
-#include "imaging/test_files.h"
+#include "support/test_files.h"
 
 namespace vx::bmp {
 namespace {
 
-using vx::testing::ReadAll;
-using vx::testing::ScratchFolder;
+using vx::test::ReadFileBytes;
+using vx::test::TempFolder;
 
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
@@ -236,11 +236,11 @@ TEST(BmpFileTest, FileTooLargeForItsSizeFieldsIsAnOverflow) {
 }
 
 TEST(BmpFileTest, WriteBmpFileWritesTheBytesAndReportsTheLength) {
-  ScratchFolder folder;
+  TempFolder folder;
   const BgraImage crest = Picture(16, 12, 192);
   folder.Write("clan.bmp", std::vector<std::uint8_t>(4000, 0xEE));
   EXPECT_EQ(WriteBmpFile(folder / "clan.bmp", crest.View(), 8), 1270);
-  EXPECT_EQ(ReadAll(folder / "clan.bmp"), EncodeBmpFile(crest.View(), 8));
+  EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), EncodeBmpFile(crest.View(), 8));
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 
   try {
@@ -253,7 +253,7 @@ TEST(BmpFileTest, WriteBmpFileWritesTheBytesAndReportsTheLength) {
 }
 
 TEST(BmpFileTest, SaveReportsTheLengthOrTheWritersMessage) {
-  ScratchFolder folder;
+  TempFolder folder;
   const BgraImage crest = Picture(16, 12, 192);
   SaveOutcome saved = SavePixelsAtDepth(folder / "clan.bmp", crest.View(), 8);
   EXPECT_EQ(saved.result, 1270);
@@ -275,7 +275,7 @@ TEST(BmpFileTest, SaveReportsTheLengthOrTheWritersMessage) {
 TEST(BmpFileTest, AnIndependentDecoderReadsTheSamePixels) {
   if (std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") != 0)
     GTEST_SKIP() << "no Python imaging library";
-  ScratchFolder folder;
+  TempFolder folder;
   struct Case {
     int depth;
     int colors;

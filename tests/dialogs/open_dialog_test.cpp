@@ -71,7 +71,7 @@ TEST_F(OpenDialogTest, ReturnsPathsWithAnyCharactersWhole) {
     test::TempFolder folder;
     const std::wstring path = folder.File(L"escudo \u00F1and\u00FA \u6F22\u5B57 \u0416.png");
     test::WriteFileBytes(path, test::ReadFileBytes(test::DataPath(L"pictures\\sample.png")));
-    dialog_.SetInitDir(folder.path());
+    dialog_.SetInitDir(folder.WidePath());
     HWND dlg = nullptr;
     ModalDriver driver({test::WaitForDialog(kTitle, dlg), ChooseFile(dlg, path)});
     EXPECT_EQ(Open(), path);

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gif/gif_test_support.h"
+#include "support/gif_builder.h"
 
 namespace vx::gif {
 namespace {

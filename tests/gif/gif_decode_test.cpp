@@ -10,7 +10,7 @@
 #include <random>
 
 #include "gif/gif_lzw.h"
-#include "gif/gif_test_support.h"
+#include "support/gif_builder.h"
 
 namespace vx::gif {
 namespace {

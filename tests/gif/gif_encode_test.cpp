@@ -9,7 +9,7 @@
 
 #include "gif/gif_decode.h"
 #include "gif/gif_lzw.h"
-#include "gif/gif_test_support.h"
+#include "support/gif_builder.h"
 
 namespace vx::gif {
 namespace {

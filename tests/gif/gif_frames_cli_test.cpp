@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/picture_loader.h"
-#include "gif/gif_file_writer.h"
+#include "support/gif_builder.h"
 #include "gif/gif_index.h"
 #include "support/win_test_support.h"
 
@@ -100,7 +100,7 @@ TEST(GifFramesCommand, TheDefaultBackgroundIsBlack) {
     plan.globalPalette = {kGrey, kRed};
     plan.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, gif::Disposal::Unspecified, 0));
     test::WriteFileBytes(folder.File(L"one.gif"), WriteGif(plan));
-    const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"one.gif")) + L" " + Quoted(folder.path()));
+    const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"one.gif")) + L" " + Quoted(folder.WidePath()));
     ASSERT_EQ(result.exitCode, 0u) << result.err;
     EXPECT_EQ(result.out,
               "frames=1 loop=0 width=2 height=1\n"

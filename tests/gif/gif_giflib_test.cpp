@@ -9,7 +9,7 @@
 #include "gif/gif_decode.h"
 #include "gif/gif_index.h"
 #include "gif/gif_stream.h"
-#include "gif/gif_test_support.h"
+#include "support/gif_builder.h"
 #include "gif/giflib_reference.h"
 
 namespace vx::gif {

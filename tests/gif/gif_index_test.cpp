@@ -7,7 +7,7 @@
 #include <cstring>
 #include <span>
 
-#include "gif/gif_test_support.h"
+#include "support/gif_builder.h"
 
 namespace vx::gif {
 namespace {

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "gif/gif_decode.h"
-#include "gif/gif_file_writer.h"
-#include "gif/gif_test_support.h"
+#include "support/gif_builder.h"
+#include "support/gif_builder.h"
 
 namespace vx::gif {
 namespace {

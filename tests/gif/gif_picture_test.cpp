@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gif/gif_file_writer.h"
+#include "support/gif_builder.h"
 
 namespace vx::gif {
 namespace {

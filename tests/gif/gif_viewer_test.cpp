@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gif/gif_decode.h"
-#include "gif/gif_file_writer.h"
+#include "support/gif_builder.h"
 #include "gif/gif_index.h"
 #include "gif/gif_viewer.h"
 #include "base/run_time_error.h"
@@ -25,6 +25,7 @@ using gif::fixtures::FramePlan;
 using gif::fixtures::GifPlan;
 using gif::fixtures::SolidFrame;
 using gif::fixtures::WriteGif;
+using test::LiveGdiObjects;
 
 // Global palette of the test animations (0x00RRGGBB).
 constexpr std::uint32_t kGrey = 0x0A0A0A;  // index 0
@@ -853,17 +854,6 @@ TEST_F(GifViewerTest, LargeFramePicturesMatchTheDecodedIndices) {
 }
 
 // ---------------------------------------------------------------- unloading
-
-// Live GDI objects of this process. Wine answers GetGuiResources with 0
-// but, like older Windows, accepts a GDI handle's table index alone, so
-// there the live entries of the table are counted instead.
-DWORD LiveGdiObjects() {
-    if (const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return counted;
-    DWORD live = 0;
-    for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
-    return live;
-}
 
 TEST_F(GifViewerTest, UnloadingReleasesEveryGraphicsObject) {
     const std::wstring path = Save(CompositionAnimation());

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "base/run_time_error.h"
-#include "imaging/test_files.h"
+#include "support/test_files.h"
 
 namespace vx {
 namespace {
 
-using testing::Bytes;
-using testing::ScratchFolder;
+using test::Bytes;
+using test::TempFolder;
 
 struct Outcome {
   std::int32_t type = -1;
@@ -58,7 +58,7 @@ class ClsImageTest : public ::testing::Test {
     return ReadWith(reader_, std::filesystem::path(VX_TEST_DATA_DIR) / "imaging" / name);
   }
 
-  ScratchFolder folder_;
+  TempFolder folder_;
   clsImage reader_;
 };
 

@@ -11,9 +11,12 @@
 #include "common/bitmap32.h"
 #include "imaging/dib_image.h"
 #include "base/run_time_error.h"
+#include "support/win_test_support.h"
 
 namespace vx {
 namespace {
+
+using test::LiveGdiObjects;
 
 void ExpectEmpty(const cImage& image) {
     EXPECT_EQ(image.hdc(), nullptr);
@@ -265,17 +268,6 @@ TEST(DibImage, TransformsReturnNewImagesOfTheRightShape) {
     ExpectEmpty(*empty.Greyscale());
     ExpectEmpty(*empty.Resample(4, 4));
     EXPECT_FALSE(empty.CopyPalletHDC(image.hdc()));
-}
-
-// Live GDI objects of this process. Wine answers GetGuiResources with 0
-// but, like older Windows, accepts a GDI handle's table index alone, so
-// there the live entries of the table are counted instead.
-DWORD LiveGdiObjects() {
-    if (const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return counted;
-    DWORD live = 0;
-    for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
-    return live;
 }
 
 TEST(DibImage, TenThousandCyclesLeaveNoGraphicsObjectBehind) {

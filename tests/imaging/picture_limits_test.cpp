@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/test_files.h"
+#include "support/test_files.h"
 
 namespace vx {
 namespace {
 
-using testing::Bytes;
+using test::Bytes;
 
 bool Missing(const Bytes& file) { return PictureDataProvablyMissing(file.Data()); }
 

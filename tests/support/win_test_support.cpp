@@ -22,34 +22,6 @@ std::wstring RepoPath(const char* unixPath, const std::wstring& relative) {
 std::wstring DataPath(const std::wstring& relative) { return RepoPath(VX_TEST_DATA_DIR, relative); }
 std::wstring AssetPath(const std::wstring& relative) { return RepoPath(VX_ASSETS_DIR, relative); }
 
-TempFolder::TempFolder() {
-    wchar_t base[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH, base);
-    static unsigned counter = 0;
-    for (;;) {
-        path_ = std::wstring(base) + L"vexillor-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++counter);
-        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a temporary folder");
-    }
-    while (!path_.empty() && path_.back() == L'\\') path_.pop_back();
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(path_), ignored);
-}
-
-std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 std::wstring WindowText(HWND hwnd) {
     wchar_t buffer[1024] = {};
     GetWindowTextW(hwnd, buffer, 1024);
@@ -268,6 +240,17 @@ void PumpFor(DWORD ms) {
         }
         Sleep(5);
     }
+}
+
+// Wine answers GetGuiResources with 0 but, like older Windows, accepts a
+// GDI handle's table index alone, so there the live entries of the table
+// are counted instead.
+DWORD LiveGdiObjects() {
+    if (const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return counted;
+    DWORD live = 0;
+    for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
+    return live;
 }
 
 }  // namespace vx::test

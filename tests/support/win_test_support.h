@@ -1,6 +1,7 @@
-// Helpers for Windows tests: paths into the repository, temporary folders,
-// and a driver that operates modal dialogs and message boxes while the
-// code under test waits inside them, so no test ever waits for a person.
+// Helpers for Windows tests: paths into the repository, the GDI object
+// count, and a driver that operates modal dialogs and message boxes while
+// the code under test waits inside them, so no test ever waits for a
+// person. Temporary folders and file bytes come from test_files.h.
 #pragma once
 #include <windows.h>
 
@@ -9,29 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "support/test_files.h"
+
 namespace vx::test {
 
 // A repository path (as the build saw it) made usable by Windows code.
 std::wstring RepoPath(const char* unixPath, const std::wstring& relative = L"");
 std::wstring DataPath(const std::wstring& relative);
 std::wstring AssetPath(const std::wstring& relative);
-
-// A fresh folder removed with everything in it at the end of the test.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::wstring& path() const { return path_; }
-    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
-};
-
-std::vector<unsigned char> ReadFileBytes(const std::wstring& path);
-void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
 
 // Top-level dialog windows (class #32770) of this thread, newest first.
 std::vector<HWND> ThreadDialogs();
@@ -96,5 +82,8 @@ ProcessResult RunProcess(const std::wstring& commandLine);
 
 // Pumps messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
+
+// Live GDI objects of this process, for proving that nothing leaks.
+DWORD LiveGdiObjects();
 
 }  // namespace vx::test

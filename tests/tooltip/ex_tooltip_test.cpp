@@ -14,6 +14,8 @@
 namespace vx {
 namespace {
 
+using test::LiveGdiObjects;
+
 constexpr COLORREF kOwnerColour = 0x00406080;
 constexpr COLORREF kBack = 0x00336699;
 constexpr COLORREF kInk = 0x00102030;
@@ -41,18 +43,6 @@ HWND MakeOwner(bool visible) {
     }
     return CreateWindowExW(0, L"TipOwner", L"owner", WS_POPUP | (visible ? WS_VISIBLE : 0), kOwnerAt.x, kOwnerAt.y,
                            kOwnerSize.cx, kOwnerSize.cy, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-// Live GDI objects of the process. Wine answers 0 to GetGuiResources; its
-// handles then are found by their table index alone (a handle with a zero
-// high word names whatever object holds that entry).
-DWORD LiveGdiObjects() {
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported != 0) return reported;
-    DWORD live = 0;
-    for (std::uintptr_t index = 1; index <= 0xFFFF; ++index)
-        live += GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0;
-    return live;
 }
 
 COLORREF PixelOf(HWND window, int x, int y) {

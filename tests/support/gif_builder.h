@@ -1,14 +1,22 @@
-// Helpers for the GIF tests: a byte-level GIF builder for hand-made (often
-// broken) files, a code packer for hand-made LZW streams, file loading.
+// The one GIF builder of the tests. GifBuilder writes a file block by
+// block for hand-made (often broken) files, with a code packer for
+// hand-made LZW streams; fixtures::WriteGif writes whole animations from a
+// plan (frames at any position with their own disposal, delay,
+// transparency and optional local colour table) through GifBuilder,
+// compressed with the product's LZW encoder. Header only, no platform code.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "gif/gif_index.h"
+#include "gif/gif_lzw.h"
+#include "support/test_files.h"
 
 namespace vx::gif::testing {
 
@@ -22,8 +30,7 @@ inline Bytes ReadTestFile(const std::string& name) {
 #else
   const std::string root = VX_TEST_DATA_DIR;
 #endif
-  std::ifstream in(root + "/gif/" + name, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return test::ReadFileBytes(root + "/gif/" + name);
 }
 
 // Packs (code, width) pairs least significant bit first, as GIF does.
@@ -87,6 +94,37 @@ class GifBuilder {
     bytes_.push_back(background);
     bytes_.push_back(0);
     if (global_entries > 0) Table(global_entries);
+  }
+
+  // Signature and screen descriptor, with the given global table (256
+  // entries 0x00RRGGBB, padded with black) unless it is empty.
+  static GifBuilder WithPalette(uint16_t screen_width, uint16_t screen_height, uint8_t background,
+                                const std::vector<uint32_t>& palette) {
+    GifBuilder gif(0, screen_width, screen_height, background);
+    if (!palette.empty()) {
+      gif.bytes_[10] = 0x87;
+      gif.FullTable(palette);
+    }
+    return gif;
+  }
+
+  // Image descriptor with an optional local table (256 entries 0x00RRGGBB,
+  // padded with black); the image data follows through Append.
+  GifBuilder& Descriptor(uint16_t left, uint16_t top, uint16_t width, uint16_t height,
+                         const std::vector<uint32_t>& local_palette) {
+    bytes_.push_back(0x2C);
+    Word(left);
+    Word(top);
+    Word(width);
+    Word(height);
+    bytes_.push_back(local_palette.empty() ? 0x00 : 0x87);
+    if (!local_palette.empty()) FullTable(local_palette);
+    return *this;
+  }
+
+  GifBuilder& Append(const Bytes& raw) {
+    bytes_.insert(bytes_.end(), raw.begin(), raw.end());
+    return *this;
   }
 
   // Graphic Control Extension with a raw packed byte.
@@ -163,6 +201,12 @@ class GifBuilder {
     bytes_.push_back(static_cast<uint8_t>(v));
     bytes_.push_back(static_cast<uint8_t>(v >> 8));
   }
+  void FullTable(const std::vector<uint32_t>& palette) {
+    for (std::size_t i = 0; i < 256; ++i) {
+      const uint32_t c = i < palette.size() ? palette[i] : 0;
+      Raw({static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
+    }
+  }
   void Table(int entries, int seed = 0) {
     const int size = 1 << Exponent(entries);
     for (int i = 0; i < size; ++i) {
@@ -175,3 +219,93 @@ class GifBuilder {
 };
 
 }  // namespace vx::gif::testing
+
+namespace vx::gif::fixtures {
+
+struct FramePlan {
+    std::uint16_t left = 0, top = 0, width = 1, height = 1;
+    std::vector<std::uint8_t> pixels;  // width x height indices, rows top to bottom
+    Disposal disposal = Disposal::Unspecified;
+    std::uint16_t delay = 0;  // hundredths of a second
+    std::optional<std::uint8_t> transparent;
+    bool extension = true;                   // write a Graphic Control Extension
+    std::vector<std::uint32_t> localPalette;  // 0x00RRGGBB; empty: the global table
+};
+
+struct GifPlan {
+    std::vector<std::uint32_t> globalPalette;  // 0x00RRGGBB; empty: no global table
+    std::uint8_t background = 0;
+    std::optional<std::uint16_t> loops;  // NETSCAPE2.0 loop count
+    std::vector<FramePlan> frames;
+};
+
+inline std::vector<std::uint8_t> WriteGif(const GifPlan& plan) {
+    unsigned screenWidth = 0, screenHeight = 0;
+    for (const FramePlan& f : plan.frames) {
+        screenWidth = std::max<unsigned>(screenWidth, f.left + f.width);
+        screenHeight = std::max<unsigned>(screenHeight, f.top + f.height);
+    }
+    testing::GifBuilder gif = testing::GifBuilder::WithPalette(static_cast<std::uint16_t>(screenWidth & 0xFFFF),
+                                                               static_cast<std::uint16_t>(screenHeight & 0xFFFF),
+                                                               plan.background, plan.globalPalette);
+    if (plan.loops) gif.Netscape(*plan.loops);
+    for (const FramePlan& f : plan.frames) {
+        if (f.extension)
+            gif.Gce(static_cast<std::uint8_t>((static_cast<int>(f.disposal) << 2) | (f.transparent ? 1 : 0)), f.delay,
+                    f.transparent.value_or(0));
+        gif.Descriptor(f.left, f.top, f.width, f.height, f.localPalette);
+        std::vector<std::uint8_t> pixels = f.pixels;
+        pixels.resize(static_cast<std::size_t>(f.width) * f.height, 0);
+        std::vector<std::uint8_t> data = {8};
+        LzwEncoder encoder;
+        encoder.Encode(pixels.data(), f.width, f.width, f.height, data);
+        data.push_back(0);
+        gif.Append(data);
+    }
+    gif.Trailer();
+    return gif.Get();
+}
+
+// A frame of the given indices, disposal and transparent index.
+inline FramePlan Frame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
+                       std::vector<std::uint8_t> pixels, Disposal disposal = Disposal::Unspecified,
+                       std::optional<std::uint8_t> transparent = {}) {
+    FramePlan f;
+    f.left = left;
+    f.top = top;
+    f.width = width;
+    f.height = height;
+    f.pixels = std::move(pixels);
+    f.disposal = disposal;
+    f.transparent = transparent;
+    return f;
+}
+
+// A frame of one colour index.
+inline FramePlan SolidFrame(std::uint16_t left, std::uint16_t top, std::uint16_t width, std::uint16_t height,
+                            std::uint8_t index) {
+    FramePlan f;
+    f.left = left;
+    f.top = top;
+    f.width = width;
+    f.height = height;
+    f.pixels.assign(static_cast<std::size_t>(width) * height, index);
+    return f;
+}
+
+// `count` transparent frames on a 10 x 10 screen, palette grey, red,
+// green, all with disposal `disposal`: frame 1 a red field, every later
+// frame clear but for a green top-left pixel. From frame 2 on, all but that
+// pixel shows the background after disposal 2, the red field after
+// disposal 1.
+inline GifPlan ClearFramesAfterARedOne(int count, Disposal disposal = Disposal::RestoreBackground) {
+    GifPlan plan;
+    plan.globalPalette = {0x0A0A0A, 0xFF0000, 0x00FF00};
+    plan.frames.push_back(Frame(0, 0, 10, 10, std::vector<std::uint8_t>(100, 1), disposal, 0));
+    std::vector<std::uint8_t> clear(100, 0);
+    clear[0] = 2;
+    for (int k = 2; k <= count; ++k) plan.frames.push_back(Frame(0, 0, 10, 10, clear, disposal, 0));
+    return plan;
+}
+
+}  // namespace vx::gif::fixtures

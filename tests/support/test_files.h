@@ -1,20 +1,23 @@
-// Helpers for tests that read and write real files: a scratch folder that
-// is removed afterwards, and a byte builder for hand-made headers.
+// Helpers for tests that read and write real files: a temporary folder
+// removed afterwards, whole-file reads and writes, and a byte builder for
+// hand-made headers. Portable: the native and the Windows tests share them.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
-namespace vx::testing {
+namespace vx::test {
 
-class ScratchFolder {
+// A fresh folder, removed with everything in it at the end of the test.
+class TempFolder {
  public:
-  ScratchFolder() {
+  TempFolder() {
     std::random_device entropy;
     const auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0;; ++attempt) {
@@ -22,18 +25,20 @@ class ScratchFolder {
       if (std::filesystem::create_directory(path_)) break;
     }
   }
-  ~ScratchFolder() {
+  ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
   std::filesystem::path operator/(const std::filesystem::path& name) const { return path_ / name; }
+  // The folder and a file in it as the platform's wide strings.
+  std::wstring WidePath() const { return path_.wstring(); }
+  std::wstring File(const std::wstring& name) const { return (path_ / name).wstring(); }
 
-  std::filesystem::path Write(const std::filesystem::path& name,
-                              const std::vector<std::uint8_t>& bytes) const {
+  std::filesystem::path Write(const std::filesystem::path& name, const std::vector<std::uint8_t>& bytes) const {
     const auto file = path_ / name;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -52,9 +57,15 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file) {
+// The whole file; empty when it cannot be read.
+inline std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFileBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Builds a file byte by byte; Put* write at a position, growing the file.
@@ -97,4 +108,4 @@ class Bytes {
   std::vector<std::uint8_t> data_;
 };
 
-}  // namespace vx::testing
+}  // namespace vx::test
