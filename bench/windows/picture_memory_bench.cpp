@@ -17,7 +17,7 @@ namespace {
 
 std::wstring WritePicture(const std::filesystem::path& folder, const wchar_t* name, int width, int height) {
     vx::BgraImage image(width, height);
-    image.Fill(vx::Rgb(40, 90, 200));
+    image.Fill(vx::MakeColorref(40, 90, 200));
     const auto bytes = vx::bmp::EncodeBmpFile(image.View(), 24);
     const std::filesystem::path path = folder / name;
     std::FILE* file = _wfopen(path.c_str(), L"wb");

@@ -373,7 +373,7 @@ bool ParseColour(const std::wstring& text, COLORREF& colour) {
         else return false;
         value = value * 16 + digit;
     }
-    colour = RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+    colour = vx::RgbToColorref(value);
     return true;
 }
 

@@ -400,8 +400,8 @@ void Main::ShowZoomedCrest() {
     CrestZoom zoom;
     zoom.scale = strip ? kStripZoom : kClanZoom;
     zoom.dividerAfterColumn = strip ? kAllyCrestWidth : 0;
-    zoom.backColour = Rgb(14, 12, 18);     // the frame's recess in the artwork
-    zoom.dividerColour = Rgb(200, 156, 74);  // the frame's gold
+    zoom.backColour = MakeColorref(14, 12, 18);     // the frame's recess in the artwork
+    zoom.dividerColour = MakeColorref(200, 156, 74);  // the frame's gold
     GdiFlush();
     const BgraImage zoomed = ZoomCrest(ViewOf(*crest), zoom, kZoomWidth, kZoomHeight);
     ImgZoomCrest.SetPicture(std::make_shared<const Bitmap32>(BitmapOf(zoomed)));

@@ -11,12 +11,12 @@ BgraImage::BgraImage(int width, int height) {
   pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
 }
 
-std::uint32_t BgraImage::ColorAt(int x, int y) const {
+Colorref BgraImage::ColorAt(int x, int y) const {
   const std::uint8_t* p = Row(y) + 4 * x;
-  return Rgb(p[2], p[1], p[0]);
+  return MakeColorref(p[2], p[1], p[0]);
 }
 
-void BgraImage::SetColor(int x, int y, std::uint32_t color) {
+void BgraImage::SetColor(int x, int y, Colorref color) {
   std::uint8_t* p = Row(y) + 4 * x;
   p[0] = static_cast<std::uint8_t>(BlueOf(color));
   p[1] = static_cast<std::uint8_t>(GreenOf(color));
@@ -24,7 +24,7 @@ void BgraImage::SetColor(int x, int y, std::uint32_t color) {
   p[3] = 255;
 }
 
-void BgraImage::Fill(std::uint32_t color) {
+void BgraImage::Fill(Colorref color) {
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) SetColor(x, y, color);
 }

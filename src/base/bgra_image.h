@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/colour.h"
+
 namespace vx {
 
 // A read-only view of pixel rows. `top` points at the first byte of the top
@@ -47,9 +49,9 @@ class BgraImage {
 
   // Colour value 0x00BBGGRR of a pixel, and setting one (the fourth byte is
   // written as 255).
-  std::uint32_t ColorAt(int x, int y) const;
-  void SetColor(int x, int y, std::uint32_t color);
-  void Fill(std::uint32_t color);
+  Colorref ColorAt(int x, int y) const;
+  void SetColor(int x, int y, Colorref color);
+  void Fill(Colorref color);
 
   BgraView View() { return {pixels_.data(), width_, height_, Stride()}; }
   ConstBgraView View() const { return {pixels_.data(), width_, height_, Stride()}; }
@@ -62,13 +64,5 @@ class BgraImage {
   int height_ = 0;
   std::vector<std::uint8_t> pixels_;
 };
-
-// Colour value 0x00BBGGRR from its parts, and back.
-constexpr std::uint32_t Rgb(unsigned red, unsigned green, unsigned blue) {
-  return (red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16);
-}
-constexpr unsigned RedOf(std::uint32_t color) { return color & 0xFF; }
-constexpr unsigned GreenOf(std::uint32_t color) { return (color >> 8) & 0xFF; }
-constexpr unsigned BlueOf(std::uint32_t color) { return (color >> 16) & 0xFF; }
 
 }  // namespace vx

@@ -93,9 +93,7 @@ int ColorTableEntries(int depth) {
 std::int64_t RowStride(std::int64_t width, int depth) { return (width * depth + 31) / 32 * 4; }
 
 std::int32_t ColorToRGBQuad(std::int32_t color) {
-  const auto value = static_cast<std::uint32_t>(color);
-  const std::uint32_t red = value & 0xFF, green = (value >> 8) & 0xFF, blue = (value >> 16) & 0xFF;
-  return static_cast<std::int32_t>(blue + 256 * green + 65536 * red);
+  return static_cast<std::int32_t>(ColorrefToRgb(static_cast<Colorref>(color)));
 }
 
 std::vector<std::uint8_t> EncodeBmpFile(ConstBgraView picture, int depth,

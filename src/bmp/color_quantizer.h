@@ -10,14 +10,7 @@
 namespace vx::bmp {
 
 // A colour-table entry as bitmaps store it: blue, green, red, 0.
-struct RgbQuad {
-  std::uint8_t blue = 0;
-  std::uint8_t green = 0;
-  std::uint8_t red = 0;
-  std::uint8_t reserved = 0;
-
-  friend bool operator==(const RgbQuad&, const RgbQuad&) = default;
-};
+using RgbQuad = Bgrx;
 
 struct IndexedPicture {
   int width = 0;

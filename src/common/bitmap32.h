@@ -8,6 +8,7 @@
 #include <span>
 #include <utility>
 
+#include "base/colour.h"
 #include "common/win_handles.h"
 
 namespace vx {
@@ -57,12 +58,8 @@ private:
 // loaded pictures).
 Bitmap32 SqueezeBitmap(const Bitmap32& picture, int sourceWidth, int sourceHeight, int width, int height);
 
-// 0x00BBGGRR colour to the DIB's 0x00RRGGBB word.
-inline std::uint32_t ColorRefToPixel(COLORREF c) {
-    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-}
-inline COLORREF PixelToColorRef(std::uint32_t p) {
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
+// 0x00BBGGRR colour to the DIB's 0x00RRGGBB word, and back.
+inline Rgb ColorRefToPixel(COLORREF c) { return ColorrefToRgb(c); }
+inline COLORREF PixelToColorRef(Rgb p) { return RgbToColorref(p); }
 
 }  // namespace vx

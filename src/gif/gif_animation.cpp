@@ -52,9 +52,9 @@ int32_t AnimationBufferRows(bool has_restore_previous, bool colour_background) {
 
 int32_t SaveAreaRow(bool colour_background) { return colour_background ? 1 : 2; }
 
-uint32_t WindowBkgColor(const GifIndex& index) {
+Colorref WindowBkgColor(const GifIndex& index) {
   if (index.palettes.empty()) return 0;
-  return SwapRedBlue(index.palettes[0][index.background_index]);
+  return RgbToColorref(index.palettes[0][index.background_index]);
 }
 
 }  // namespace vx::gif

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/colour.h"
 #include "gif/gif_index.h"
 
 namespace vx::gif {
@@ -54,11 +55,6 @@ int32_t SaveAreaRow(bool colour_background);
 
 // The global colour table's entry at the background index, as a
 // red-in-the-low-byte colour (0x00BBGGRR); 0 when the file has no palette.
-uint32_t WindowBkgColor(const GifIndex& index);
-
-// Swaps 0x00RRGGBB and 0x00BBGGRR.
-inline uint32_t SwapRedBlue(uint32_t colour) {
-  return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
-}
+Colorref WindowBkgColor(const GifIndex& index);
 
 }  // namespace vx::gif

@@ -10,13 +10,15 @@
 #include <span>
 #include <vector>
 
+#include "base/colour.h"
+
 namespace vx::gif {
 
 // One palette: 256 entries laid out 0x00RRGGBB, which in memory is the
 // blue, green, red, zero order of a DIB colour table, so a palette can be
 // handed to the platform as a colour table unchanged. Entries beyond the
 // file's table size are 0.
-using Palette = std::array<uint32_t, 256>;
+using Palette = std::array<Rgb, 256>;
 
 // What a frame leaves behind before the next one is drawn: the Graphic
 // Control Extension's disposal method, bits 2..4 of its packed byte, & 3.

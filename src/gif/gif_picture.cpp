@@ -20,7 +20,7 @@ bool LooksLikeGif(std::span<const uint8_t> file) {
   return file.size() >= 4 && file[0] == 'G' && file[1] == 'I' && file[2] == 'F' && file[3] == '8';
 }
 
-GifPicture ComposeFirstImage(std::span<const uint8_t> file, uint32_t background) {
+GifPicture ComposeFirstImage(std::span<const uint8_t> file, Colorref background) {
   GifPicture picture;
   GifIndex index = IndexGif(file);
   picture.report = CheckIndex(index);

@@ -24,6 +24,6 @@ bool LooksLikeGif(std::span<const uint8_t> file);
 // through transparent pixels and wherever the image does not reach.
 // Undecodable parts of the image are colour index 0, as in animations.
 // Sizes beyond the GIF limits are refused, never allocated.
-GifPicture ComposeFirstImage(std::span<const uint8_t> file, uint32_t background);
+GifPicture ComposeFirstImage(std::span<const uint8_t> file, Colorref background);
 
 }  // namespace vx::gif

@@ -17,18 +17,14 @@
 #include <optional>
 #include <span>
 
+#include "base/colour.h"
+
 namespace vx::dib {
 
 inline constexpr int kMaxColors = 256;
 
 // A colour table entry as it lies in a DIB: blue, green, red, reserved.
-struct Bgrx {
-  std::uint8_t blue = 0;
-  std::uint8_t green = 0;
-  std::uint8_t red = 0;
-  std::uint8_t reserved = 0;
-  friend bool operator==(const Bgrx&, const Bgrx&) = default;
-};
+using vx::Bgrx;
 
 using ColorTable = std::array<Bgrx, kMaxColors>;
 

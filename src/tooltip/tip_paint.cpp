@@ -24,7 +24,7 @@ BlendTables::BlendTables() : add_(256 * 256), scale_(256 * 101) {
             scale_[v * 101 + p] = static_cast<std::uint8_t>(RoundHalfEven(v / 100.0 * p));
 }
 
-void BlendOver(const BlendTables& tables, std::span<const std::uint32_t> tooltip, std::span<std::uint32_t> screen,
+void BlendOver(const BlendTables& tables, std::span<const Bgra> tooltip, std::span<Bgra> screen,
                std::int32_t transparentAlpha) {
     if (tooltip.size() != screen.size()) throw std::invalid_argument("tooltip and screen differ in size");
     const std::int32_t a = OpacityPercent(transparentAlpha);

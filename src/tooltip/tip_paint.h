@@ -8,12 +8,12 @@
 #include <span>
 #include <vector>
 
+#include "base/colour.h"
 #include "tooltip/tip_geometry.h"
 
 namespace vx::tooltip {
 
-// 0x00BBGGRR, red in the lowest byte.
-using Colorref = std::uint32_t;
+using vx::Colorref;  // 0x00BBGGRR, red in the lowest byte
 
 // Rounds to the nearest integer, ties to the even one (2.5 -> 2, 3.5 -> 4).
 std::int32_t RoundHalfEven(double value);
@@ -39,7 +39,7 @@ private:
 // Blends the drawn tooltip over the screen behind it, in place in `screen`:
 // per blue, green and red byte, screen * (100 - a)% + tooltip * a%; the
 // fourth byte keeps the screen's value. The spans must be the same length.
-void BlendOver(const BlendTables& tables, std::span<const std::uint32_t> tooltip, std::span<std::uint32_t> screen,
+void BlendOver(const BlendTables& tables, std::span<const Bgra> tooltip, std::span<Bgra> screen,
                std::int32_t transparentAlpha);
 
 // The colours of the gradient's N + 1 one-pixel lines: line i has each

@@ -101,8 +101,8 @@ std::wstring QuarteredPicture(const test::TempFolder& folder) {
     BgraImage picture(32, 24);
     for (int y = 0; y < 24; ++y)
         for (int x = 0; x < 32; ++x)
-            picture.SetColor(x, y, y < 12 ? (x < 16 ? Rgb(255, 0, 0) : Rgb(0, 255, 0))
-                                           : (x < 16 ? Rgb(0, 0, 255) : Rgb(255, 255, 255)));
+            picture.SetColor(x, y, y < 12 ? (x < 16 ? MakeColorref(255, 0, 0) : MakeColorref(0, 255, 0))
+                                           : (x < 16 ? MakeColorref(0, 0, 255) : MakeColorref(255, 255, 255)));
     const std::wstring path = folder.File(L"quarters.bmp");
     const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(picture.View(), 24);
     test::WriteFileBytes(path, {bytes.begin(), bytes.end()});
@@ -152,7 +152,7 @@ TEST(CommandLine, CrestKeepsProportionsOnRequest) {
     test::TempFolder folder;
     BgraImage wide(64, 24);
     for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 64; ++x) wide.SetColor(x, y, x < 16 ? Rgb(255, 0, 0) : x < 48 ? Rgb(0, 255, 0) : Rgb(0, 0, 255));
+        for (int x = 0; x < 64; ++x) wide.SetColor(x, y, x < 16 ? MakeColorref(255, 0, 0) : x < 48 ? MakeColorref(0, 255, 0) : MakeColorref(0, 0, 255));
     const std::wstring picture = folder.File(L"wide.bmp");
     const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(wide.View(), 24);
     test::WriteFileBytes(picture, {bytes.begin(), bytes.end()});

@@ -24,7 +24,7 @@ std::wstring WritePicture(const TempFolder& folder, const std::wstring& name, in
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const std::uint32_t p = pixel(x, y);
-            image.SetColor(x, y, Rgb(p >> 16, (p >> 8) & 0xFF, p & 0xFF));
+            image.SetColor(x, y, MakeColorref(p >> 16, (p >> 8) & 0xFF, p & 0xFF));
         }
     const std::wstring path = folder.File(name);
     const auto bytes = bmp::EncodeBmpFile(image.View(), 24);

@@ -33,7 +33,7 @@ std::wstring WritePicture(const TempFolder& folder, const std::wstring& name, in
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const std::uint32_t p = pixel(x, y);
-            image.SetColor(x, y, Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+            image.SetColor(x, y, MakeColorref((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
         }
     const std::wstring path = folder.File(name);
     const auto bytes = bmp::EncodeBmpFile(image.View(), 24);
@@ -190,7 +190,7 @@ TEST_F(CrestWorkflowTest, SavingAClanCrestWritesTheGamesFileAndConfirms) {
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 16; ++x) {
             const std::uint32_t p = BlockColour(x, y);
-            expected.SetColor(x, y, Rgb((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+            expected.SetColor(x, y, MakeColorref((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
         }
     const auto want = bmp::EncodeBmpFile(expected.View(), 8);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), want.begin(), want.end()));

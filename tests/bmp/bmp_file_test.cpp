@@ -32,7 +32,7 @@ BgraImage Picture(int width, int height, int colors) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       const unsigned n = static_cast<unsigned>((x * 7 + y * 13) % colors);
-      picture.SetColor(x, y, Rgb(n * 37 % 256, n * 101 % 256, 255 - n));
+      picture.SetColor(x, y, MakeColorref(n * 37 % 256, n * 101 % 256, 255 - n));
     }
   return picture;
 }
@@ -61,7 +61,7 @@ std::uint32_t IndexedColor(const std::vector<std::uint8_t>& b, int x, int y) {
   const int bit = x * static_cast<int>(l.depth);
   const unsigned index = (b[row + bit / 8] >> (8 - l.depth - bit % 8)) & ((1u << l.depth) - 1);
   const std::size_t entry = 54 + 4 * index;
-  return Rgb(b[entry + 2], b[entry + 1], b[entry]);
+  return MakeColorref(b[entry + 2], b[entry + 1], b[entry]);
 }
 
 void ExpectIndexedPicture(const std::vector<std::uint8_t>& b, const BgraImage& picture) {
@@ -121,7 +121,7 @@ TEST(BmpFileTest, TrueColourDepthsCarryOneZeroTableEntry) {
   for (int y = 0; y < 12; ++y)
     for (int x = 0; x < 16; ++x) {
       const std::size_t at = 58 + 48 * (11 - y) + 3 * x;
-      ASSERT_EQ(Rgb(b24[at + 2], b24[at + 1], b24[at]), crest.ColorAt(x, y));
+      ASSERT_EQ(MakeColorref(b24[at + 2], b24[at + 1], b24[at]), crest.ColorAt(x, y));
     }
 
   const auto b32 = EncodeBmpFile(crest.View(), 32);
@@ -132,15 +132,15 @@ TEST(BmpFileTest, TrueColourDepthsCarryOneZeroTableEntry) {
   for (int y = 0; y < 12; ++y)
     for (int x = 0; x < 16; ++x) {
       const std::size_t at = 58 + 64 * (11 - y) + 4 * x;
-      ASSERT_EQ(Rgb(b32[at + 2], b32[at + 1], b32[at]), crest.ColorAt(x, y));
+      ASSERT_EQ(MakeColorref(b32[at + 2], b32[at + 1], b32[at]), crest.ColorAt(x, y));
       ASSERT_EQ(b32[at + 3], 0);
     }
 }
 
 TEST(BmpFileTest, SixteenBitsKeepTheTopFiveBitsOfEachChannel) {
   BgraImage picture(5, 3);
-  picture.Fill(Rgb(0xFF, 0x0F, 0x88));
-  picture.SetColor(0, 0, Rgb(0x08, 0x10, 0x18));
+  picture.Fill(MakeColorref(0xFF, 0x0F, 0x88));
+  picture.SetColor(0, 0, MakeColorref(0x08, 0x10, 0x18));
   const auto b = EncodeBmpFile(picture.View(), 16);
   const Layout l = LayoutOf(b);
   EXPECT_EQ(l.pixel_offset, 58u);
@@ -160,10 +160,10 @@ TEST(BmpFileTest, FourAndOneBitPixelsArePackedFromTheHighBits) {
   ExpectIndexedPicture(b4, sixteen);
 
   BgraImage two(9, 2);
-  two.Fill(Rgb(0, 0, 0));
-  two.SetColor(0, 0, Rgb(255, 255, 255));
-  two.SetColor(8, 0, Rgb(255, 255, 255));
-  two.SetColor(3, 1, Rgb(255, 255, 255));
+  two.Fill(MakeColorref(0, 0, 0));
+  two.SetColor(0, 0, MakeColorref(255, 255, 255));
+  two.SetColor(8, 0, MakeColorref(255, 255, 255));
+  two.SetColor(3, 1, MakeColorref(255, 255, 255));
   const auto b1 = EncodeBmpFile(two.View(), 1);
   ASSERT_EQ(b1.size(), 54u + 8u + 8u);
   EXPECT_EQ(LayoutOf(b1).colors_used, 2u);
@@ -177,19 +177,19 @@ TEST(BmpFileTest, FourAndOneBitPixelsArePackedFromTheHighBits) {
 
 TEST(BmpFileTest, FullPaletteReplacesTheTableWithRedAndBlueSwapped) {
   std::vector<std::int32_t> palette(256);
-  for (int i = 0; i < 256; ++i) palette[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(Rgb(i, 255 - i, i / 2));
+  for (int i = 0; i < 256; ++i) palette[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(MakeColorref(i, 255 - i, i / 2));
   palette[0] = 0x000000FF;  // pure red
   BgraImage picture(4, 1);
-  picture.SetColor(0, 0, Rgb(255, 0, 0));
-  picture.SetColor(1, 0, Rgb(10, 245, 5));
-  picture.SetColor(2, 0, Rgb(11, 244, 6));  // not in the palette: nearest is entry 11
-  picture.SetColor(3, 0, Rgb(200, 55, 100));
+  picture.SetColor(0, 0, MakeColorref(255, 0, 0));
+  picture.SetColor(1, 0, MakeColorref(10, 245, 5));
+  picture.SetColor(2, 0, MakeColorref(11, 244, 6));  // not in the palette: nearest is entry 11
+  picture.SetColor(3, 0, MakeColorref(200, 55, 100));
   const auto b = EncodeBmpFile(picture.View(), 8, palette);
   ASSERT_EQ(b.size(), 1078u + 4u);
   EXPECT_EQ(std::vector<std::uint8_t>(b.begin() + 54, b.begin() + 58), (std::vector<std::uint8_t>{0, 0, 255, 0}));
   for (int i = 1; i < 256; ++i) {
     const std::size_t at = 54 + 4 * static_cast<std::size_t>(i);
-    ASSERT_EQ(Rgb(b[at + 2], b[at + 1], b[at]), static_cast<std::uint32_t>(palette[static_cast<std::size_t>(i)]));
+    ASSERT_EQ(MakeColorref(b[at + 2], b[at + 1], b[at]), static_cast<std::uint32_t>(palette[static_cast<std::size_t>(i)]));
     ASSERT_EQ(b[at + 3], 0);
   }
   EXPECT_EQ(b[1078], 0);
@@ -300,9 +300,9 @@ TEST(BmpFileTest, AnIndependentDecoderReadsTheSamePixels) {
         ASSERT_EQ(std::sscanf(item.c_str(), "%u,%u,%u", &r, &g, &b), 3);
         const std::uint32_t expected = picture.ColorAt(x, y);
         if (c.depth == 16) {
-          ASSERT_EQ(Rgb(r >> 3, g >> 3, b >> 3), Rgb(RedOf(expected) >> 3, GreenOf(expected) >> 3, BlueOf(expected) >> 3));
+          ASSERT_EQ(MakeColorref(r >> 3, g >> 3, b >> 3), MakeColorref(RedOf(expected) >> 3, GreenOf(expected) >> 3, BlueOf(expected) >> 3));
         } else {
-          ASSERT_EQ(Rgb(r, g, b), expected) << x << "," << y;
+          ASSERT_EQ(MakeColorref(r, g, b), expected) << x << "," << y;
         }
       }
   }

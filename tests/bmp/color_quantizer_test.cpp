@@ -13,7 +13,7 @@
 namespace vx::bmp {
 namespace {
 
-std::uint32_t ColorOfEntry(const RgbQuad& q) { return Rgb(q.red, q.green, q.blue); }
+std::uint32_t ColorOfEntry(const RgbQuad& q) { return MakeColorref(q.red, q.green, q.blue); }
 
 std::uint32_t MappedColor(const IndexedPicture& indexed, int x, int y) {
   const std::uint8_t index = indexed.indices[static_cast<std::size_t>(y * indexed.width + x)];
@@ -125,7 +125,7 @@ TEST(ColorQuantizerTest, TooManyColoursAreMappedToTheNearestEntry) {
 TEST(ColorQuantizerTest, GivenTableOfEqualEntriesTakesTheFirst) {
   BgraImage many(160, 128);
   for (int y = 0; y < 128; ++y)
-    for (int x = 0; x < 160; ++x) many.SetColor(x, y, Rgb(x, y, (x * y) & 0xFF));
+    for (int x = 0; x < 160; ++x) many.SetColor(x, y, MakeColorref(x, y, (x * y) & 0xFF));
   std::vector<RgbQuad> table(256, RgbQuad{100, 100, 100, 0});
   table[7] = RgbQuad{0, 0, 0, 0};
   table[9] = RgbQuad{0, 0, 0, 0};
@@ -137,7 +137,7 @@ TEST(ColorQuantizerTest, SmoothGradientStaysClose) {
   // 4096 colours: red and green ramps, into 256 entries.
   BgraImage ramp(64, 64);
   for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) ramp.SetColor(x, y, Rgb(4 * x, 4 * y, 128));
+    for (int x = 0; x < 64; ++x) ramp.SetColor(x, y, MakeColorref(4 * x, 4 * y, 128));
   const IndexedPicture indexed = QuantizePicture(ramp.View(), 256);
   EXPECT_FALSE(indexed.exact);
   int worst = 0;
@@ -160,23 +160,23 @@ TEST(ColorQuantizerTest, ClustersGetTheirOwnMeanColours) {
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 40; ++x) {
       const int shade = (x * 3 + y) % 9 - 4;  // -4 .. 4, symmetric
-      picture.SetColor(x, y, x < 20 ? Rgb(200 + shade, 30, 40 - shade) : Rgb(20, 90 + shade, 230));
+      picture.SetColor(x, y, x < 20 ? MakeColorref(200 + shade, 30, 40 - shade) : MakeColorref(20, 90 + shade, 230));
     }
   const IndexedPicture indexed = QuantizePicture(picture.View(), 2);
   ASSERT_EQ(indexed.color_table.size(), 2u);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 40; ++x) {
       const std::uint32_t mapped = MappedColor(indexed, x, y);
-      const std::uint32_t centre = x < 20 ? Rgb(200, 30, 40) : Rgb(20, 90, 230);
+      const std::uint32_t centre = x < 20 ? MakeColorref(200, 30, 40) : MakeColorref(20, 90, 230);
       ASSERT_LE(SquaredDistance(mapped, centre), 3) << x << "," << y;
     }
 }
 
 TEST(ColorQuantizerTest, GivenTableMapsToNearestWithTheLowestIndexOnTies) {
   BgraImage picture(3, 1);
-  picture.SetColor(0, 0, Rgb(10, 10, 10));  // equally far from entries 1 and 2
-  picture.SetColor(1, 0, Rgb(250, 0, 0));
-  picture.SetColor(2, 0, Rgb(0, 0, 0));
+  picture.SetColor(0, 0, MakeColorref(10, 10, 10));  // equally far from entries 1 and 2
+  picture.SetColor(1, 0, MakeColorref(250, 0, 0));
+  picture.SetColor(2, 0, MakeColorref(0, 0, 0));
   const std::vector<RgbQuad> table{{0, 0, 255, 0}, {0, 0, 0, 0}, {20, 20, 20, 0}, {0, 0, 0, 0}};
   const IndexedPicture indexed = MapToColorTable(picture.View(), table);
   EXPECT_EQ(indexed.color_table, table);

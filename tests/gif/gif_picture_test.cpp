@@ -30,8 +30,8 @@ TEST(GifPicture, TheFirstImageLiesOnItsLogicalScreen) {
   EXPECT_EQ(picture.pixels.ColorAt(0, 0), kOlive);
   EXPECT_EQ(picture.pixels.ColorAt(15, 23), kOlive);
   EXPECT_EQ(picture.pixels.ColorAt(16, 12), kOlive);  // transparent
-  EXPECT_EQ(picture.pixels.ColorAt(17, 12), Rgb(255, 0, 0));
-  EXPECT_EQ(picture.pixels.ColorAt(31, 23), Rgb(255, 0, 0));
+  EXPECT_EQ(picture.pixels.ColorAt(17, 12), MakeColorref(255, 0, 0));
+  EXPECT_EQ(picture.pixels.ColorAt(31, 23), MakeColorref(255, 0, 0));
 }
 
 TEST(GifPicture, RefusedFilesSayWhy) {

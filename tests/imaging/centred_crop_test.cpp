@@ -33,7 +33,7 @@ TEST(CentredCrop, TinyPicturesKeepAtLeastOnePixel) {
 TEST(CentredCrop, SubViewShowsThePixelsInsideTheRectangle) {
   BgraImage image(5, 4);
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 5; ++x) image.SetColor(x, y, Rgb(x, y, 0));
+    for (int x = 0; x < 5; ++x) image.SetColor(x, y, MakeColorref(x, y, 0));
   const ConstBgraView part = SubView(image.View(), PixelRect{1, 2, 3, 2});
   ASSERT_EQ(part.width, 3);
   ASSERT_EQ(part.height, 2);

@@ -92,14 +92,14 @@ TEST(SqueezeTest, OddProportionsInBothDirections) {
 TEST(SqueezeTest, HalfCoveredPixelCountsHalf) {
   // Three pixels into two: each crest pixel holds one whole pixel and half
   // of the middle one.
-  const BgraImage crest = Squeeze(Row({Rgb(0, 255, 90), Rgb(255, 0, 30), Rgb(0, 255, 60)}).View(), 2, 1);
-  EXPECT_EQ(crest.ColorAt(0, 0), Rgb(85, 170, 70));
-  EXPECT_EQ(crest.ColorAt(1, 0), Rgb(85, 170, 50));
+  const BgraImage crest = Squeeze(Row({MakeColorref(0, 255, 90), MakeColorref(255, 0, 30), MakeColorref(0, 255, 60)}).View(), 2, 1);
+  EXPECT_EQ(crest.ColorAt(0, 0), MakeColorref(85, 170, 70));
+  EXPECT_EQ(crest.ColorAt(1, 0), MakeColorref(85, 170, 50));
 }
 
 TEST(SqueezeTest, RoundsToNearestWithHalvesUp) {
-  EXPECT_EQ(Squeeze(Row({Rgb(0, 0, 0), Rgb(1, 3, 255)}).View(), 1, 1).ColorAt(0, 0), Rgb(1, 2, 128));
-  EXPECT_EQ(Squeeze(Row({Rgb(0, 0, 0), Rgb(0, 0, 0), Rgb(1, 2, 4)}).View(), 1, 1).ColorAt(0, 0), Rgb(0, 1, 1));
+  EXPECT_EQ(Squeeze(Row({MakeColorref(0, 0, 0), MakeColorref(1, 3, 255)}).View(), 1, 1).ColorAt(0, 0), MakeColorref(1, 2, 128));
+  EXPECT_EQ(Squeeze(Row({MakeColorref(0, 0, 0), MakeColorref(0, 0, 0), MakeColorref(1, 2, 4)}).View(), 1, 1).ColorAt(0, 0), MakeColorref(0, 1, 1));
 }
 
 TEST(SqueezeTest, SameSizeCopiesPixelForPixel) {
@@ -111,25 +111,25 @@ TEST(SqueezeTest, SameSizeCopiesPixelForPixel) {
 
 TEST(SqueezeTest, SinglePixelFillsTheCrest) {
   BgraImage source(1, 1);
-  source.SetColor(0, 0, Rgb(12, 200, 7));
+  source.SetColor(0, 0, MakeColorref(12, 200, 7));
   for (int width : {16, 24, 8}) {
     const BgraImage crest = Squeeze(source.View(), width, 12);
     for (int y = 0; y < 12; ++y)
-      for (int x = 0; x < width; ++x) ASSERT_EQ(crest.ColorAt(x, y), Rgb(12, 200, 7));
+      for (int x = 0; x < width; ++x) ASSERT_EQ(crest.ColorAt(x, y), MakeColorref(12, 200, 7));
   }
 }
 
 TEST(SqueezeTest, EnlargingSharesPixelsThatStraddleTwoSourcePixels) {
-  const BgraImage crest = Squeeze(Row({Rgb(0, 10, 0), Rgb(255, 20, 0)}).View(), 3, 1);
-  EXPECT_EQ(crest.ColorAt(0, 0), Rgb(0, 10, 0));
-  EXPECT_EQ(crest.ColorAt(1, 0), Rgb(128, 15, 0));
-  EXPECT_EQ(crest.ColorAt(2, 0), Rgb(255, 20, 0));
+  const BgraImage crest = Squeeze(Row({MakeColorref(0, 10, 0), MakeColorref(255, 20, 0)}).View(), 3, 1);
+  EXPECT_EQ(crest.ColorAt(0, 0), MakeColorref(0, 10, 0));
+  EXPECT_EQ(crest.ColorAt(1, 0), MakeColorref(128, 15, 0));
+  EXPECT_EQ(crest.ColorAt(2, 0), MakeColorref(255, 20, 0));
 
   BgraImage quad(2, 2);
-  quad.SetColor(0, 0, Rgb(1, 2, 3));
-  quad.SetColor(1, 0, Rgb(4, 5, 6));
-  quad.SetColor(0, 1, Rgb(7, 8, 9));
-  quad.SetColor(1, 1, Rgb(10, 11, 12));
+  quad.SetColor(0, 0, MakeColorref(1, 2, 3));
+  quad.SetColor(1, 0, MakeColorref(4, 5, 6));
+  quad.SetColor(0, 1, MakeColorref(7, 8, 9));
+  quad.SetColor(1, 1, MakeColorref(10, 11, 12));
   const BgraImage big = Squeeze(quad.View(), 4, 4);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(big.ColorAt(x, y), quad.ColorAt(x / 2, y / 2));
@@ -138,25 +138,25 @@ TEST(SqueezeTest, EnlargingSharesPixelsThatStraddleTwoSourcePixels) {
 TEST(SqueezeTest, WholePictureGoesInWhateverItsProportions) {
   // A wide strip: left half red, right half blue; every crest row is the same.
   BgraImage wide(1000, 1);
-  for (int x = 0; x < 1000; ++x) wide.SetColor(x, 0, x < 500 ? Rgb(255, 0, 0) : Rgb(0, 0, 255));
+  for (int x = 0; x < 1000; ++x) wide.SetColor(x, 0, x < 500 ? MakeColorref(255, 0, 0) : MakeColorref(0, 0, 255));
   const BgraImage crest = Squeeze(wide.View(), 16, 12);
   for (int y = 0; y < 12; ++y)
-    for (int x = 0; x < 16; ++x) ASSERT_EQ(crest.ColorAt(x, y), x < 8 ? Rgb(255, 0, 0) : Rgb(0, 0, 255));
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(crest.ColorAt(x, y), x < 8 ? MakeColorref(255, 0, 0) : MakeColorref(0, 0, 255));
 
   BgraImage tall(1, 999);
-  for (int y = 0; y < 999; ++y) tall.SetColor(0, y, y < 333 ? Rgb(0, 255, 0) : Rgb(0, 0, 0));
+  for (int y = 0; y < 999; ++y) tall.SetColor(0, y, y < 333 ? MakeColorref(0, 255, 0) : MakeColorref(0, 0, 0));
   const BgraImage crest2 = Squeeze(tall.View(), 16, 12);
   for (int y = 0; y < 12; ++y)
-    for (int x = 0; x < 16; ++x) ASSERT_EQ(crest2.ColorAt(x, y), y < 4 ? Rgb(0, 255, 0) : Rgb(0, 0, 0));
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(crest2.ColorAt(x, y), y < 4 ? MakeColorref(0, 255, 0) : MakeColorref(0, 0, 0));
 }
 
 TEST(SqueezeTest, PlainColourStaysExactlyThatColour) {
   BgraImage source(1001, 777);
-  source.Fill(Rgb(201, 17, 99));
+  source.Fill(MakeColorref(201, 17, 99));
   for (int width : {16, 24}) {
     const BgraImage crest = Squeeze(source.View(), width, 12);
     for (int y = 0; y < 12; ++y)
-      for (int x = 0; x < width; ++x) ASSERT_EQ(crest.ColorAt(x, y), Rgb(201, 17, 99));
+      for (int x = 0; x < width; ++x) ASSERT_EQ(crest.ColorAt(x, y), MakeColorref(201, 17, 99));
   }
 }
 
