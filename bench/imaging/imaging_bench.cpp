@@ -20,7 +20,7 @@
 
 #include "bmp/bmp_file.h"
 #include "bmp/color_quantizer.h"
-#include "imaging/cls_image.h"
+#include "imaging/picture_header.h"
 #include "imaging/dib_transform.h"
 #include "imaging/squeeze.h"
 

@@ -16,7 +16,7 @@
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
 #include "common/window_object.h"
-#include "dialogs/dlg_prev.h"
+#include "dialogs/open_dialog.h"
 #include "base/run_time_error.h"
 
 namespace vx {

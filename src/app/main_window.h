@@ -10,9 +10,9 @@
 #include "app/crest_workflow.h"
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
-#include "dialogs/vista_previa.h"
+#include "dialogs/open_picture_dialog.h"
 #include "gif/gif_viewer.h"
-#include "imaging/cls_image.h"
+#include "imaging/picture_header.h"
 #include "tooltip/ex_tooltip.h"
 
 namespace vx {

@@ -14,7 +14,7 @@
 
 #include "common/gif_picture_loader.h"
 #include "gif/gif_picture.h"
-#include "imaging/cls_image.h"
+#include "imaging/picture_header.h"
 #include "imaging/picture_limits.h"
 #include "base/run_time_error.h"
 

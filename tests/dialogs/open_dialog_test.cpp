@@ -10,8 +10,8 @@
 
 #include <cmath>
 
-#include "dialogs/dlg_prev.h"
-#include "dialogs/vista_previa.h"
+#include "dialogs/open_dialog.h"
+#include "dialogs/open_picture_dialog.h"
 #include "support/win_test_support.h"
 
 namespace vx {

@@ -1,7 +1,7 @@
 // What callers rely on from the picture header reader: the format, size and
 // depth of every recognised format, numbered errors for truncated headers
 // and oversized depths, and values that stay when an error is raised.
-#include "imaging/cls_image.h"
+#include "imaging/picture_header.h"
 
 #include <gtest/gtest.h>
 

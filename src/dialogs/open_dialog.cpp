@@ -1,4 +1,4 @@
-#include "dialogs/dlg_prev.h"
+#include "dialogs/open_dialog.h"
 
 #include <commdlg.h>
 

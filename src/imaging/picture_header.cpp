@@ -1,4 +1,4 @@
-#include "imaging/cls_image.h"
+#include "imaging/picture_header.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
-#include "dialogs/vista_previa.h"
+#include "dialogs/open_picture_dialog.h"
 
-#include "dialogs/dlg_prev.h"
+#include "dialogs/open_dialog.h"
 #include "dialogs/filter_text.h"
 
 namespace vx {

@@ -1,0 +1,140 @@
+// vexillor-cli crest: a picture squeezed into the crest files of a folder.
+#include <windows.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/cli_commands.h"
+#include "app/crest_workflow.h"
+#include "app/picture_turn.h"
+#include "base/error_sentence.h"
+#include "base/run_time_error.h"
+#include "common/picture_loader.h"
+#include "imaging/picture_header.h"
+
+namespace vx::cli {
+namespace {
+
+vx::ConstBgraView ViewOf(const vx::Bitmap32& bitmap) {
+    return {reinterpret_cast<const std::uint8_t*>(bitmap.pixels().data()), bitmap.width(), bitmap.height(),
+            static_cast<std::ptrdiff_t>(bitmap.stride())};
+}
+
+// What is wrong with the two paths of `crest` before anything is read, or
+// nothing.
+std::optional<std::string> CrestPathsFailure(const std::wstring& picturePath, const std::wstring& folder) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(std::filesystem::path(picturePath), ec))
+        return Utf8(picturePath) + " is a folder, not a picture";
+    const std::filesystem::file_status status = std::filesystem::status(std::filesystem::path(folder), ec);
+    if (std::filesystem::is_directory(status)) return std::nullopt;
+    if (std::filesystem::exists(status)) return Utf8(folder) + " is a file, not a folder";
+    return "the folder does not exist: " + Utf8(folder);
+}
+
+std::string ReadFailure(const std::string& shownPicture, const vx::RunTimeError& error) {
+    return "cannot read " + shownPicture + ": " + vx::ErrorSentenceWithNumber(error.Number());
+}
+
+// Limits name their figures in the loader's own sentence; everything else
+// is told by its number.
+std::string LoadFailure(const std::string& shownPicture, const vx::PictureLoadError& error) {
+    const std::string reason = error.spanish().empty()
+                                   ? vx::ErrorSentenceWithNumber(static_cast<int>(error.number()))
+                                   : std::string(error.what()) + " (error " + std::to_string(error.number()) + ")";
+    return "cannot load " + shownPicture + ": " + reason;
+}
+
+
+int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, bool keepProportions,
+          const vx::PictureTurn& turn) {
+    const std::string shownPicture = Utf8(picturePath);
+    if (const auto failure = CrestPathsFailure(picturePath, folder)) {
+        PrintLine(stderr, "vexillor-cli: " + *failure);
+        return kExitFailure;
+    }
+    vx::clsImage reader;
+    try {
+        reader.ReadImageInfo(std::filesystem::path(picturePath));
+    } catch (const vx::RunTimeError& error) {
+        PrintLine(stderr, "vexillor-cli: " + ReadFailure(shownPicture, error));
+        return kExitFailure;
+    }
+    vx::Bitmap32 picture;
+    try {
+        picture = vx::LoadPictureFile(picturePath, GetSysColor(COLOR_BTNFACE));
+    } catch (const vx::PictureLoadError& error) {
+        PrintLine(stderr, "vexillor-cli: " + LoadFailure(shownPicture, error));
+        return kExitFailure;
+    }
+
+    const vx::PixelSize header = vx::CrestSourceSize({reader.Width(), reader.Height()}, {picture.width(), picture.height()});
+    SIZE source{header.width, header.height};
+    if (turn.Any()) {
+        picture = vx::TurnPicture(picture, source, turn);
+        if (!picture) {
+            PrintLine(stderr, "vexillor-cli: not enough memory to turn " + shownPicture);
+            return kExitFailure;
+        }
+        source = {picture.width(), picture.height()};
+    }
+
+    const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
+    const vx::BgraImage crest = vx::ComposeCrest(mode, ViewOf(picture), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
+    const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
+    if (const std::optional<vx::RunTimeError> failure = vx::WriteCrestFiles(files)) {
+        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " +
+                              vx::ErrorSentenceWithNumber(failure->Number()));
+        return kExitFailure;
+    }
+    for (const vx::CrestFile& file : files) PrintLine(stdout, Utf8(file.path));
+    return kExitOk;
+}
+
+// The options after `crest PICTURE FOLDER`, in any order, each at most
+// once. On a mistake `problem` gets the one line to print.
+bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, bool& keepProportions, vx::PictureTurn& turn,
+                       std::string& problem) {
+    bool rotateSeen = false;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const std::wstring& option = options[i];
+        bool* flag = option == L"--ally"                 ? &ally
+                     : option == L"--keep-proportions" ? &keepProportions
+                     : option == L"--mirror" ? &turn.mirror
+                     : option == L"--flip"   ? &turn.flip
+                                             : nullptr;
+        if (flag && !*flag) {
+            *flag = true;
+        } else if (option == L"--rotate" && !rotateSeen) {
+            rotateSeen = true;
+            const bool given = i + 1 < options.size();
+            turn.rotateDegrees = given ? vx::ParseRotation(options[++i]) : 0;
+            if (turn.rotateDegrees == 0) {
+                problem = "vexillor-cli: --rotate takes 90, 180 or 270" + (given ? ", not " + Utf8(options[i]) : "");
+                return false;
+            }
+        } else {
+            problem = kUsage;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int CrestCommand(const std::vector<std::wstring>& args) {
+    bool ally = false;
+    bool keepProportions = false;
+    vx::PictureTurn turn;
+    std::string problem;
+    if (!ParseCrestOptions({args.begin() + 2, args.end()}, ally, keepProportions, turn, problem)) {
+        PrintLine(stderr, problem);
+        return kExitUsage;
+    }
+    return Crest(args[0], args[1], ally, keepProportions, turn);
+}
+
+}  // namespace vx::cli
