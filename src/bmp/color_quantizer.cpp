@@ -321,6 +321,17 @@ std::vector<std::uint8_t> IndexPixels(const ConstBgraView& picture, const std::v
   return indices;
 }
 
+IndexedPicture Indexed(const ConstBgraView& picture, const std::vector<ColorCount>& distinct,
+                       const std::vector<std::uint8_t>& index_of_distinct, std::vector<RgbQuad> table, bool exact) {
+  IndexedPicture result;
+  result.width = picture.width;
+  result.height = picture.height;
+  result.indices = IndexPixels(picture, distinct, index_of_distinct);
+  result.color_table = std::move(table);
+  result.exact = exact;
+  return result;
+}
+
 IndexedPicture MapDistinct(const ConstBgraView& picture, const std::vector<ColorCount>& distinct,
                            std::vector<RgbQuad> table) {
   NearestEntry nearest(table, distinct.size());
@@ -331,13 +342,7 @@ IndexedPicture MapDistinct(const ConstBgraView& picture, const std::vector<Color
     index_of_distinct[i] = static_cast<std::uint8_t>(index);
     if (KeyOfQuad(table[static_cast<std::size_t>(index)]) != distinct[i].key) exact = false;
   }
-  IndexedPicture result;
-  result.width = picture.width;
-  result.height = picture.height;
-  result.indices = IndexPixels(picture, distinct, index_of_distinct);
-  result.color_table = std::move(table);
-  result.exact = exact;
-  return result;
+  return Indexed(picture, distinct, index_of_distinct, std::move(table), exact);
 }
 
 }  // namespace
@@ -352,13 +357,7 @@ IndexedPicture QuantizePicture(ConstBgraView picture, int entries) {
     for (std::size_t i = 0; i < distinct.size(); ++i) table[i] = QuadOfKey(distinct[i].key);
     std::vector<std::uint8_t> index_of_distinct(distinct.size());
     for (std::size_t i = 0; i < distinct.size(); ++i) index_of_distinct[i] = static_cast<std::uint8_t>(i);
-    IndexedPicture result;
-    result.width = picture.width;
-    result.height = picture.height;
-    result.indices = IndexPixels(picture, distinct, index_of_distinct);
-    result.color_table = std::move(table);
-    result.exact = true;
-    return result;
+    return Indexed(picture, distinct, index_of_distinct, std::move(table), true);
   }
 
   std::vector<RgbQuad> table = SplitColorSpace(distinct, entries);

@@ -87,23 +87,23 @@ void clsImage::SetDepth(std::int64_t value) {
 }
 
 void clsImage::ReadImageInfo(const std::filesystem::path& sFileName) {
-  width_ = 0;
-  height_ = 0;
-  depth_ = 0;
-  image_type_ = kImageUnknown;
-  file_size_ = 0;
+  Clear();
   BoundedFileReader bytes(sFileName, kSource);
   ReadFrom(bytes);
 }
 
 void clsImage::ReadImageInfoFromBytes(std::span<const std::uint8_t> file) {
+  Clear();
+  BoundedFileReader bytes(file, kSource);
+  ReadFrom(bytes);
+}
+
+void clsImage::Clear() {
   width_ = 0;
   height_ = 0;
   depth_ = 0;
   image_type_ = kImageUnknown;
   file_size_ = 0;
-  BoundedFileReader bytes(file, kSource);
-  ReadFrom(bytes);
 }
 
 void clsImage::ReadFrom(BoundedFileReader& bytes) {

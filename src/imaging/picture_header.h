@@ -43,6 +43,8 @@ class clsImage {
   std::int64_t FileSize() const noexcept { return file_size_; }
 
  private:
+  // Every property reads 0 (and the type unknown) until a header is read.
+  void Clear();
   void ReadFrom(BoundedFileReader& bytes);
   void TestPng(BoundedFileReader& bytes);
   void TestGif(BoundedFileReader& bytes);
