@@ -79,8 +79,7 @@ void RunSize(int width, int height, int runs) {
                 runs);
     for (const auto& c : cases) {
         std::unique_ptr<vx::cImage> ours;
-        const double oursMs =
-            BestMs(runs, [&] { ours = c.degrees ? image.Rotate(c.degrees) : image.Mirror(false); });
+        const double oursMs = BestMs(runs, [&] { ours = c.degrees ? image.Rotate(c.degrees) : image.Mirror(false); });
         const std::int32_t newWidth = c.degrees ? height : width, newHeight = c.degrees ? width : height;
         vx::cImage platform;
         BOOL drawn = FALSE;
@@ -89,11 +88,12 @@ void RunSize(int width, int height, int runs) {
             drawn = PlgBlt(platform.hdc(), c.corners, image.hdc(), 0, 0, width, height, nullptr, 0, 0);
         });
         const long all = static_cast<long>(newWidth) * newHeight;
-        std::printf("  %-22s cImage %8.2f ms %6.0f MB/s | PlgBlt %8.2f ms %6.0f MB/s, %s; pixels not where the "
-                    "exact turn puts them: %ld of %ld, never drawn: %ld\n",
-                    c.name, oursMs, megabytes / (oursMs / 1000), plgMs, megabytes / (plgMs / 1000),
-                    drawn ? "reported success" : "reported failure", DifferentPixels(*ours, platform), all,
-                    BlackPixels(platform));
+        std::printf(
+            "  %-22s cImage %8.2f ms %6.0f MB/s | PlgBlt %8.2f ms %6.0f MB/s, %s; pixels not where the "
+            "exact turn puts them: %ld of %ld, never drawn: %ld\n",
+            c.name, oursMs, megabytes / (oursMs / 1000), plgMs, megabytes / (plgMs / 1000),
+            drawn ? "reported success" : "reported failure", DifferentPixels(*ours, platform), all,
+            BlackPixels(platform));
     }
 }
 

@@ -79,7 +79,7 @@ void Main::PicFondo_MouseMove() {
 
 void Main::ResetButtons() {
     const std::pair<PictureSurface*, const PictureSurface*> buttons[] = {
-        {&PicBrowseImage, &Pic1a}, {&PicSave, &Pic2a}, {&PicTypeCrest, &Pic3a}, {&PicRename, &Pic4a},
+        {&PicBrowseImage, &Pic1a}, {&PicSave, &Pic2a},    {&PicTypeCrest, &Pic3a}, {&PicRename, &Pic4a},
         {&PicFB, &Pic5a},          {&PicTaringa, &Pic6a}, {&PicSalir, &Pic7a},
     };
     // Only a button still lit is repainted: the background reports every move.

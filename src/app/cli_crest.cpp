@@ -47,7 +47,6 @@ std::string LoadFailure(const std::string& shownPicture, const vx::PictureLoadEr
     return "cannot load " + shownPicture + ": " + reason;
 }
 
-
 int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, bool keepProportions,
           const vx::PictureTurn& turn) {
     const std::string shownPicture = Utf8(picturePath);
@@ -70,7 +69,8 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
         return kExitFailure;
     }
 
-    const vx::PixelSize header = vx::CrestSourceSize({reader.Width(), reader.Height()}, {picture.width(), picture.height()});
+    const vx::PixelSize header =
+        vx::CrestSourceSize({reader.Width(), reader.Height()}, {picture.width(), picture.height()});
     SIZE source{header.width, header.height};
     if (turn.Any()) {
         picture = vx::TurnPicture(picture, source, turn);
@@ -82,7 +82,8 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
     }
 
     const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
-    const vx::BgraImage crest = vx::ComposeCrest(mode, ViewOf(picture), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
+    const vx::BgraImage crest = vx::ComposeCrest(
+        mode, ViewOf(picture), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
     const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
     if (const std::optional<vx::RunTimeError> failure = vx::WriteCrestFiles(files)) {
         PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " +
@@ -95,16 +96,16 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
 
 // The options after `crest PICTURE FOLDER`, in any order, each at most
 // once. On a mistake `problem` gets the one line to print.
-bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, bool& keepProportions, vx::PictureTurn& turn,
-                       std::string& problem) {
+bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, bool& keepProportions,
+                       vx::PictureTurn& turn, std::string& problem) {
     bool rotateSeen = false;
     for (std::size_t i = 0; i < options.size(); ++i) {
         const std::wstring& option = options[i];
-        bool* flag = option == L"--ally"                 ? &ally
+        bool* flag = option == L"--ally"               ? &ally
                      : option == L"--keep-proportions" ? &keepProportions
-                     : option == L"--mirror" ? &turn.mirror
-                     : option == L"--flip"   ? &turn.flip
-                                             : nullptr;
+                     : option == L"--mirror"           ? &turn.mirror
+                     : option == L"--flip"             ? &turn.flip
+                                                       : nullptr;
         if (flag && !*flag) {
             *flag = true;
         } else if (option == L"--rotate" && !rotateSeen) {

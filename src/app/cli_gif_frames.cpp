@@ -33,9 +33,11 @@ namespace {
 // what it wrote (RemoveWritten).
 class FrameExporter : public vx::IGifRender {
 public:
-    FrameExporter(vx::cGIFViewer& viewer, COLORREF background, std::filesystem::path folder,
-                  std::uint64_t maxOutput)
-        : viewer_(viewer), background_(background), folder_(std::move(folder)), maxOutput_(maxOutput),
+    FrameExporter(vx::cGIFViewer& viewer, COLORREF background, std::filesystem::path folder, std::uint64_t maxOutput)
+        : viewer_(viewer),
+          background_(background),
+          folder_(std::move(folder)),
+          maxOutput_(maxOutput),
           showProgress_(_isatty(_fileno(stderr)) != 0) {}
 
     void GetRenderDC(std::int32_t, std::int32_t, HDC& destDC, HWND& hwndRefresh, bool& bAutoRedraw,
@@ -181,10 +183,14 @@ bool ParseColour(const std::wstring& text, COLORREF& colour) {
     unsigned value = 0;
     for (wchar_t c : text) {
         unsigned digit;
-        if (c >= L'0' && c <= L'9') digit = c - L'0';
-        else if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-        else if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
-        else return false;
+        if (c >= L'0' && c <= L'9')
+            digit = c - L'0';
+        else if (c >= L'a' && c <= L'f')
+            digit = c - L'a' + 10;
+        else if (c >= L'A' && c <= L'F')
+            digit = c - L'A' + 10;
+        else
+            return false;
         value = value * 16 + digit;
     }
     colour = vx::RgbToColorref(value);
@@ -213,8 +219,7 @@ void ReportFramesLeftOut(const std::wstring& gifPath, std::int32_t frames) {
                               " frames, the most the engine keeps; the rest of the file was left out");
 }
 
-int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF background,
-              std::uint64_t maxOutput) {
+int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF background, std::uint64_t maxOutput) {
     std::error_code ec;
     if (std::filesystem::exists(std::filesystem::path(outDir), ec) &&
         !std::filesystem::is_directory(std::filesystem::path(outDir), ec)) {
@@ -222,8 +227,8 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
         return kExitFailure;
     }
     // The viewer paces frames with timers on a window; this one is never shown.
-    vx::UniqueWindow timerWindow(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                                 GetModuleHandleW(nullptr), nullptr));
+    vx::UniqueWindow timerWindow(
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr));
     vx::cGIFViewer viewer;
     FrameExporter exporter(viewer, background, std::filesystem::path(outDir), maxOutput);
     const std::int32_t frames = viewer.LoadGIF(gifPath, 1, &exporter, timerWindow.get());
@@ -254,7 +259,8 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
     PrintLine(stdout, "frames=" + std::to_string(frames) + " loop=" + std::to_string(viewer.LoopCount()) +
                           " width=" + std::to_string(viewer.Width()) + " height=" + std::to_string(viewer.Height()));
     for (std::int32_t k = 1; k <= frames; ++k) {
-        PrintLine(stdout, "frame=" + std::to_string(k) + " delay=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropDelay)) +
+        PrintLine(stdout, "frame=" + std::to_string(k) +
+                              " delay=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropDelay)) +
                               " disposal=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropDisposal)) +
                               " left=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropLeft)) +
                               " top=" + std::to_string(viewer.FrameProperty(k, vx::gif::kPropTop)) +

@@ -18,8 +18,8 @@ int Info(const std::wstring& file) {
         return kExitFailure;
     }
     PrintLine(stdout, "type=" + std::to_string(reader.ImageType()) + " width=" + std::to_string(reader.Width()) +
-                          " height=" + std::to_string(reader.Height()) + " depth=" +
-                          std::to_string(static_cast<int>(reader.Depth())) +
+                          " height=" + std::to_string(reader.Height()) +
+                          " depth=" + std::to_string(static_cast<int>(reader.Depth())) +
                           " size=" + std::to_string(reader.FileSize()));
     return kExitOk;
 }

@@ -32,8 +32,8 @@ inline constexpr int kCrestFileDepth = 8;
 constexpr int CrestWidth(CrestMode mode) { return mode == CrestMode::Clan ? kClanCrestWidth : kStripWidth; }
 
 struct PixelSize {
-  int width = 0;
-  int height = 0;
+    int width = 0;
+    int height = 0;
 };
 
 // The part of a loaded picture that is squeezed, from its top-left pixel:
@@ -55,11 +55,11 @@ enum class CrestRole { Ally, Clan };
 // One file of a save: which crest, where it is cut from the mode's crest,
 // its path, its pixels and its encoded bytes.
 struct CrestFile {
-  CrestRole role = CrestRole::Clan;
-  int left = 0;  // first column in the mode's crest
-  std::wstring path;
-  BgraImage pixels;
-  std::vector<std::uint8_t> bytes;
+    CrestRole role = CrestRole::Clan;
+    int left = 0;  // first column in the mode's crest
+    std::wstring path;
+    BgraImage pixels;
+    std::vector<std::uint8_t> bytes;
 };
 
 // The files a save writes into `folder` (the folder's text followed by

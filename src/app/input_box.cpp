@@ -43,7 +43,10 @@ public:
 
 private:
     void Put16(WORD w) { words_.push_back(w); }
-    void Put32(DWORD d) { Put16(LOWORD(d)); Put16(HIWORD(d)); }
+    void Put32(DWORD d) {
+        Put16(LOWORD(d));
+        Put16(HIWORD(d));
+    }
     void PutText(const std::wstring& text) {
         for (wchar_t c : text) Put16(static_cast<WORD>(c));
         Put16(0);
@@ -62,29 +65,29 @@ struct BoxState {
 
 INT_PTR CALLBACK BoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        SendDlgItemMessageW(dialog, kInputBoxEditId, EM_LIMITTEXT, 0, 0);
-        SetFocus(GetDlgItem(dialog, kInputBoxEditId));
-        return FALSE;  // focus set here
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            auto* state = reinterpret_cast<BoxState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-            HWND edit = GetDlgItem(dialog, kInputBoxEditId);
-            std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-            GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
-            text.resize(wcslen(text.c_str()));
-            if (state) state->answer = text;
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    default:
-        break;
+        case WM_INITDIALOG:
+            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            SendDlgItemMessageW(dialog, kInputBoxEditId, EM_LIMITTEXT, 0, 0);
+            SetFocus(GetDlgItem(dialog, kInputBoxEditId));
+            return FALSE;  // focus set here
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                auto* state = reinterpret_cast<BoxState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+                HWND edit = GetDlgItem(dialog, kInputBoxEditId);
+                std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+                GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
+                text.resize(wcslen(text.c_str()));
+                if (state) state->answer = text;
+                EndDialog(dialog, IDOK);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            break;
+        default:
+            break;
     }
     return FALSE;
 }

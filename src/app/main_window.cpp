@@ -178,7 +178,11 @@ void Main::CreateControls() {
     PicSalir.Create(PicBarra.hWnd(), L"PicSalir", At(455, 10, 32, 32));
     PicFondo.Create(hwnd_, L"PicFondo", At(0, 0, 640, 480));
 
-    struct Store { PictureSurface* surface; const wchar_t* name; int resource; };
+    struct Store {
+        PictureSurface* surface;
+        const wchar_t* name;
+        int resource;
+    };
     const Store stores[] = {
         {&Pic7a, L"Pic7a", IDR_PIC7A}, {&Pic7b, L"Pic7b", IDR_PIC7B}, {&Pic6a, L"Pic6a", IDR_PIC6A},
         {&Pic6b, L"Pic6b", IDR_PIC6B}, {&Pic5a, L"Pic5a", IDR_PIC5A}, {&Pic5b, L"Pic5b", IDR_PIC5B},
@@ -312,8 +316,8 @@ void Main::Rendered(std::int32_t, std::int32_t, std::int32_t Message, std::intpt
 }
 
 void Main::PicRename_Click() {
-    const std::wstring name = InputBox(hwnd_, L"Please enter the new name\r\nIngrese el nuevo nombre",
-                                       L"Cambiar nombre de personaje");
+    const std::wstring name =
+        InputBox(hwnd_, L"Please enter the new name\r\nIngrese el nuevo nombre", L"Cambiar nombre de personaje");
     if (name.empty()) return;
     PicFondo.Cls();
     DrawOutlinedText(PicFondo, kNameX, kNameY, name, kWhite, kBlack);
@@ -348,7 +352,7 @@ void Main::DrawOutlinedText(PictureSurface& surface, int x, int y, const std::ws
 
 CrestMode Main::CrestMode() const {
     return (GetMenuState(crestMenu_, kMenuClanId, MF_BYCOMMAND) & MF_CHECKED) ? vx::CrestMode::Clan
-                                                                             : vx::CrestMode::AllyClan;
+                                                                              : vx::CrestMode::AllyClan;
 }
 
 void Main::mnuClan_Click() {
@@ -392,7 +396,7 @@ void Main::mnuKeepProportions_Click() {
 void Main::ShowZoomedCrest() {
     const vx::CrestMode mode = CrestMode();
     // Before a picture is opened the placeholder stands for the crest.
-    const SharedPicture crest = !hasPicture_ ? placeholder_
+    const SharedPicture crest = !hasPicture_                  ? placeholder_
                                 : mode == vx::CrestMode::Clan ? PicClanCrest.Image()
                                                               : PicCrestAlly.Image();
     if (!crest) return;
@@ -400,7 +404,7 @@ void Main::ShowZoomedCrest() {
     CrestZoom zoom;
     zoom.scale = strip ? kStripZoom : kClanZoom;
     zoom.dividerAfterColumn = strip ? kAllyCrestWidth : 0;
-    zoom.backColour = MakeColorref(14, 12, 18);     // the frame's recess in the artwork
+    zoom.backColour = MakeColorref(14, 12, 18);       // the frame's recess in the artwork
     zoom.dividerColour = MakeColorref(200, 156, 74);  // the frame's gold
     GdiFlush();
     const BgraImage zoomed = ZoomCrest(ViewOf(*crest), zoom, kZoomWidth, kZoomHeight);
@@ -491,12 +495,13 @@ void Main::PicSave_Click() {
 }
 
 bool Main::SaveClanCrest(const std::wstring& folder) {
-    return SaveCrestFiles(vx::CrestMode::Clan, PlanCrestFiles(vx::CrestMode::Clan, ViewOf(*PicClanCrest.Image()), folder));
+    return SaveCrestFiles(vx::CrestMode::Clan,
+                          PlanCrestFiles(vx::CrestMode::Clan, ViewOf(*PicClanCrest.Image()), folder));
 }
 
 bool Main::SaveAllyAndClanCrests(const std::wstring& folder) {
     return SaveCrestFiles(vx::CrestMode::AllyClan,
-                   PlanCrestFiles(vx::CrestMode::AllyClan, ViewOf(*PicCrestAlly.Image()), folder));
+                          PlanCrestFiles(vx::CrestMode::AllyClan, ViewOf(*PicCrestAlly.Image()), folder));
 }
 
 bool Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files) {
@@ -526,58 +531,58 @@ LRESULT CALLBACK Main::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_CLOSE:
-        Form_Unload();
-        DestroyWindow(hwnd_);
-        return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(hwnd_, &ps);
-        EndPaint(hwnd_, &ps);
-        Form_Paint();
-        return 0;
-    }
-    case WM_COMMAND:
-        if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuClanId) {
-            mnuClan_Click();
+        case WM_CLOSE:
+            Form_Unload();
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd_, &ps);
+            EndPaint(hwnd_, &ps);
+            Form_Paint();
             return 0;
         }
-        if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuKeepProportionsId) {
-            mnuKeepProportions_Click();
+        case WM_COMMAND:
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuClanId) {
+                mnuClan_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuKeepProportionsId) {
+                mnuKeepProportions_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuAllyClanId) {
+                mnuAllyClan_Click();
+                return 0;
+            }
+            break;
+        case WM_DROPFILES: {
+            HDROP drop = reinterpret_cast<HDROP>(wParam);
+            std::wstring path;
+            if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+                const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+                path.resize(length + 1);
+                DragQueryFileW(drop, 0, path.data(), length + 1);
+                path.resize(length);
+            }
+            DragFinish(drop);
+            if (!path.empty()) ComposePicture(path);
             return 0;
         }
-        if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuAllyClanId) {
-            mnuAllyClan_Click();
+        case WM_DESTROY:
+            // The animation goes with the window; its timer lives on it.
+            GifViewer.reset();
+            if (options_.quitOnDestroy) PostQuitMessage(0);
             return 0;
+        case WM_NCDESTROY: {
+            HWND hwnd = hwnd_;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            Form_Terminate();
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
         }
-        break;
-    case WM_DROPFILES: {
-        HDROP drop = reinterpret_cast<HDROP>(wParam);
-        std::wstring path;
-        if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
-            const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-            path.resize(length + 1);
-            DragQueryFileW(drop, 0, path.data(), length + 1);
-            path.resize(length);
-        }
-        DragFinish(drop);
-        if (!path.empty()) ComposePicture(path);
-        return 0;
-    }
-    case WM_DESTROY:
-        // The animation goes with the window; its timer lives on it.
-        GifViewer.reset();
-        if (options_.quitOnDestroy) PostQuitMessage(0);
-        return 0;
-    case WM_NCDESTROY: {
-        HWND hwnd = hwnd_;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        Form_Terminate();
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    default:
-        break;
+        default:
+            break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }

@@ -83,14 +83,14 @@ public:
     PictureSurface PicFondo;        // the background surface the character and name are drawn on
     // Hidden stores of the button pictures: n "a" normal, n "b" hovered.
     PictureSurface Pic7a, Pic7b, Pic6a, Pic6b, Pic5a, Pic5b, Pic4a, Pic4b, Pic3a, Pic3b, Pic2b, Pic2a, Pic1b, Pic1a;
-    PictureSurface PicBuff;         // hidden: the opened picture, before the squeeze
-    PictureSurface Pictemp;         // hidden, unused
-    PictureSurface PicCrestAlly1;   // hidden: the ally crest's left part
-    PictureSurface PicCrestAlly2;   // hidden: the clan crest beside the ally part
-    PictureSurface PicCrestAlly;    // hidden: the whole ally + clan crest strip
-    PictureSurface PicClanCrest;    // hidden: the clan crest
-    PictureSurface ImgAllyCrest;    // the ally + clan crest at real size
-    PictureSurface ImgClanCrest;    // the clan crest at real size
+    PictureSurface PicBuff;        // hidden: the opened picture, before the squeeze
+    PictureSurface Pictemp;        // hidden, unused
+    PictureSurface PicCrestAlly1;  // hidden: the ally crest's left part
+    PictureSurface PicCrestAlly2;  // hidden: the clan crest beside the ally part
+    PictureSurface PicCrestAlly;   // hidden: the whole ally + clan crest strip
+    PictureSurface PicClanCrest;   // hidden: the clan crest
+    PictureSurface ImgAllyCrest;   // the ally + clan crest at real size
+    PictureSurface ImgClanCrest;   // the clan crest at real size
     // The current crest enlarged in the banner: what a save writes, pixel for pixel.
     PictureSurface ImgZoomCrest;
     HMENU MnuTypeCrest() const { return crestMenu_; }
@@ -139,8 +139,8 @@ public:
 
     // The character display.
     void ViewGIF(const std::wstring& FileName);
-    void GetRenderDC(std::int32_t ViewerID, std::int32_t FrameIndex, HDC& destDC, HWND& hwndRefresh,
-                     bool& bAutoRedraw, bool& PostNotify) override;
+    void GetRenderDC(std::int32_t ViewerID, std::int32_t FrameIndex, HDC& destDC, HWND& hwndRefresh, bool& bAutoRedraw,
+                     bool& PostNotify) override;
     void Rendered(std::int32_t ViewerID, std::int32_t FrameIndex, std::int32_t Message,
                   std::intptr_t MsgValue) override;
 

@@ -18,44 +18,44 @@
 namespace vx {
 
 class BoundedFileReader {
- public:
-  // Opens the file for reading; a file that cannot be opened raises the file
-  // layer's error (53 file not found, 76 path not found, 70 permission
-  // denied, 75 for a folder, ...). `source` names the raising routine.
-  BoundedFileReader(const std::filesystem::path& path, std::string source);
-  // Reads from bytes already in memory (which must outlive the reader), with
-  // the same bounds as a file of that length.
-  BoundedFileReader(std::span<const std::uint8_t> bytes, std::string source);
-  ~BoundedFileReader();
+public:
+    // Opens the file for reading; a file that cannot be opened raises the file
+    // layer's error (53 file not found, 76 path not found, 70 permission
+    // denied, 75 for a folder, ...). `source` names the raising routine.
+    BoundedFileReader(const std::filesystem::path& path, std::string source);
+    // Reads from bytes already in memory (which must outlive the reader), with
+    // the same bounds as a file of that length.
+    BoundedFileReader(std::span<const std::uint8_t> bytes, std::string source);
+    ~BoundedFileReader();
 
-  BoundedFileReader(const BoundedFileReader&) = delete;
-  BoundedFileReader& operator=(const BoundedFileReader&) = delete;
+    BoundedFileReader(const BoundedFileReader&) = delete;
+    BoundedFileReader& operator=(const BoundedFileReader&) = delete;
 
-  std::int64_t Size() const noexcept { return size_; }
+    std::int64_t Size() const noexcept { return size_; }
 
-  std::uint8_t At(std::int64_t position) {
-    const std::uint64_t offset = static_cast<std::uint64_t>(position - window_start_);
-    if (offset < window_length_) return window_[offset];
-    return AtSlow(position);
-  }
+    std::uint8_t At(std::int64_t position) {
+        const std::uint64_t offset = static_cast<std::uint64_t>(position - window_start_);
+        if (offset < window_length_) return window_[offset];
+        return AtSlow(position);
+    }
 
-  // First position p with from <= p < limit whose byte is `value`, or
-  // `limit` when there is none. Every position searched must be readable.
-  std::int64_t FindByte(std::int64_t from, std::int64_t limit, std::uint8_t value);
+    // First position p with from <= p < limit whose byte is `value`, or
+    // `limit` when there is none. Every position searched must be readable.
+    std::int64_t FindByte(std::int64_t from, std::int64_t limit, std::uint8_t value);
 
- private:
-  std::uint8_t AtSlow(std::int64_t position);
-  void LoadWindowAt(std::int64_t position);
-  [[noreturn]] void RaiseOutOfRange() const;
+private:
+    std::uint8_t AtSlow(std::int64_t position);
+    void LoadWindowAt(std::int64_t position);
+    [[noreturn]] void RaiseOutOfRange() const;
 
-  std::FILE* file_ = nullptr;
-  std::span<const std::uint8_t> memory_;  // used when there is no file
-  std::filesystem::path path_;
-  std::string source_;
-  std::int64_t size_ = 0;
-  std::int64_t window_start_ = 0;
-  std::size_t window_length_ = 0;
-  std::unique_ptr<std::uint8_t[]> window_;
+    std::FILE* file_ = nullptr;
+    std::span<const std::uint8_t> memory_;  // used when there is no file
+    std::filesystem::path path_;
+    std::string source_;
+    std::int64_t size_ = 0;
+    std::int64_t window_start_ = 0;
+    std::size_t window_length_ = 0;
+    std::unique_ptr<std::uint8_t[]> window_;
 };
 
 }  // namespace vx

@@ -25,17 +25,17 @@ inline constexpr int kErrPathNotFound = 76;
 inline constexpr int kErrInvalidPicture = 481;
 
 class RunTimeError : public std::runtime_error {
- public:
-  RunTimeError(int number, std::string source, std::string description);
+public:
+    RunTimeError(int number, std::string source, std::string description);
 
-  int Number() const noexcept { return number_; }
-  const std::string& Source() const noexcept { return source_; }
-  const std::string& Description() const noexcept { return description_; }
+    int Number() const noexcept { return number_; }
+    const std::string& Source() const noexcept { return source_; }
+    const std::string& Description() const noexcept { return description_; }
 
- private:
-  int number_;
-  std::string source_;
-  std::string description_;
+private:
+    int number_;
+    std::string source_;
+    std::string description_;
 };
 
 // "Overflow", "Subscript out of range", "File not found", ...; a generic
@@ -47,7 +47,6 @@ RunTimeError MakeRunTimeError(int number, std::string source);
 
 // Turns the C library's errno after a failed open, read or write of `path`
 // into the file layer's numbered error.
-RunTimeError FileLayerError(int errno_value, const std::filesystem::path& path,
-                            std::string source);
+RunTimeError FileLayerError(int errno_value, const std::filesystem::path& path, std::string source);
 
 }  // namespace vx

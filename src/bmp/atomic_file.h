@@ -20,8 +20,8 @@ void WriteFileAtomically(const std::filesystem::path& target, std::span<const st
                          const std::string& source);
 
 struct FileContent {
-  std::filesystem::path target;
-  std::span<const std::uint8_t> bytes;
+    std::filesystem::path target;
+    std::span<const std::uint8_t> bytes;
 };
 
 // Several files as one save, all or nothing: a target that is a folder or

@@ -32,7 +32,7 @@ namespace vx::bmp {
 inline constexpr const char* kWriterSource = "ColorDepth";
 
 constexpr bool IsAcceptedDepth(int depth) {
-  return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
+    return depth == 1 || depth == 4 || depth == 8 || depth == 16 || depth == 24 || depth == 32;
 }
 
 // Colour-table entries written for a depth: 2, 16, 256, or 1 (a single zero
@@ -56,8 +56,7 @@ std::int32_t ColorToRGBQuad(std::int32_t color);
 // Throws std::invalid_argument for a depth that is not accepted or an empty
 // picture, and RunTimeError 6 (overflow) when the file would not fit the
 // 32-bit size fields.
-std::vector<std::uint8_t> EncodeBmpFile(ConstBgraView picture, int depth,
-                                        std::span<const std::int32_t> palette = {});
+std::vector<std::uint8_t> EncodeBmpFile(ConstBgraView picture, int depth, std::span<const std::int32_t> palette = {});
 
 // Encodes and writes the file in one step (WriteFileAtomically) and returns
 // its length as the file system reports it. Failures raise RunTimeError with
@@ -68,13 +67,12 @@ std::int64_t WriteBmpFile(const std::filesystem::path& sFileName, ConstBgraView 
 
 // Texts of the writer's message boxes (UTF-8; title "Vexillor", OK button
 // only, no icon).
-inline constexpr const char* kUnsupportedDepthText =
-    "Error!\r\nDieses Bildformat wird nicht unterst\xC3\xBCtzt!";
+inline constexpr const char* kUnsupportedDepthText = "Error!\r\nDieses Bildformat wird nicht unterst\xC3\xBCtzt!";
 inline constexpr const char* kFailureTextStart = "Fehler!\r\n";  // + the error's description
 
 struct SaveOutcome {
-  std::int32_t result = 0;   // file length; -1 depth not accepted; 0 after a failure
-  std::string failure_text;  // what to show the user; empty for nothing
+    std::int32_t result = 0;   // file length; -1 depth not accepted; 0 after a failure
+    std::string failure_text;  // what to show the user; empty for nothing
 };
 
 // Writes the file (WriteBmpFile) and turns every failure into the writer's

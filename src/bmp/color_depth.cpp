@@ -25,9 +25,7 @@ HWND MessageOwner(HDC hDC) {
     return owner ? owner : GetActiveWindow();
 }
 
-void Tell(HDC hDC, const std::string& text) {
-    MessageBoxW(MessageOwner(hDC), Widen(text).c_str(), kTitle, MB_OK);
-}
+void Tell(HDC hDC, const std::string& text) { MessageBoxW(MessageOwner(hDC), Widen(text).c_str(), kTitle, MB_OK); }
 
 }  // namespace
 

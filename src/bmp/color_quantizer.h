@@ -13,11 +13,11 @@ namespace vx::bmp {
 using RgbQuad = Bgrx;
 
 struct IndexedPicture {
-  int width = 0;
-  int height = 0;
-  std::vector<RgbQuad> color_table;   // exactly as many entries as asked for
-  std::vector<std::uint8_t> indices;  // width x height, top row first
-  bool exact = false;                 // every pixel kept its own colour
+    int width = 0;
+    int height = 0;
+    std::vector<RgbQuad> color_table;   // exactly as many entries as asked for
+    std::vector<std::uint8_t> indices;  // width x height, top row first
+    bool exact = false;                 // every pixel kept its own colour
 };
 
 // Builds a colour table of `entries` colours (1 to 256) for the picture and

@@ -47,8 +47,8 @@ Bitmap32 Bitmap32::Clone() const {
 
 Bitmap32 SqueezeBitmap(const Bitmap32& picture, int sourceWidth, int sourceHeight, int width, int height) {
     GdiFlush();
-    const ConstBgraView from{reinterpret_cast<const std::uint8_t*>(picture.pixels().data()), sourceWidth,
-                             sourceHeight, static_cast<std::ptrdiff_t>(picture.stride())};
+    const ConstBgraView from{reinterpret_cast<const std::uint8_t*>(picture.pixels().data()), sourceWidth, sourceHeight,
+                             static_cast<std::ptrdiff_t>(picture.stride())};
     Bitmap32 squeezed(width, height);
     const BgraView into{reinterpret_cast<std::uint8_t*>(squeezed.pixels().data()), width, height,
                         static_cast<std::ptrdiff_t>(squeezed.stride())};

@@ -21,9 +21,7 @@
 namespace vx {
 namespace {
 
-PictureLoadError InvalidPicture() {
-    return PictureLoadError(PictureLoadError::kInvalidPicture, "Invalid picture");
-}
+PictureLoadError InvalidPicture() { return PictureLoadError(PictureLoadError::kInvalidPicture, "Invalid picture"); }
 
 PictureLoadError OutOfMemory() { return PictureLoadError(PictureLoadError::kOutOfMemory, "Out of memory"); }
 
@@ -43,8 +41,7 @@ void CheckPixelBudget(std::int64_t width, std::int64_t height, int bitsPerPixel 
 void CheckHeader(const clsImage& header, std::span<const std::uint8_t> firstBytes) {
     // The JPEG search finds streams anywhere in a file; only one at the
     // start is what a decoder will read.
-    if (header.ImageType() == kImageJpeg &&
-        (firstBytes.size() < 2 || firstBytes[0] != 0xFF || firstBytes[1] != 0xD8))
+    if (header.ImageType() == kImageJpeg && (firstBytes.size() < 2 || firstBytes[0] != 0xFF || firstBytes[1] != 0xD8))
         return;
     CheckPixelBudget(header.Width(), header.Height(), header.Depth());
 }
@@ -66,7 +63,10 @@ void FlattenOnto(Bitmap32& bitmap, COLORREF background) {
     const unsigned bgR = GetRValue(background), bgG = GetGValue(background), bgB = GetBValue(background);
     for (std::uint32_t& p : bitmap.pixels()) {
         const unsigned a = p >> 24;
-        if (a == 255) { p &= 0x00FFFFFF; continue; }
+        if (a == 255) {
+            p &= 0x00FFFFFF;
+            continue;
+        }
         auto mix = [a](unsigned c, unsigned bg) { return (c * a + bg * (255 - a) + 127) / 255; };
         const unsigned r = mix((p >> 16) & 0xFF, bgR), g = mix((p >> 8) & 0xFF, bgG), b = mix(p & 0xFF, bgB);
         p = (r << 16) | (g << 8) | b;
@@ -77,8 +77,7 @@ void FlattenOnto(Bitmap32& bitmap, COLORREF background) {
 // every time.
 Bitmap32 MakeBitmap(UINT width, UINT height) {
     constexpr UINT kMaxSide = 32767;
-    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
-        throw InvalidPicture();
+    if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) throw InvalidPicture();
     CheckPixelBudget(width, height);
     try {
         Bitmap32 bitmap(static_cast<int>(width), static_cast<int>(height));
@@ -103,21 +102,23 @@ UINT ChooseFrame(IWICBitmapDecoder* decoder) {
         UINT w = 0, h = 0;
         if (FAILED(decoder->GetFrame(i, frame.put())) || FAILED(frame->GetSize(&w, &h))) continue;
         const unsigned long long area = 1ull * w * h;
-        if (area > bestArea) { bestArea = area; best = i; }
+        if (area > bestArea) {
+            bestArea = area;
+            best = i;
+        }
     }
     return best;
 }
 
-bool DecodeWithWic(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, COLORREF background,
-                   Bitmap32& out) {
+bool DecodeWithWic(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, COLORREF background, Bitmap32& out) {
     ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(ChooseFrame(decoder), frame.put()))) return false;
     UINT width = 0, height = 0;
     if (FAILED(frame->GetSize(&width, &height))) return false;
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(converter.put())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
-                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)))
         return false;
     Bitmap32 bitmap = MakeBitmap(width, height);
     GdiFlush();
@@ -129,8 +130,7 @@ bool DecodeWithWic(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, COLO
     for (UINT top = 0; top < height; top += bandRows) {
         const UINT rows = std::min(bandRows, height - top);
         const WICRect band{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
-        if (FAILED(converter->CopyPixels(&band, stride, stride * rows, bits + std::size_t{top} * stride)))
-            return false;
+        if (FAILED(converter->CopyPixels(&band, stride, stride * rows, bits + std::size_t{top} * stride))) return false;
     }
     FlattenOnto(bitmap, background);
     out = std::move(bitmap);
@@ -248,8 +248,7 @@ std::vector<std::uint8_t> ReadWholeFile(HANDLE file, LONGLONG size) {
 }  // namespace
 
 std::wstring PictureLoadMessage(const PictureLoadError& error) {
-    if (error.spanish().empty())
-        return L"No se pudo cargar esta imagen.\r\n\r\nThis picture could not be loaded.";
+    if (error.spanish().empty()) return L"No se pudo cargar esta imagen.\r\n\r\nThis picture could not be loaded.";
     const std::string english = error.what();
     return error.spanish() + L"\r\n\r\n" + std::wstring(english.begin(), english.end());
 }
@@ -278,11 +277,11 @@ Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background) {
     if (static_cast<ULONGLONG>(size.QuadPart) > kMaxFileSize) {
         const std::string megabytes = std::to_string((size.QuadPart + (1 << 20) - 1) >> 20);
         const std::string limit = std::to_string(kMaxFileMegabytes);
-        throw PictureLoadError(
-            PictureLoadError::kOutOfMemory,
-            "The picture file is " + megabytes + " MB, more than the limit of " + limit + " MB.",
-            L"El archivo de la imagen tiene " + std::wstring(megabytes.begin(), megabytes.end()) +
-                L" MB, m\u00E1s que el l\u00EDmite de " + std::wstring(limit.begin(), limit.end()) + L" MB.");
+        throw PictureLoadError(PictureLoadError::kOutOfMemory,
+                               "The picture file is " + megabytes + " MB, more than the limit of " + limit + " MB.",
+                               L"El archivo de la imagen tiene " + std::wstring(megabytes.begin(), megabytes.end()) +
+                                   L" MB, m\u00E1s que el l\u00EDmite de " + std::wstring(limit.begin(), limit.end()) +
+                                   L" MB.");
     }
     // The decoders read the file itself, never a copy of it in memory: the
     // decoded picture needs that memory.

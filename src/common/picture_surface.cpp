@@ -64,8 +64,8 @@ void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout&
     PaintBackground();
 
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (layout.visible ? WS_VISIBLE : 0);
-    hwnd_ = CreateWindowExW(0, kClassName, name.c_str(), style, layout.x, layout.y, width_, height_, parent,
-                            nullptr, GetModuleHandleW(nullptr), this);
+    hwnd_ = CreateWindowExW(0, kClassName, name.c_str(), style, layout.x, layout.y, width_, height_, parent, nullptr,
+                            GetModuleHandleW(nullptr), this);
     if (!hwnd_) throw std::runtime_error("cannot create a picture surface");
 }
 
@@ -184,9 +184,7 @@ void PictureSurface::SetVisible(bool visible) {
     if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-bool PictureSurface::Visible() const {
-    return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE);
-}
+bool PictureSurface::Visible() const { return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
 
 LRESULT CALLBACK PictureSurface::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     PictureSurface* self = AttachedObject(hwnd, msg, lParam, &PictureSurface::hwnd_);
@@ -201,37 +199,38 @@ LRESULT CALLBACK PictureSurface::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, 
 
 LRESULT PictureSurface::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        GdiFlush();
-        BitBlt(dc, 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
-        EndPaint(hwnd_, &ps);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        if (onMouseMove) onMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), wParam);
-        return 0;
-    case WM_LBUTTONDOWN:
-        pressed_ = true;
-        SetCapture(hwnd_);
-        return 0;
-    case WM_LBUTTONUP: {
-        const bool wasPressed = pressed_;
-        pressed_ = false;
-        if (GetCapture() == hwnd_) ReleaseCapture();
-        POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        RECT rc{0, 0, width_, height_};
-        if (wasPressed && PtInRect(&rc, pt) && onClick) onClick();
-        return 0;
-    }
-    case WM_CAPTURECHANGED:
-        pressed_ = false;
-        return 0;
-    default:
-        return DefWindowProcW(hwnd_, msg, wParam, lParam);
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            GdiFlush();
+            BitBlt(dc, 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_MOUSEMOVE:
+            if (onMouseMove)
+                onMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), wParam);
+            return 0;
+        case WM_LBUTTONDOWN:
+            pressed_ = true;
+            SetCapture(hwnd_);
+            return 0;
+        case WM_LBUTTONUP: {
+            const bool wasPressed = pressed_;
+            pressed_ = false;
+            if (GetCapture() == hwnd_) ReleaseCapture();
+            POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            RECT rc{0, 0, width_, height_};
+            if (wasPressed && PtInRect(&rc, pt) && onClick) onClick();
+            return 0;
+        }
+        case WM_CAPTURECHANGED:
+            pressed_ = false;
+            return 0;
+        default:
+            return DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
 }
 

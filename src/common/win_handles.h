@@ -47,13 +47,27 @@ private:
     Handle handle_ = Traits::Invalid();
 };
 
-struct GdiObjectTraits : NullIsInvalid { static void Close(HGDIOBJ h) { DeleteObject(h); } };
-struct MemoryDcTraits : NullIsInvalid { static void Close(HDC h) { DeleteDC(h); } };
-struct WindowTraits : NullIsInvalid { static void Close(HWND h) { DestroyWindow(h); } };
-struct MenuTraits : NullIsInvalid { static void Close(HMENU h) { DestroyMenu(h); } };
-struct IconTraits : NullIsInvalid { static void Close(HICON h) { DestroyIcon(h); } };
-struct HookTraits : NullIsInvalid { static void Close(HHOOK h) { UnhookWindowsHookEx(h); } };
-struct RegistryKeyTraits : NullIsInvalid { static void Close(HKEY h) { RegCloseKey(h); } };
+struct GdiObjectTraits : NullIsInvalid {
+    static void Close(HGDIOBJ h) { DeleteObject(h); }
+};
+struct MemoryDcTraits : NullIsInvalid {
+    static void Close(HDC h) { DeleteDC(h); }
+};
+struct WindowTraits : NullIsInvalid {
+    static void Close(HWND h) { DestroyWindow(h); }
+};
+struct MenuTraits : NullIsInvalid {
+    static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct IconTraits : NullIsInvalid {
+    static void Close(HICON h) { DestroyIcon(h); }
+};
+struct HookTraits : NullIsInvalid {
+    static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
+};
+struct RegistryKeyTraits : NullIsInvalid {
+    static void Close(HKEY h) { RegCloseKey(h); }
+};
 struct FileTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { CloseHandle(h); }
@@ -78,7 +92,9 @@ public:
     explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
-    ~WindowDc() { if (dc_) ReleaseDC(hwnd_, dc_); }
+    ~WindowDc() {
+        if (dc_) ReleaseDC(hwnd_, dc_);
+    }
     HDC get() const { return dc_; }
 
 private:
@@ -159,7 +175,9 @@ public:
     SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
     SelectGuard(const SelectGuard&) = delete;
     SelectGuard& operator=(const SelectGuard&) = delete;
-    ~SelectGuard() { if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_); }
+    ~SelectGuard() {
+        if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+    }
 
 private:
     HDC dc_;
@@ -173,7 +191,9 @@ public:
     ComApartment() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() { if (SUCCEEDED(hr_)) CoUninitialize(); }
+    ~ComApartment() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
 
 private:
     HRESULT hr_;
@@ -188,15 +208,26 @@ public:
     ComPtr& operator=(const ComPtr&) = delete;
     ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
     ComPtr& operator=(ComPtr&& other) noexcept {
-        if (this != &other) { reset(); p_ = std::exchange(other.p_, nullptr); }
+        if (this != &other) {
+            reset();
+            p_ = std::exchange(other.p_, nullptr);
+        }
         return *this;
     }
     ~ComPtr() { reset(); }
     T* get() const { return p_; }
     T* operator->() const { return p_; }
-    T** put() { reset(); return &p_; }
+    T** put() {
+        reset();
+        return &p_;
+    }
     explicit operator bool() const { return p_ != nullptr; }
-    void reset() { if (p_) { p_->Release(); p_ = nullptr; } }
+    void reset() {
+        if (p_) {
+            p_->Release();
+            p_ = nullptr;
+        }
+    }
 
 private:
     T* p_ = nullptr;

@@ -12,12 +12,9 @@ struct FilterEntry {
 constexpr FilterEntry kAllPictures{0x1, L"Todas las imagenes (JPG,BMP,GIF)", L"*.jpg;*.bmp;*.gif"};
 
 constexpr FilterEntry kEntries[] = {
-    {0x2, L"Imagen de Mapa de Bits (*.bmp)", L"*.bmp"},
-    {0x8, L"Enhanced Metafile (*.emf)", L"*.emf"},
-    {0x20, L"archivos GIF (*.gif)", L"*.gif"},
-    {0x40, L"Archivo de Iconos (*.ico)", L"*.ico"},
-    {0x80, L"Archivo JPG (*.jpg)", L"*.jpg"},
-    {0x800, L"Windows Metafile (*.wmf)", L"*.wmf"},
+    {0x2, L"Imagen de Mapa de Bits (*.bmp)", L"*.bmp"}, {0x8, L"Enhanced Metafile (*.emf)", L"*.emf"},
+    {0x20, L"archivos GIF (*.gif)", L"*.gif"},          {0x40, L"Archivo de Iconos (*.ico)", L"*.ico"},
+    {0x80, L"Archivo JPG (*.jpg)", L"*.jpg"},           {0x800, L"Windows Metafile (*.wmf)", L"*.wmf"},
 };
 
 void Append(std::wstring& text, const FilterEntry& entry) {

@@ -14,9 +14,9 @@ HWND OwnerForm = nullptr;
 
 namespace {
 
-constexpr int kFileListId = 0x460;       // the classic list box
-constexpr int kShellViewId = 0x461;      // the shell view that holds the list on newer dialogs
-constexpr DWORD kPathCapacity = 32768;   // the longest path the platform allows
+constexpr int kFileListId = 0x460;      // the classic list box
+constexpr int kShellViewId = 0x461;     // the shell view that holds the list on newer dialogs
+constexpr DWORD kPathCapacity = 32768;  // the longest path the platform allows
 constexpr COLORREF kPaneBackColor = 0x80000000 | COLOR_BTNFACE;
 
 struct ModuleState {
@@ -79,8 +79,7 @@ void DrawPreview() {
     if (fit.Width() <= picture->width() && fit.Height() <= picture->height()) {
         // Shrinking averages every source pixel in, on every platform (some
         // stretch modes only pick one pixel of each block).
-        const Bitmap32 shrunk =
-            SqueezeBitmap(*picture, picture->width(), picture->height(), fit.Width(), fit.Height());
+        const Bitmap32 shrunk = SqueezeBitmap(*picture, picture->width(), picture->height(), fit.Width(), fit.Height());
         SelectGuard select(source.get(), shrunk.handle());
         BitBlt(pane->hDC(), fit.left, fit.top, fit.Width(), fit.Height(), source.get(), 0, 0, SRCCOPY);
     } else {
@@ -102,7 +101,10 @@ void ShowSelection(HWND hDlg) {
     } catch (...) {
         // Not a picture (or a folder): the last good picture stays.
     }
-    try { DrawPreview(); } catch (...) {}
+    try {
+        DrawPreview();
+    } catch (...) {
+    }
     if (PictureSurface* pane = State().previewBox.get()) pane->Refresh();
 }
 
@@ -133,20 +135,20 @@ void CreatePreviewBox() {
 
 void OnDialogNotify(HWND hDlg, int code) {
     switch (static_cast<UINT>(code)) {
-    case CDN_INITDONE:
-        LayOutDialog(hDlg);
-        break;
-    case CDN_SELCHANGE:
-        ShowSelection(hDlg);
-        break;
-    case CDN_SHAREVIOLATION:
-        MessageBoxW(hDlg, L"Error general!", L"Vexillor", MB_OK | MB_ICONERROR);
-        break;
-    case CDN_FILEOK:
-        FetchSelectedPath(hDlg);
-        break;
-    default:
-        break;
+        case CDN_INITDONE:
+            LayOutDialog(hDlg);
+            break;
+        case CDN_SELCHANGE:
+            ShowSelection(hDlg);
+            break;
+        case CDN_SHAREVIOLATION:
+            MessageBoxW(hDlg, L"Error general!", L"Vexillor", MB_OK | MB_ICONERROR);
+            break;
+        case CDN_FILEOK:
+            FetchSelectedPath(hDlg);
+            break;
+        default:
+            break;
     }
 }
 

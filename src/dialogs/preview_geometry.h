@@ -11,7 +11,7 @@ struct IntRect {
 };
 
 struct PaneLayout {
-    int paneLeft = 0, paneTop = 0, paneWidth = 0, paneHeight = 0;  // dialog client coordinates
+    int paneLeft = 0, paneTop = 0, paneWidth = 0, paneHeight = 0;     // dialog client coordinates
     int dialogX = 0, dialogY = 0, dialogWidth = 0, dialogHeight = 0;  // screen coordinates
 };
 

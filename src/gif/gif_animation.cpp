@@ -4,57 +4,64 @@
 
 namespace vx::gif {
 
-int32_t FrameProperty(const GifIndex& index, int32_t frame_number, int32_t prop_id,
-                      int16_t minimum_delay) {
-  if (frame_number < 1 || static_cast<std::size_t>(frame_number) > index.frames.size()) return 0;
-  const FrameRecord& frame = index.frames[static_cast<std::size_t>(frame_number) - 1];
-  switch (prop_id) {
-    case kPropDelay: return std::max<int32_t>(frame.delay, minimum_delay);
-    case kPropLeft: return frame.left;
-    case kPropTop: return frame.top;
-    case kPropWidth: return frame.width;
-    case kPropHeight: return frame.height;
-    case kPropDisposal: return static_cast<int32_t>(frame.disposal);
-    case kPropFrameCount: return static_cast<int32_t>(index.frames.size());
-    default: return 0;
-  }
+int32_t FrameProperty(const GifIndex& index, int32_t frame_number, int32_t prop_id, int16_t minimum_delay) {
+    if (frame_number < 1 || static_cast<std::size_t>(frame_number) > index.frames.size()) return 0;
+    const FrameRecord& frame = index.frames[static_cast<std::size_t>(frame_number) - 1];
+    switch (prop_id) {
+        case kPropDelay:
+            return std::max<int32_t>(frame.delay, minimum_delay);
+        case kPropLeft:
+            return frame.left;
+        case kPropTop:
+            return frame.top;
+        case kPropWidth:
+            return frame.width;
+        case kPropHeight:
+            return frame.height;
+        case kPropDisposal:
+            return static_cast<int32_t>(frame.disposal);
+        case kPropFrameCount:
+            return static_cast<int32_t>(index.frames.size());
+        default:
+            return 0;
+    }
 }
 
 uint32_t LoopCountFromWrite(int32_t new_count) {
-  if (new_count == -1) new_count = 0;
-  return static_cast<uint32_t>(new_count) & 0xFFFF;
+    if (new_count == -1) new_count = 0;
+    return static_cast<uint32_t>(new_count) & 0xFFFF;
 }
 
 std::optional<int16_t> MinimumDelayFromWrite(int32_t new_minimum) {
-  const uint32_t low = static_cast<uint32_t>(new_minimum) & 0xFFFF;
-  if (low > 32767) return std::nullopt;
-  return static_cast<int16_t>(std::max<uint32_t>(low, kLowestMinimumDelay));
+    const uint32_t low = static_cast<uint32_t>(new_minimum) & 0xFFFF;
+    if (low > 32767) return std::nullopt;
+    return static_cast<int16_t>(std::max<uint32_t>(low, kLowestMinimumDelay));
 }
 
 int32_t LoadProgress(int32_t frame_number, int32_t frame_count) {
-  if (frame_count <= 0) return 0;
-  return static_cast<int32_t>(int64_t{100} * frame_number / frame_count);
+    if (frame_count <= 0) return 0;
+    return static_cast<int32_t>(int64_t{100} * frame_number / frame_count);
 }
 
 bool NeedsAnimationBuffer(const GifIndex& index) {
-  if (index.frames.empty()) return false;
-  if (index.frames.size() == 1) return index.frames[0].transparent != 0;
-  return std::any_of(index.frames.begin(), index.frames.end(), [&](const FrameRecord& frame) {
-    return frame.transparent != 0 || frame.disposal == Disposal::RestoreBackground ||
-           frame.disposal == Disposal::RestorePrevious ||
-           frame.width != index.width || frame.height != index.height;
-  });
+    if (index.frames.empty()) return false;
+    if (index.frames.size() == 1) return index.frames[0].transparent != 0;
+    return std::any_of(index.frames.begin(), index.frames.end(), [&](const FrameRecord& frame) {
+        return frame.transparent != 0 || frame.disposal == Disposal::RestoreBackground ||
+               frame.disposal == Disposal::RestorePrevious || frame.width != index.width ||
+               frame.height != index.height;
+    });
 }
 
 int32_t AnimationBufferRows(bool has_restore_previous, bool colour_background) {
-  return (has_restore_previous ? 3 : 2) - (colour_background ? 1 : 0);
+    return (has_restore_previous ? 3 : 2) - (colour_background ? 1 : 0);
 }
 
 int32_t SaveAreaRow(bool colour_background) { return colour_background ? 1 : 2; }
 
 Colorref WindowBkgColor(const GifIndex& index) {
-  if (index.palettes.empty()) return 0;
-  return RgbToColorref(index.palettes[0][index.background_index]);
+    if (index.palettes.empty()) return 0;
+    return RgbToColorref(index.palettes[0][index.background_index]);
 }
 
 }  // namespace vx::gif

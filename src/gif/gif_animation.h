@@ -16,19 +16,18 @@ inline constexpr int16_t kLowestMinimumDelay = 10;   // ms
 
 // FrameProperty propID values.
 enum FramePropertyId : int32_t {
-  kPropDelay = 0,     // delay in ms, raised to the minimum delay
-  kPropLeft = 1,
-  kPropTop = 2,
-  kPropWidth = 3,
-  kPropHeight = 4,
-  kPropDisposal = 5,  // a Disposal, 0..3
-  kPropFrameCount = 6,
+    kPropDelay = 0,  // delay in ms, raised to the minimum delay
+    kPropLeft = 1,
+    kPropTop = 2,
+    kPropWidth = 3,
+    kPropHeight = 4,
+    kPropDisposal = 5,  // a Disposal, 0..3
+    kPropFrameCount = 6,
 };
 
 // Value of property `prop_id` of frame `frame_number` (1-based); 0 for a
 // frame number outside 1..frame count and for unknown properties.
-int32_t FrameProperty(const GifIndex& index, int32_t frame_number, int32_t prop_id,
-                      int16_t minimum_delay);
+int32_t FrameProperty(const GifIndex& index, int32_t frame_number, int32_t prop_id, int16_t minimum_delay);
 
 // LoopCount write: -1 becomes 0, then the low 16 bits are kept.
 uint32_t LoopCountFromWrite(int32_t new_count);

@@ -32,11 +32,11 @@ namespace vx::gif {
 inline constexpr uint64_t kMaxStripPixels = uint64_t{1} << 29;
 
 struct StripLayout {
-  int64_t width = 0;             // sum of the frames' widths
-  int32_t height = 0;            // largest frame height
-  std::vector<int64_t> offsets;  // x offset of each frame (offsets[k - 1] for frame k)
+    int64_t width = 0;             // sum of the frames' widths
+    int32_t height = 0;            // largest frame height
+    std::vector<int64_t> offsets;  // x offset of each frame (offsets[k - 1] for frame k)
 
-  uint64_t Pixels() const { return static_cast<uint64_t>(width) * static_cast<uint64_t>(height); }
+    uint64_t Pixels() const { return static_cast<uint64_t>(width) * static_cast<uint64_t>(height); }
 };
 
 StripLayout PlanFrameStrip(const GifIndex& index);
@@ -49,54 +49,54 @@ StripLayout PlanFrameStrip(const GifIndex& index);
 bool StripIsPlausible(const GifIndex& index, const StripLayout& layout);
 
 enum class FrameDecode {
-  Complete,     // every pixel came from the file
-  Partial,      // the code stream stopped early or was corrupt: the rest is 0
-  Undecodable,  // nothing could be decoded (bad code size, broken block): all 0
+    Complete,     // every pixel came from the file
+    Partial,      // the code stream stopped early or was corrupt: the rest is 0
+    Undecodable,  // nothing could be decoded (bad code size, broken block): all 0
 };
 
 // Decodes single frames. Reuses its buffers across frames and files.
 class FrameDecoder {
- public:
-  // Writes frame `frame` (0-based: frames[frame]) of `index`, which must come
-  // from IndexGif(file), as width x height indices: the frame's row r
-  // (top to bottom, de-interlaced) goes to top_left + r * row_step. Every
-  // pixel of the area is written; what could not be decoded is 0. Never
-  // reads outside `file`; allocates no more than the frame's data can fill.
-  FrameDecode Decode(std::span<const uint8_t> file, const GifIndex& index, std::size_t frame,
-                     uint8_t* top_left, std::ptrdiff_t row_step);
+public:
+    // Writes frame `frame` (0-based: frames[frame]) of `index`, which must come
+    // from IndexGif(file), as width x height indices: the frame's row r
+    // (top to bottom, de-interlaced) goes to top_left + r * row_step. Every
+    // pixel of the area is written; what could not be decoded is 0. Never
+    // reads outside `file`; allocates no more than the frame's data can fill.
+    FrameDecode Decode(std::span<const uint8_t> file, const GifIndex& index, std::size_t frame, uint8_t* top_left,
+                       std::ptrdiff_t row_step);
 
-  // The outcome of the last Decode in LZW terms (for diagnostics and tests).
-  const LzwResult& LastLzwResult() const { return last_; }
+    // The outcome of the last Decode in LZW terms (for diagnostics and tests).
+    const LzwResult& LastLzwResult() const { return last_; }
 
- private:
-  // Puts the rows of an interlaced frame decoded in stream order where
-  // they belong.
-  void MoveInterlacedRows(uint8_t* rows, int32_t width, int32_t height);
+private:
+    // Puts the rows of an interlaced frame decoded in stream order where
+    // they belong.
+    void MoveInterlacedRows(uint8_t* rows, int32_t width, int32_t height);
 
-  LzwDecoder lzw_;
-  LzwResult last_;
-  std::vector<uint32_t> source_of_;
-  std::vector<uint8_t> placed_;
-  std::vector<uint8_t> spare_row_;
+    LzwDecoder lzw_;
+    LzwResult last_;
+    std::vector<uint32_t> source_of_;
+    std::vector<uint8_t> placed_;
+    std::vector<uint8_t> spare_row_;
 };
 
 // A frame strip in ordinary memory, rows top to bottom.
 struct FrameStrip {
-  StripLayout layout;
-  std::unique_ptr<uint8_t[]> data;   // layout.width * layout.height bytes
-  std::vector<FrameDecode> results;  // one per frame
+    StripLayout layout;
+    std::unique_ptr<uint8_t[]> data;   // layout.width * layout.height bytes
+    std::vector<FrameDecode> results;  // one per frame
 
-  std::span<const uint8_t> Pixels() const {
-    if (!data) return {};
-    return {data.get(), static_cast<std::size_t>(layout.Pixels())};
-  }
+    std::span<const uint8_t> Pixels() const {
+        if (!data) return {};
+        return {data.get(), static_cast<std::size_t>(layout.Pixels())};
+    }
 
-  // Index at (x, y) of frame k's own area (0-based frame); caller keeps
-  // x < width_k and y < height_k.
-  uint8_t At(std::size_t frame, int32_t x, int32_t y) const {
-    return data[static_cast<std::size_t>(y) * static_cast<std::size_t>(layout.width) +
-                static_cast<std::size_t>(layout.offsets[frame] + x)];
-  }
+    // Index at (x, y) of frame k's own area (0-based frame); caller keeps
+    // x < width_k and y < height_k.
+    uint8_t At(std::size_t frame, int32_t x, int32_t y) const {
+        return data[static_cast<std::size_t>(y) * static_cast<std::size_t>(layout.width) +
+                    static_cast<std::size_t>(layout.offsets[frame] + x)];
+    }
 };
 
 enum class StripStatus { Ok, NoFrames, TooLarge };

@@ -24,30 +24,30 @@ inline constexpr uint64_t kMaxBufferPixels = uint64_t{1} << 26;
 inline constexpr uint64_t kStripBytesWithoutData = uint64_t{1} << 24;
 
 enum class GifStatus {
-  Loaded,
-  FileUnreadable,      // missing, a folder, no permission, read error
-  FileTooLarge,        // beyond kMaxFileBytes
-  TooShort,            // fewer than kMinFileSize bytes
-  BadSignature,        // neither GIF87a nor GIF89a
-  MissingColourTable,  // an image without any colour table
-  NoFrames,            // no complete image
-  StripTooLarge,       // the frames need more than kMaxStripBytes
-  FramesBeyondData,    // beyond kStripBytesWithoutData, and the data cannot fill the frames
-  OutOfMemory,         // the platform refused the strip's memory
-  BufferTooLarge,      // the animation buffer would exceed kMaxBufferPixels
-  Abandoned,           // the client unloaded the file while it was loading
+    Loaded,
+    FileUnreadable,      // missing, a folder, no permission, read error
+    FileTooLarge,        // beyond kMaxFileBytes
+    TooShort,            // fewer than kMinFileSize bytes
+    BadSignature,        // neither GIF87a nor GIF89a
+    MissingColourTable,  // an image without any colour table
+    NoFrames,            // no complete image
+    StripTooLarge,       // the frames need more than kMaxStripBytes
+    FramesBeyondData,    // beyond kStripBytesWithoutData, and the data cannot fill the frames
+    OutOfMemory,         // the platform refused the strip's memory
+    BufferTooLarge,      // the animation buffer would exceed kMaxBufferPixels
+    Abandoned,           // the client unloaded the file while it was loading
 };
 
 // A status with the figures its sentence needs.
 struct GifReport {
-  GifStatus status = GifStatus::Loaded;
-  uint64_t frames = 0;
-  int32_t frame_width = 0;  // every frame's size when they share one, else 0
-  int32_t frame_height = 0;
-  int64_t width = 0;  // strip, buffer or nothing, as the status says
-  int64_t height = 0;
-  uint64_t needed = 0;  // bytes (file, strip) or pixels (buffer, frames' areas)
-  uint64_t limit = 0;   // the same unit
+    GifStatus status = GifStatus::Loaded;
+    uint64_t frames = 0;
+    int32_t frame_width = 0;  // every frame's size when they share one, else 0
+    int32_t frame_height = 0;
+    int64_t width = 0;  // strip, buffer or nothing, as the status says
+    int64_t height = 0;
+    uint64_t needed = 0;  // bytes (file, strip) or pixels (buffer, frames' areas)
+    uint64_t limit = 0;   // the same unit
 };
 
 // One sentence for the user, e.g. "GIF too large: 1100 frames of 500 x 500

@@ -17,10 +17,10 @@ constexpr uint32_t kControlLength = UINT32_MAX;
 // The strings of the root codes, padded so that a whole copy chunk can be
 // read from any of them.
 struct RootStrings {
-  uint8_t bytes[256 + kCopyChunk];
-  constexpr RootStrings() : bytes() {
-    for (int i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>(i);
-  }
+    uint8_t bytes[256 + kCopyChunk];
+    constexpr RootStrings() : bytes() {
+        for (int i = 0; i < 256; ++i) bytes[i] = static_cast<uint8_t>(i);
+    }
 };
 constexpr RootStrings kRoots;
 
@@ -29,370 +29,368 @@ constexpr RootStrings kRoots;
 // its own source repeats it. Writes up to kCopyChunk - 1 bytes past the
 // end: only for use where the destination has that much room left.
 inline void CopyStringFast(const uint8_t* src, uint8_t* dst, std::size_t length) {
-  if (reinterpret_cast<uintptr_t>(dst) - reinterpret_cast<uintptr_t>(src) >= kCopyChunk) {
-    std::memcpy(dst, src, kCopyChunk);
-    for (std::size_t done = kCopyChunk; done < length; done += kCopyChunk) {
-      std::memcpy(dst + done, src + done, kCopyChunk);
+    if (reinterpret_cast<uintptr_t>(dst) - reinterpret_cast<uintptr_t>(src) >= kCopyChunk) {
+        std::memcpy(dst, src, kCopyChunk);
+        for (std::size_t done = kCopyChunk; done < length; done += kCopyChunk) {
+            std::memcpy(dst + done, src + done, kCopyChunk);
+        }
+    } else {
+        for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
     }
-  } else {
-    for (std::size_t i = 0; i < length; ++i) dst[i] = src[i];
-  }
 }
 
 // Codes least significant bit first from one contiguous run of bytes.
 class ContiguousBits {
- public:
-  explicit ContiguousBits(std::span<const uint8_t> bytes) : data_(bytes.data()), size_(bytes.size()) {}
+public:
+    explicit ContiguousBits(std::span<const uint8_t> bytes) : data_(bytes.data()), size_(bytes.size()) {}
 
-  // Takes the next `width`-bit code; false when fewer bits remain.
-  bool Next(int width, uint32_t mask, uint32_t& code) {
-    if (buffered_ < width) {
-      if (pos_ + 8 <= size_) {
-        uint64_t word;
-        std::memcpy(&word, data_ + pos_, 8);  // little-endian hosts (x86-64)
-        buffer_ |= word << buffered_;
-        pos_ += static_cast<std::size_t>((63 - buffered_) >> 3);
-        buffered_ |= 56;
-      } else {
-        while (buffered_ <= 56 && pos_ < size_) {
-          buffer_ |= uint64_t{data_[pos_++]} << buffered_;
-          buffered_ += 8;
+    // Takes the next `width`-bit code; false when fewer bits remain.
+    bool Next(int width, uint32_t mask, uint32_t& code) {
+        if (buffered_ < width) {
+            if (pos_ + 8 <= size_) {
+                uint64_t word;
+                std::memcpy(&word, data_ + pos_, 8);  // little-endian hosts (x86-64)
+                buffer_ |= word << buffered_;
+                pos_ += static_cast<std::size_t>((63 - buffered_) >> 3);
+                buffered_ |= 56;
+            } else {
+                while (buffered_ <= 56 && pos_ < size_) {
+                    buffer_ |= uint64_t{data_[pos_++]} << buffered_;
+                    buffered_ += 8;
+                }
+                if (buffered_ < width) return false;
+            }
         }
-        if (buffered_ < width) return false;
-      }
+        code = static_cast<uint32_t>(buffer_) & mask;
+        buffer_ >>= width;
+        buffered_ -= width;
+        return true;
     }
-    code = static_cast<uint32_t>(buffer_) & mask;
-    buffer_ >>= width;
-    buffered_ -= width;
-    return true;
-  }
 
- private:
-  const uint8_t* data_;
-  std::size_t size_;
-  std::size_t pos_ = 0;
-  uint64_t buffer_ = 0;
-  int buffered_ = 0;
+private:
+    const uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+    uint64_t buffer_ = 0;
+    int buffered_ = 0;
 };
 
 // Codes from a chain of data sub-blocks read in place: a length byte, that
 // many bytes, and so on until a zero length or the end of the bytes.
 class SubBlockBits {
- public:
-  explicit SubBlockBits(std::span<const uint8_t> chain)
-      : next_(chain.data()), block_end_(chain.data()), end_(chain.data() + chain.size()) {}
+public:
+    explicit SubBlockBits(std::span<const uint8_t> chain)
+        : next_(chain.data()), block_end_(chain.data()), end_(chain.data() + chain.size()) {}
 
-  bool Next(int width, uint32_t mask, uint32_t& code) {
-    if (buffered_ < width) {
-      if (block_end_ - next_ >= 8) {
-        uint64_t word;
-        std::memcpy(&word, next_, 8);  // little-endian hosts (x86-64)
-        buffer_ |= word << buffered_;
-        next_ += (63 - buffered_) >> 3;
-        buffered_ |= 56;
-      } else {
-        while (buffered_ <= 56 && !finished_) {
-          if (next_ == block_end_) {
-            if (next_ == end_) {
-              finished_ = true;
-              break;
+    bool Next(int width, uint32_t mask, uint32_t& code) {
+        if (buffered_ < width) {
+            if (block_end_ - next_ >= 8) {
+                uint64_t word;
+                std::memcpy(&word, next_, 8);  // little-endian hosts (x86-64)
+                buffer_ |= word << buffered_;
+                next_ += (63 - buffered_) >> 3;
+                buffered_ |= 56;
+            } else {
+                while (buffered_ <= 56 && !finished_) {
+                    if (next_ == block_end_) {
+                        if (next_ == end_) {
+                            finished_ = true;
+                            break;
+                        }
+                        const std::size_t length = *next_++;
+                        if (length == 0) {
+                            finished_ = true;
+                            break;
+                        }
+                        block_end_ = next_ + std::min(length, static_cast<std::size_t>(end_ - next_));
+                        continue;
+                    }
+                    buffer_ |= uint64_t{*next_++} << buffered_;
+                    buffered_ += 8;
+                }
+                if (buffered_ < width) return false;
             }
-            const std::size_t length = *next_++;
-            if (length == 0) {
-              finished_ = true;
-              break;
-            }
-            block_end_ = next_ + std::min(length, static_cast<std::size_t>(end_ - next_));
-            continue;
-          }
-          buffer_ |= uint64_t{*next_++} << buffered_;
-          buffered_ += 8;
         }
-        if (buffered_ < width) return false;
-      }
+        code = static_cast<uint32_t>(buffer_) & mask;
+        buffer_ >>= width;
+        buffered_ -= width;
+        return true;
     }
-    code = static_cast<uint32_t>(buffer_) & mask;
-    buffer_ >>= width;
-    buffered_ -= width;
-    return true;
-  }
 
- private:
-  const uint8_t* next_;       // next byte to read
-  const uint8_t* block_end_;  // end of the current sub-block's bytes
-  const uint8_t* end_;        // end of the chain
-  bool finished_ = false;
-  uint64_t buffer_ = 0;
-  int buffered_ = 0;
+private:
+    const uint8_t* next_;       // next byte to read
+    const uint8_t* block_end_;  // end of the current sub-block's bytes
+    const uint8_t* end_;        // end of the chain
+    bool finished_ = false;
+    uint64_t buffer_ = 0;
+    int buffered_ = 0;
 };
 
 }  // namespace
 
 uint64_t MaxPixelsFromData(uint64_t data_bytes) {
-  if (data_bytes > (uint64_t{1} << 40)) return UINT64_MAX;
-  const uint64_t codes = data_bytes * 4;  // codes are at least 2 bits wide
-  if (codes >= 2 * kTableSize) return codes * kTableSize;
-  return codes * (codes + 1) / 2;
+    if (data_bytes > (uint64_t{1} << 40)) return UINT64_MAX;
+    const uint64_t codes = data_bytes * 4;  // codes are at least 2 bits wide
+    if (codes >= 2 * kTableSize) return codes * kTableSize;
+    return codes * (codes + 1) / 2;
 }
 
 uint8_t* LzwDecoder::Scratch(std::size_t pixel_count) {
-  pixel_count_ = std::min(pixel_count, kMaxPixels);
-  if (scratch_capacity_ < pixel_count_ || !scratch_) {
-    // Not zero-filled: the decoder writes every pixel, decoded or 0.
-    scratch_capacity_ = std::max<std::size_t>(pixel_count_, 1);
-    scratch_.reset(new uint8_t[scratch_capacity_]);
-  }
-  return scratch_.get();
+    pixel_count_ = std::min(pixel_count, kMaxPixels);
+    if (scratch_capacity_ < pixel_count_ || !scratch_) {
+        // Not zero-filled: the decoder writes every pixel, decoded or 0.
+        scratch_capacity_ = std::max<std::size_t>(pixel_count_, 1);
+        scratch_.reset(new uint8_t[scratch_capacity_]);
+    }
+    return scratch_.get();
 }
 
-LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_size,
-                             std::size_t pixel_count) {
-  uint8_t* dest = Scratch(pixel_count);
-  return Run(ContiguousBits(codes), minimum_code_size, dest, pixel_count_);
+LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_size, std::size_t pixel_count) {
+    uint8_t* dest = Scratch(pixel_count);
+    return Run(ContiguousBits(codes), minimum_code_size, dest, pixel_count_);
 }
 
-LzwResult LzwDecoder::DecodeSubBlocks(std::span<const uint8_t> chain, int minimum_code_size,
-                                      std::size_t pixel_count) {
-  uint8_t* dest = Scratch(pixel_count);
-  return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count_);
+LzwResult LzwDecoder::DecodeSubBlocks(std::span<const uint8_t> chain, int minimum_code_size, std::size_t pixel_count) {
+    uint8_t* dest = Scratch(pixel_count);
+    return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count_);
 }
 
-LzwResult LzwDecoder::DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimum_code_size,
-                                          uint8_t* dest, std::size_t pixel_count) {
-  return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count);
+LzwResult LzwDecoder::DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimum_code_size, uint8_t* dest,
+                                          std::size_t pixel_count) {
+    return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count);
 }
 
 template <typename BitSource>
 LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count) {
-  LzwResult result;
-  if (minimum_code_size < 1 || minimum_code_size > 8) {
-    if (pixel_count > 0) std::memset(dest, 0, pixel_count);
-    result.status = LzwStatus::BadMinimumCodeSize;
-    return result;
-  }
-  if (pixel_count == 0) return result;
-
-  const uint32_t clear = 1u << minimum_code_size;
-  const uint32_t end = clear + 1;
-  const int first_width = minimum_code_size + 1;
-  // Codes only ever define entries above End, so the roots set up for an
-  // earlier image stay valid. Clear and End get a length that no image has
-  // room for, which sends them down the same rare path as the image's last
-  // pixels instead of testing every code for them.
-  const uint8_t** const strings = strings_;
-  uint32_t* const lengths = lengths_;
-  for (uint32_t c = roots_ready_; c < clear; ++c) {
-    strings[c] = &kRoots.bytes[c];
-    lengths[c] = 1;
-  }
-  roots_ready_ = clear;
-  strings[clear] = strings[end] = nullptr;
-  lengths[clear] = lengths[end] = kControlLength;
-
-  int width = first_width;
-  uint32_t mask = (1u << width) - 1;
-  uint32_t next_free = end + 1;
-  // The code after this one is one bit wider once the code number this one
-  // stands for no longer fits. Counting codes rather than table entries
-  // gives the same widths for every minimum code size from 2 up, and for
-  // size 1 the widths that common decoders and encoders use. Past the first
-  // code after a Clear, the code number is next_free + 1. At 12 bits the
-  // same test catches the table becoming full.
-  uint32_t widen_at = 1u << width;
-
-  uint8_t* out = dest;
-  uint8_t* const out_end = dest + pixel_count;
-  // A string ending at or before this address leaves room for the copy
-  // chunk that its fast copy may write beyond it.
-  const uintptr_t fast_limit = pixel_count > kCopyChunk ? reinterpret_cast<uintptr_t>(out_end) - kCopyChunk
-                                                        : reinterpret_cast<uintptr_t>(dest);
-  // The previous string is always the one that ends at `out`.
-  const uint8_t* previous = dest;
-  uint32_t code = 0;
-  result.status = LzwStatus::Complete;
-  for (;;) {
-    // At the start and after a Clear: no previous string, so only a root
-    // (or another Clear) is acceptable.
-    if (!bits.Next(width, mask, code)) {
-      result.status = LzwStatus::DataEnded;
-      break;
+    LzwResult result;
+    if (minimum_code_size < 1 || minimum_code_size > 8) {
+        if (pixel_count > 0) std::memset(dest, 0, pixel_count);
+        result.status = LzwStatus::BadMinimumCodeSize;
+        return result;
     }
-    if (code >= clear) {
-      if (code == clear) continue;
-      result.status = code == end ? LzwStatus::EndedEarly : LzwStatus::BadCode;
-      break;
-    }
-    *out = static_cast<uint8_t>(code);
-    previous = out;
-    ++out;
-    if (end + 2 > widen_at) {
-      ++width;
-      mask = (1u << width) - 1;
-      widen_at = 1u << width;
-    }
-    if (out == out_end) break;
+    if (pixel_count == 0) return result;
 
+    const uint32_t clear = 1u << minimum_code_size;
+    const uint32_t end = clear + 1;
+    const int first_width = minimum_code_size + 1;
+    // Codes only ever define entries above End, so the roots set up for an
+    // earlier image stay valid. Clear and End get a length that no image has
+    // room for, which sends them down the same rare path as the image's last
+    // pixels instead of testing every code for them.
+    const uint8_t** const strings = strings_;
+    uint32_t* const lengths = lengths_;
+    for (uint32_t c = roots_ready_; c < clear; ++c) {
+        strings[c] = &kRoots.bytes[c];
+        lengths[c] = 1;
+    }
+    roots_ready_ = clear;
+    strings[clear] = strings[end] = nullptr;
+    lengths[clear] = lengths[end] = kControlLength;
+
+    int width = first_width;
+    uint32_t mask = (1u << width) - 1;
+    uint32_t next_free = end + 1;
+    // The code after this one is one bit wider once the code number this one
+    // stands for no longer fits. Counting codes rather than table entries
+    // gives the same widths for every minimum code size from 2 up, and for
+    // size 1 the widths that common decoders and encoders use. Past the first
+    // code after a Clear, the code number is next_free + 1. At 12 bits the
+    // same test catches the table becoming full.
+    uint32_t widen_at = 1u << width;
+
+    uint8_t* out = dest;
+    uint8_t* const out_end = dest + pixel_count;
+    // A string ending at or before this address leaves room for the copy
+    // chunk that its fast copy may write beyond it.
+    const uintptr_t fast_limit = pixel_count > kCopyChunk ? reinterpret_cast<uintptr_t>(out_end) - kCopyChunk
+                                                          : reinterpret_cast<uintptr_t>(dest);
+    // The previous string is always the one that ends at `out`.
+    const uint8_t* previous = dest;
+    uint32_t code = 0;
+    result.status = LzwStatus::Complete;
     for (;;) {
-      if (!bits.Next(width, mask, code)) {
-        result.status = LzwStatus::DataEnded;
-        goto finished;
-      }
-      // The entry this code defines is the previous string plus the first
-      // pixel of this one; entering it first lets a code that names it (the
-      // string being defined) decode like any other, by an overlapping copy.
-      // A full table takes no more entries: the write lands on the spare
-      // slot past its end. (After Clear or End the entry is never used.)
-      strings[next_free] = previous;
-      lengths[next_free] = static_cast<uint32_t>(out - previous) + 1;
-      ++next_free;
-      if (code >= next_free) [[unlikely]] {
-        result.status = LzwStatus::BadCode;
-        goto finished;
-      }
-      if (next_free >= widen_at) [[unlikely]] {
-        if (width < kMaxCodeWidth) {
-          ++width;
-          mask = (1u << width) - 1;
-          widen_at = 1u << width;
-        } else {
-          next_free = kTableSize;
+        // At the start and after a Clear: no previous string, so only a root
+        // (or another Clear) is acceptable.
+        if (!bits.Next(width, mask, code)) {
+            result.status = LzwStatus::DataEnded;
+            break;
         }
-      }
-      const uint8_t* const string = strings[code];
-      const uint32_t length = lengths[code];
-      if (reinterpret_cast<uintptr_t>(out) + length <= fast_limit) [[likely]] {
-        CopyStringFast(string, out, length);
+        if (code >= clear) {
+            if (code == clear) continue;
+            result.status = code == end ? LzwStatus::EndedEarly : LzwStatus::BadCode;
+            break;
+        }
+        *out = static_cast<uint8_t>(code);
         previous = out;
-        out += length;
-        continue;
-      }
-      if (length == kControlLength) {
-        if (code == end) {
-          result.status = LzwStatus::EndedEarly;
-          goto finished;
+        ++out;
+        if (end + 2 > widen_at) {
+            ++width;
+            mask = (1u << width) - 1;
+            widen_at = 1u << width;
         }
-        width = first_width;
-        mask = (1u << width) - 1;
-        next_free = end + 1;
-        widen_at = 1u << width;
-        break;
-      }
-      // The image's last pixels: exact byte copies, cut at its end.
-      const std::size_t count = std::min<std::size_t>(length, static_cast<std::size_t>(out_end - out));
-      for (std::size_t i = 0; i < count; ++i) out[i] = string[i];
-      previous = out;
-      out += count;
-      if (out == out_end) goto finished;
+        if (out == out_end) break;
+
+        for (;;) {
+            if (!bits.Next(width, mask, code)) {
+                result.status = LzwStatus::DataEnded;
+                goto finished;
+            }
+            // The entry this code defines is the previous string plus the first
+            // pixel of this one; entering it first lets a code that names it (the
+            // string being defined) decode like any other, by an overlapping copy.
+            // A full table takes no more entries: the write lands on the spare
+            // slot past its end. (After Clear or End the entry is never used.)
+            strings[next_free] = previous;
+            lengths[next_free] = static_cast<uint32_t>(out - previous) + 1;
+            ++next_free;
+            if (code >= next_free) [[unlikely]] {
+                result.status = LzwStatus::BadCode;
+                goto finished;
+            }
+            if (next_free >= widen_at) [[unlikely]] {
+                if (width < kMaxCodeWidth) {
+                    ++width;
+                    mask = (1u << width) - 1;
+                    widen_at = 1u << width;
+                } else {
+                    next_free = kTableSize;
+                }
+            }
+            const uint8_t* const string = strings[code];
+            const uint32_t length = lengths[code];
+            if (reinterpret_cast<uintptr_t>(out) + length <= fast_limit) [[likely]] {
+                CopyStringFast(string, out, length);
+                previous = out;
+                out += length;
+                continue;
+            }
+            if (length == kControlLength) {
+                if (code == end) {
+                    result.status = LzwStatus::EndedEarly;
+                    goto finished;
+                }
+                width = first_width;
+                mask = (1u << width) - 1;
+                next_free = end + 1;
+                widen_at = 1u << width;
+                break;
+            }
+            // The image's last pixels: exact byte copies, cut at its end.
+            const std::size_t count = std::min<std::size_t>(length, static_cast<std::size_t>(out_end - out));
+            for (std::size_t i = 0; i < count; ++i) out[i] = string[i];
+            previous = out;
+            out += count;
+            if (out == out_end) goto finished;
+        }
     }
-  }
 finished:
 
-  result.produced = static_cast<std::size_t>(out - dest);
-  if (result.produced >= pixel_count) result.status = LzwStatus::Complete;
-  // Whatever was not decoded reads as index 0, including bytes that string
-  // copies wrote ahead of a stream that then stopped.
-  if (result.produced < pixel_count) std::memset(out, 0, pixel_count - result.produced);
-  return result;
+    result.produced = static_cast<std::size_t>(out - dest);
+    if (result.produced >= pixel_count) result.status = LzwStatus::Complete;
+    // Whatever was not decoded reads as index 0, including bytes that string
+    // copies wrote ahead of a stream that then stopped.
+    if (result.produced < pixel_count) std::memset(out, 0, pixel_count - result.produced);
+    return result;
 }
 
 void LzwEncoder::ClearHash() { std::fill(std::begin(hash_), std::end(hash_), -1); }
 
 void LzwEncoder::WritePacket() {
-  out_->push_back(static_cast<uint8_t>(packet_bytes_));
-  out_->insert(out_->end(), packet_, packet_ + packet_bytes_);
-  packet_bytes_ = 0;
+    out_->push_back(static_cast<uint8_t>(packet_bytes_));
+    out_->insert(out_->end(), packet_, packet_ + packet_bytes_);
+    packet_bytes_ = 0;
 }
 
 void LzwEncoder::Emit(int code) {
-  accumulator_ |= static_cast<uint32_t>(code) << bits_held_;
-  bits_held_ += width_;
-  while (bits_held_ >= 8) {
-    packet_[packet_bytes_++] = static_cast<uint8_t>(accumulator_ & 0xFF);
-    accumulator_ >>= 8;
-    bits_held_ -= 8;
-    if (packet_bytes_ == 254) WritePacket();
-  }
+    accumulator_ |= static_cast<uint32_t>(code) << bits_held_;
+    bits_held_ += width_;
+    while (bits_held_ >= 8) {
+        packet_[packet_bytes_++] = static_cast<uint8_t>(accumulator_ & 0xFF);
+        accumulator_ >>= 8;
+        bits_held_ -= 8;
+        if (packet_bytes_ == 254) WritePacket();
+    }
 }
 
 void LzwEncoder::Flush() {
-  if (bits_held_ > 0) {
-    packet_[packet_bytes_++] = static_cast<uint8_t>(accumulator_ & 0xFF);
-    accumulator_ = 0;
-    bits_held_ = 0;
-  }
-  if (packet_bytes_ > 0) WritePacket();
+    if (bits_held_ > 0) {
+        packet_[packet_bytes_++] = static_cast<uint8_t>(accumulator_ & 0xFF);
+        accumulator_ = 0;
+        bits_held_ = 0;
+    }
+    if (packet_bytes_ > 0) WritePacket();
 }
 
-void LzwEncoder::Encode(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t width,
-                        int32_t height, std::vector<uint8_t>& out) {
-  constexpr int kClear = 256;
-  constexpr int kEnd = 257;
-  out_ = &out;
-  packet_bytes_ = 0;
-  accumulator_ = 0;
-  bits_held_ = 0;
-  width_ = 9;
-  int max_code = (1 << width_) - 1;
-  int free_code = 258;
+void LzwEncoder::Encode(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t width, int32_t height,
+                        std::vector<uint8_t>& out) {
+    constexpr int kClear = 256;
+    constexpr int kEnd = 257;
+    out_ = &out;
+    packet_bytes_ = 0;
+    accumulator_ = 0;
+    bits_held_ = 0;
+    width_ = 9;
+    int max_code = (1 << width_) - 1;
+    int free_code = 258;
 
-  ClearHash();
-  Emit(kClear);
-  if (width <= 0 || height <= 0) {
+    ClearHash();
+    Emit(kClear);
+    if (width <= 0 || height <= 0) {
+        Emit(kEnd);
+        Flush();
+        return;
+    }
+
+    int prefix = top_row[0];
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* row = top_row + y * row_step;
+        for (int32_t x = (y == 0 ? 1 : 0); x < width; ++x) {
+            const int pixel = row[x];
+            const int32_t fcode = (pixel << 12) + prefix;
+            int slot = (pixel << 4) ^ prefix;
+            if (slot > kHashSize - 1) slot = 0;
+
+            if (hash_[slot] == fcode) {
+                prefix = codes_[slot];
+                continue;
+            }
+            bool found = false;
+            if (hash_[slot] >= 0) {
+                const int displacement = slot == 0 ? 1 : kHashSize - slot;
+                do {
+                    slot -= displacement;
+                    if (slot < 0) slot += kHashSize;
+                    if (hash_[slot] == fcode) {
+                        prefix = codes_[slot];
+                        found = true;
+                        break;
+                    }
+                } while (hash_[slot] > 0);
+            }
+            if (found) continue;
+
+            Emit(prefix);
+            prefix = pixel;
+            codes_[slot] = free_code;
+            hash_[slot] = fcode;
+            if (free_code > max_code) {
+                if (free_code == 4096) {
+                    Emit(kClear);
+                    ClearHash();
+                    free_code = 257;
+                    width_ = 9;
+                } else {
+                    ++width_;
+                }
+                max_code = (1 << width_) - 1;
+            }
+            ++free_code;
+        }
+    }
+    Emit(prefix);
     Emit(kEnd);
     Flush();
-    return;
-  }
-
-  int prefix = top_row[0];
-  for (int32_t y = 0; y < height; ++y) {
-    const uint8_t* row = top_row + y * row_step;
-    for (int32_t x = (y == 0 ? 1 : 0); x < width; ++x) {
-      const int pixel = row[x];
-      const int32_t fcode = (pixel << 12) + prefix;
-      int slot = (pixel << 4) ^ prefix;
-      if (slot > kHashSize - 1) slot = 0;
-
-      if (hash_[slot] == fcode) {
-        prefix = codes_[slot];
-        continue;
-      }
-      bool found = false;
-      if (hash_[slot] >= 0) {
-        const int displacement = slot == 0 ? 1 : kHashSize - slot;
-        do {
-          slot -= displacement;
-          if (slot < 0) slot += kHashSize;
-          if (hash_[slot] == fcode) {
-            prefix = codes_[slot];
-            found = true;
-            break;
-          }
-        } while (hash_[slot] > 0);
-      }
-      if (found) continue;
-
-      Emit(prefix);
-      prefix = pixel;
-      codes_[slot] = free_code;
-      hash_[slot] = fcode;
-      if (free_code > max_code) {
-        if (free_code == 4096) {
-          Emit(kClear);
-          ClearHash();
-          free_code = 257;
-          width_ = 9;
-        } else {
-          ++width_;
-        }
-        max_code = (1 << width_) - 1;
-      }
-      ++free_code;
-    }
-  }
-  Emit(prefix);
-  Emit(kEnd);
-  Flush();
-  out_ = nullptr;
+    out_ = nullptr;
 }
 
 }  // namespace vx::gif

@@ -11,8 +11,8 @@
 namespace vx::gif {
 
 struct GifPicture {
-  GifReport report;  // Loaded, or why there is no picture
-  BgraImage pixels;  // logical screen size; empty unless loaded
+    GifReport report;  // Loaded, or why there is no picture
+    BgraImage pixels;  // logical screen size; empty unless loaded
 };
 
 // True for bytes that start like a GIF file ("GIF8").

@@ -20,12 +20,12 @@ inline constexpr int32_t kStretchCentre = 8;
 // In/out rectangle of ScaleToDestination, with the scale factors from image
 // pixels to destination pixels (single precision, as the viewer keeps them).
 struct Placement {
-  int32_t x = 0;
-  int32_t y = 0;
-  int32_t cx = 0;
-  int32_t cy = 0;
-  float x_ratio = 1.0f;
-  float y_ratio = 1.0f;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t cx = 0;
+    int32_t cy = 0;
+    float x_ratio = 1.0f;
+    float y_ratio = 1.0f;
 };
 
 // Fits the whole image (frame == nullptr) or yields that frame's rectangle
@@ -36,22 +36,22 @@ struct Placement {
 // Returns false and leaves `placement` untouched when the arithmetic has no
 // answer: a scaling mode on an image of zero width or height, or a result
 // beyond 32 bits.
-bool ScaleToDestination(int32_t image_width, int32_t image_height, const FrameRecord* frame,
-                        int32_t mode, Placement& placement);
+bool ScaleToDestination(int32_t image_width, int32_t image_height, const FrameRecord* frame, int32_t mode,
+                        Placement& placement);
 
 struct Rect {
-  int32_t x = 0;
-  int32_t y = 0;
-  int32_t cx = 0;
-  int32_t cy = 0;
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t cx = 0;
+    int32_t cy = 0;
 };
 
 // A frame's rectangle in animation-buffer coordinates (row 0). Scaled by
 // the ratios unless the mode is exactly kStretchNone or kStretchCentre, in
 // which case it is the frame's own rectangle cut at the buffer's right and
 // bottom edges (buffer_cx, buffer_cy). Values saturate at 32 bits.
-Rect FrameRectInBuffer(const FrameRecord& frame, int32_t mode, float x_ratio, float y_ratio,
-                       int32_t buffer_cx, int32_t buffer_cy);
+Rect FrameRectInBuffer(const FrameRecord& frame, int32_t mode, float x_ratio, float y_ratio, int32_t buffer_cx,
+                       int32_t buffer_cy);
 
 // The area that disposal method 2 fills with the background colour: from
 // the frame rectangle's left and top to the scaled right and bottom edges of

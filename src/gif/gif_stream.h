@@ -18,8 +18,7 @@ namespace vx::gif {
 // (0, 0) without local table and not interlaced, LZW minimum code size 8,
 // the codes of LzwEncoder, the block terminator and the trailer.
 // width and height are 0..65535.
-std::vector<uint8_t> EncodeFrameGif(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t width,
-                                    int32_t height, const Palette& palette,
-                                    std::optional<uint8_t> transparent_index);
+std::vector<uint8_t> EncodeFrameGif(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t width, int32_t height,
+                                    const Palette& palette, std::optional<uint8_t> transparent_index);
 
 }  // namespace vx::gif

@@ -76,8 +76,8 @@ cGIFViewer::~cGIFViewer() {
 
 bool cGIFViewer::ReadFileBounded(const std::wstring& path) {
     file_.clear();
-    UniqueFile file(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     report_ = {};
     if (!file) {
         report_.status = gif::GifStatus::FileUnreadable;
@@ -120,8 +120,8 @@ gif::GifReport cGIFViewer::CheckStripFits() const {
     if (report.status != gif::GifStatus::Loaded) return report;
     const gif::StripLayout layout = gif::PlanFrameStrip(index_);
     report = gif::CheckStrip(index_, layout);
-    if (report.status == gif::GifStatus::Loaded && std::max<std::int64_t>(1, layout.width) >
-                                                       std::numeric_limits<std::int32_t>::max()) {
+    if (report.status == gif::GifStatus::Loaded &&
+        std::max<std::int64_t>(1, layout.width) > std::numeric_limits<std::int32_t>::max()) {
         report.status = gif::GifStatus::StripTooLarge;
         report.needed = static_cast<std::uint64_t>(layout.width);
         report.limit = kMaxStripBytes;
@@ -129,8 +129,8 @@ gif::GifReport cGIFViewer::CheckStripFits() const {
     return report;
 }
 
-std::int32_t cGIFViewer::LoadGIF(const std::wstring& gifFileName, std::int32_t ViewerID,
-                                 IGifRender* GIFRenderInterface, HWND timerHwnd) {
+std::int32_t cGIFViewer::LoadGIF(const std::wstring& gifFileName, std::int32_t ViewerID, IGifRender* GIFRenderInterface,
+                                 HWND timerHwnd) {
     UnloadGIF();
     const std::uint64_t serial = loadSerial_;
     viewerId_ = ViewerID;
@@ -228,8 +228,8 @@ bool cGIFViewer::DecodePass(std::uint64_t serial) {
     for (int i = 0; i < 256; ++i) info.colours[i].rgbBlue = static_cast<BYTE>(i);
 
     void* bits = nullptr;
-    UniqueBitmap strip(CreateDIBSection(ScreenDc().get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                                        nullptr, 0));
+    UniqueBitmap strip(
+        CreateDIBSection(ScreenDc().get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!strip || !bits) return false;
     strip_ = std::move(strip);
     stripBits_ = static_cast<std::uint8_t*>(bits);

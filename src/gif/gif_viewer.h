@@ -77,8 +77,8 @@ public:
     static constexpr std::uint64_t kMaxStripBytes = gif::kMaxStripBytes;
     static constexpr std::uint64_t kMaxBufferPixels = gif::kMaxBufferPixels;
 
-    cGIFViewer();            // MinimumDelay 50
-    ~cGIFViewer();           // UnloadGIF
+    cGIFViewer();   // MinimumDelay 50
+    ~cGIFViewer();  // UnloadGIF
     cGIFViewer(const cGIFViewer&) = delete;
     cGIFViewer& operator=(const cGIFViewer&) = delete;
 
@@ -182,8 +182,8 @@ private:
     std::int32_t viewerId_ = 0;
     IGifRender* client_ = nullptr;
     HWND timerHwnd_ = nullptr;
-    bool timerReady_ = false;    // a trial timer worked: animation is possible
-    bool timerPending_ = false;  // a frame timer is set and not yet expired
+    bool timerReady_ = false;       // a trial timer worked: animation is possible
+    bool timerPending_ = false;     // a frame timer is set and not yet expired
     std::uint64_t loadSerial_ = 0;  // changes with every unload
     gif::GifReport report_;
 

@@ -87,50 +87,50 @@ void cGIFViewer::SetAnimationState(std::int32_t Action) {
     const std::int32_t n = FrameCount();
     try {
         switch (Action) {
-        case kPlaying:
-            if (state_ == kPlaying) return;
-            if (state_ == kStopped) {
-                loops_ = 0;
-                animationIndex_ = 1;
-            } else {
-                ++animationIndex_;
-            }
-            state_ = kPlaying;
-            SetAnimationState(kRedraw);
-            if (n < 2) {
-                state_ = kStopped;
-                if (client_) client_->Rendered(viewerId_, 1, kMsgAnimationEnded, 1);
-            } else if (state_ == kPlaying) {
-                StartFrameTimer();
-            }
-            return;
-        case kStepped:
-            if (n <= 1) {
-                state_ = kStopped;
+            case kPlaying:
+                if (state_ == kPlaying) return;
+                if (state_ == kStopped) {
+                    loops_ = 0;
+                    animationIndex_ = 1;
+                } else {
+                    ++animationIndex_;
+                }
+                state_ = kPlaying;
+                SetAnimationState(kRedraw);
+                if (n < 2) {
+                    state_ = kStopped;
+                    if (client_) client_->Rendered(viewerId_, 1, kMsgAnimationEnded, 1);
+                } else if (state_ == kPlaying) {
+                    StartFrameTimer();
+                }
                 return;
-            }
-            if (state_ == kPlaying) {
-                KillFrameTimer();
-                loops_ = 0;
-            } else {
-                ++animationIndex_;
-            }
-            state_ = kStepped;
-            SetAnimationState(kRedraw);
-            return;
-        case kRedraw:
-            if (animationIndex_ > n || animationIndex_ < 1) animationIndex_ = 1;
-            DrawCurrentFrame();
-            return;
-        default:  // stop, pause
-            if (n <= 1 || state_ == kPaused) {
-                state_ = kStopped;
-                if (timerPending_) KillFrameTimer();
+            case kStepped:
+                if (n <= 1) {
+                    state_ = kStopped;
+                    return;
+                }
+                if (state_ == kPlaying) {
+                    KillFrameTimer();
+                    loops_ = 0;
+                } else {
+                    ++animationIndex_;
+                }
+                state_ = kStepped;
+                SetAnimationState(kRedraw);
                 return;
-            }
-            if (state_ == kPlaying) KillFrameTimer();
-            state_ = Action;
-            return;
+            case kRedraw:
+                if (animationIndex_ > n || animationIndex_ < 1) animationIndex_ = 1;
+                DrawCurrentFrame();
+                return;
+            default:  // stop, pause
+                if (n <= 1 || state_ == kPaused) {
+                    state_ = kStopped;
+                    if (timerPending_) KillFrameTimer();
+                    return;
+                }
+                if (state_ == kPlaying) KillFrameTimer();
+                state_ = Action;
+                return;
         }
     } catch (...) {
     }

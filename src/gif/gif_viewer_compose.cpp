@@ -221,8 +221,8 @@ bool cGIFViewer::BuildBackground(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
     const std::int32_t rows = gif::AnimationBufferRows(index_.has_restore_previous, !copied);
     gif::Placement placement{destX, destY, destCx, destCY};
     UniqueBitmap bitmap;
-    bool placed = gif::ScaleToDestination(Width(), Height(), nullptr, StretchMode, placement) &&
-                  placement.cx > 0 && placement.cy > 0;
+    bool placed = gif::ScaleToDestination(Width(), Height(), nullptr, StretchMode, placement) && placement.cx > 0 &&
+                  placement.cy > 0;
     if (placed) {
         const gif::GifReport buffer = gif::CheckBuffer(placement.cx, placement.cy, rows);
         if (buffer.status != gif::GifStatus::Loaded) {

@@ -7,11 +7,11 @@
 namespace vx {
 
 struct PixelRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
 // The largest rectangle of proportion `aspectWidth` : `aspectHeight`

@@ -67,12 +67,11 @@ bool cImage::Create(std::int32_t lWidth, std::int32_t lHeight, std::int16_t iBit
     info.header.biCompression = BI_RGB;
     info.header.biSizeImage = static_cast<DWORD>(*imageBytes);
     const dib::ColorTable ramp = dib::GreyRamp(iBitCount);
-    for (UINT i = 0; i < PaletteEntries(iBitCount); ++i)
-        info.colors[i] = {ramp[i].blue, ramp[i].green, ramp[i].red, 0};
+    for (UINT i = 0; i < PaletteEntries(iBitCount); ++i) info.colors[i] = {ramp[i].blue, ramp[i].green, ramp[i].red, 0};
 
     void* bits = nullptr;
-    UniqueBitmap dib(CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
-                                      nullptr, 0));
+    UniqueBitmap dib(
+        CreateDIBSection(dc.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib || !bits) return false;
     BitmapDc selected(std::move(dc));
     if (!selected.SelectBitmap(dib.get())) return false;
@@ -127,8 +126,8 @@ bool cImage::CopyStdPicture(HBITMAP TheStdPicture, std::int16_t& iBitCount) {
     return true;
 }
 
-bool cImage::CopyHDC(HDC lHDC, std::int32_t lWidth, std::int32_t lHeight, std::int16_t iBitCount,
-                     std::int32_t lSrcLeft, std::int32_t lSrcTop) {
+bool cImage::CopyHDC(HDC lHDC, std::int32_t lWidth, std::int32_t lHeight, std::int16_t iBitCount, std::int32_t lSrcLeft,
+                     std::int32_t lSrcTop) {
     UINT read = 0;
     if (iBitCount == 0) {
         read = lHDC ? GetDIBColorTable(lHDC, 0, dib::kMaxColors, transfer_) : 0;

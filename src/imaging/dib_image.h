@@ -27,8 +27,8 @@ public:
     std::int32_t Width() const { return info_.header.biWidth; }
     std::int32_t Height() const { return info_.header.biHeight; }  // positive: rows stored bottom-up
     std::int16_t BitCount() const { return static_cast<std::int16_t>(info_.header.biBitCount); }
-    HDC hdc() const { return hdc_.get(); }                  // the memory device context
-    void* DIBitsPtr() const { return bits_; }         // the first byte of the pixel rows (the bottom row)
+    HDC hdc() const { return hdc_.get(); }     // the memory device context
+    void* DIBitsPtr() const { return bits_; }  // the first byte of the pixel rows (the bottom row)
     // Bytes per row, padded to 4. Raises the overflow error (6) as a
     // vx::RunTimeError when the row size leaves the 32-bit range.
     std::int32_t BytesPerScanLine() const;

@@ -46,43 +46,43 @@ ColorTable GreyRamp(int bitCount);
 
 // The rows of one DIB. `bits` is the first byte in memory (the bottom row).
 struct ConstDibView {
-  const std::uint8_t* bits = nullptr;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  int bitCount = 0;
-  std::int32_t stride = 0;  // ScanLineBytes(width, bitCount)
+    const std::uint8_t* bits = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    int bitCount = 0;
+    std::int32_t stride = 0;  // ScanLineBytes(width, bitCount)
 
-  // Row `y` counted from the top, as the picture is seen.
-  const std::uint8_t* Row(std::int32_t y) const {
-    return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * stride;
-  }
+    // Row `y` counted from the top, as the picture is seen.
+    const std::uint8_t* Row(std::int32_t y) const {
+        return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * stride;
+    }
 };
 
 struct DibView {
-  std::uint8_t* bits = nullptr;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  int bitCount = 0;
-  std::int32_t stride = 0;
+    std::uint8_t* bits = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    int bitCount = 0;
+    std::int32_t stride = 0;
 
-  std::uint8_t* Row(std::int32_t y) const { return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * stride; }
-  operator ConstDibView() const { return {bits, width, height, bitCount, stride}; }
+    std::uint8_t* Row(std::int32_t y) const { return bits + static_cast<std::ptrdiff_t>(height - 1 - y) * stride; }
+    operator ConstDibView() const { return {bits, width, height, bitCount, stride}; }
 };
 
 // The four ways a picture can be turned or turned over. The names say
 // where the picture's top edge goes.
 enum class Turn {
-  MirrorLeftRight,     // columns reversed
-  MirrorUpsideDown,    // rows reversed
-  QuarterAnticlockwise,  // 90 degrees: the top edge becomes the left edge
-  Half,                // 180 degrees
-  QuarterClockwise,    // 270 degrees: the top edge becomes the right edge
+    MirrorLeftRight,       // columns reversed
+    MirrorUpsideDown,      // rows reversed
+    QuarterAnticlockwise,  // 90 degrees: the top edge becomes the left edge
+    Half,                  // 180 degrees
+    QuarterClockwise,      // 270 degrees: the top edge becomes the right edge
 };
 
 // Size of the result of `turn` on a width x height picture.
 struct Size {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
 };
 Size TurnedSize(Turn turn, std::int32_t width, std::int32_t height);
 

@@ -35,8 +35,8 @@ std::string TooLargeSentence(std::int64_t width, std::int64_t height, int bitsPe
 std::wstring TooLargeSpanishSentence(std::int64_t width, std::int64_t height, int bitsPerPixel = 0);
 
 struct RenderSize {
-  int width = 0;
-  int height = 0;
+    int width = 0;
+    int height = 0;
 };
 
 // The size to draw a metafile whose frame is `width` x `height` pixels at:
@@ -52,7 +52,7 @@ RenderSize MetafileRenderSize(std::int64_t width, std::int64_t height);
 // decides.
 bool PictureDataProvablyMissing(std::span<const std::uint8_t> header, std::uint64_t fileSize);
 inline bool PictureDataProvablyMissing(std::span<const std::uint8_t> file) {
-  return PictureDataProvablyMissing(file, file.size());
+    return PictureDataProvablyMissing(file, file.size());
 }
 
 }  // namespace vx

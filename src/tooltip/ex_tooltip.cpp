@@ -66,11 +66,20 @@ void ExToolTip::zSubclass_Proc(bool, bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM&
     // An error ends the handling of this message and nothing else.
     try {
         switch (uMsg) {
-        case WM_DESTROY: tracker_.OnTipDestroyed(); break;
-        case WM_MOUSEACTIVATE: tracker_.OnMouseActivate(); break;
-        case WM_TIMER: tracker_.OnTick(); break;
-        case WM_MOUSEMOVE: tracker_.OnMouseMove(); break;
-        default: break;
+            case WM_DESTROY:
+                tracker_.OnTipDestroyed();
+                break;
+            case WM_MOUSEACTIVATE:
+                tracker_.OnMouseActivate();
+                break;
+            case WM_TIMER:
+                tracker_.OnTick();
+                break;
+            case WM_MOUSEMOVE:
+                tracker_.OnMouseMove();
+                break;
+            default:
+                break;
         }
     } catch (...) {
     }

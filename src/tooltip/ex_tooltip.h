@@ -87,8 +87,8 @@ public:
 
     // The hooks' callback: the owner's mouse moves, timer ticks and clicks,
     // and the tooltip window's end.
-    void zSubclass_Proc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND& lng_hWnd, UINT& uMsg,
-                        WPARAM& wParam, LPARAM& lParam) override;
+    void zSubclass_Proc(bool bBefore, bool& bHandled, LRESULT& lReturn, HWND& lng_hWnd, UINT& uMsg, WPARAM& wParam,
+                        LPARAM& lParam) override;
 
     // The tooltip window while one exists (shown or not), else null.
     HWND TipWindow() const { return tipWindow_; }

@@ -98,17 +98,21 @@ void ExToolTip::DrawContent(HDC dc, UniqueRegion frameRegion) {
     const int t = tooltip::WindowHeight(content_, placement_.stemY);
     const RECT client{0, 0, w, t};
     switch (backStyle_) {
-    case kBackSolid: FillSolid(dc, client, ResolveColor(backColor_)); break;
-    case kBackTiledPicture:
-        if (picture_ && *picture_) {
-            UniqueBrush brush(CreatePatternBrush(picture_->handle()));
-            if (brush) {
-                SelectGuard select(dc, brush.get());
-                PatBlt(dc, 0, 0, w, t, PATCOPY);
+        case kBackSolid:
+            FillSolid(dc, client, ResolveColor(backColor_));
+            break;
+        case kBackTiledPicture:
+            if (picture_ && *picture_) {
+                UniqueBrush brush(CreatePatternBrush(picture_->handle()));
+                if (brush) {
+                    SelectGuard select(dc, brush.get());
+                    PatBlt(dc, 0, 0, w, t, PATCOPY);
+                }
             }
-        }
-        break;
-    default: FillGradient(dc); break;
+            break;
+        default:
+            FillGradient(dc);
+            break;
     }
     if (frameRegion) {
         UniqueBrush border(CreateSolidBrush(ResolveColor(textColor_)));
@@ -140,9 +144,9 @@ void ExToolTip::DrawTipIcon(HDC dc) {
     const tooltip::Point at = tooltip::IconOrigin(tooltip::BodyTop(placement_.stemY));
     if (cIcon_ >= kIconInformation && cIcon_ <= kIconWarning) {
         const int edge = iconSize_ >= kLargeIconFrom ? 32 : 16;
-        UniqueIcon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                      MAKEINTRESOURCEW(IDI_TIP_INFORMATION + cIcon_ - 1), IMAGE_ICON,
-                                                      edge, edge, LR_DEFAULTCOLOR)));
+        UniqueIcon icon(
+            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TIP_INFORMATION + cIcon_ - 1),
+                                          IMAGE_ICON, edge, edge, LR_DEFAULTCOLOR)));
         if (icon) DrawIconEx(dc, at.x, at.y, icon.get(), iconSize_, iconSize_, 0, nullptr, DI_NORMAL);
         return;
     }

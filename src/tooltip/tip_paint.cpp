@@ -48,7 +48,8 @@ std::vector<Colorref> GradientLines(Colorref start, Colorref end, std::int32_t n
     lines.reserve(static_cast<std::size_t>(n) + 1);
     float step[3];
     for (int c = 0; c < 3; ++c)
-        step[c] = n == 0 ? 0.0f : static_cast<float>(static_cast<double>(channel(end, c * 8) - channel(start, c * 8)) / n);
+        step[c] =
+            n == 0 ? 0.0f : static_cast<float>(static_cast<double>(channel(end, c * 8) - channel(start, c * 8)) / n);
     for (std::int32_t i = 0; i <= n; ++i) {
         Colorref colour = 0;
         for (int c = 0; c < 3; ++c) {

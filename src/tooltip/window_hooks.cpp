@@ -83,8 +83,8 @@ void WindowHooks::UnsubclassAll() {
     }
 }
 
-void WindowHooks::Report(Block& block, bool before, bool& handled, LRESULT& result, HWND hWnd, UINT uMsg,
-                         WPARAM wParam, LPARAM lParam) {
+void WindowHooks::Report(Block& block, bool before, bool& handled, LRESULT& result, HWND hWnd, UINT uMsg, WPARAM wParam,
+                         LPARAM lParam) {
     if (block.removed) return;
     const Record& record = records_[block.record];
     const tooltip::MessageTable& table = before ? record.before : record.after;
@@ -96,8 +96,7 @@ void WindowHooks::Report(Block& block, bool before, bool& handled, LRESULT& resu
     callback_.zSubclass_Proc(before, handled, result, window, message, w, l);
 }
 
-LRESULT CALLBACK WindowHooks::HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR data) {
+LRESULT CALLBACK WindowHooks::HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     Block& block = *reinterpret_cast<Block*>(data);
     if (block.removed) return DefSubclassProc(hWnd, uMsg, wParam, lParam);
     ++block.depth;

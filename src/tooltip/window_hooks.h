@@ -60,8 +60,7 @@ private:
         tooltip::MessageTable before, after;
     };
 
-    static LRESULT CALLBACK HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR data);
+    static LRESULT CALLBACK HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
     int Find(HWND hWnd) const;
     int FindOrFail(HWND hWnd) const;
     void Report(Block& block, bool before, bool& handled, LRESULT& result, HWND hWnd, UINT uMsg, WPARAM wParam,

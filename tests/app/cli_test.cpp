@@ -87,7 +87,8 @@ TEST(CommandLine, CrestFailuresLeaveTheFolderAsItWas) {
     EXPECT_EQ(std::count(blocked.err.begin(), blocked.err.end(), '\n'), 1);
     EXPECT_EQ(test::ReadFileBytes(out.File(L"ally.bmp")), old);
 
-    const auto notPicture = Cli(L"crest " + Quoted(DataPath(L"pictures\\notapicture.txt")) + L" " + Quoted(out.WidePath()));
+    const auto notPicture =
+        Cli(L"crest " + Quoted(DataPath(L"pictures\\notapicture.txt")) + L" " + Quoted(out.WidePath()));
     EXPECT_EQ(notPicture.exitCode, 1u);
     EXPECT_FALSE(notPicture.err.empty());
     const auto noFolder =
@@ -101,8 +102,9 @@ std::wstring QuarteredPicture(const test::TempFolder& folder) {
     BgraImage picture(32, 24);
     for (int y = 0; y < 24; ++y)
         for (int x = 0; x < 32; ++x)
-            picture.SetColor(x, y, y < 12 ? (x < 16 ? MakeColorref(255, 0, 0) : MakeColorref(0, 255, 0))
-                                           : (x < 16 ? MakeColorref(0, 0, 255) : MakeColorref(255, 255, 255)));
+            picture.SetColor(x, y,
+                             y < 12 ? (x < 16 ? MakeColorref(255, 0, 0) : MakeColorref(0, 255, 0))
+                                    : (x < 16 ? MakeColorref(0, 0, 255) : MakeColorref(255, 255, 255)));
     const std::wstring path = folder.File(L"quarters.bmp");
     const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(picture.View(), 24);
     test::WriteFileBytes(path, {bytes.begin(), bytes.end()});
@@ -152,12 +154,15 @@ TEST(CommandLine, CrestKeepsProportionsOnRequest) {
     test::TempFolder folder;
     BgraImage wide(64, 24);
     for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 64; ++x) wide.SetColor(x, y, x < 16 ? MakeColorref(255, 0, 0) : x < 48 ? MakeColorref(0, 255, 0) : MakeColorref(0, 0, 255));
+        for (int x = 0; x < 64; ++x)
+            wide.SetColor(x, y,
+                          x < 16   ? MakeColorref(255, 0, 0)
+                          : x < 48 ? MakeColorref(0, 255, 0)
+                                   : MakeColorref(0, 0, 255));
     const std::wstring picture = folder.File(L"wide.bmp");
     const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(wide.View(), 24);
     test::WriteFileBytes(picture, {bytes.begin(), bytes.end()});
-    const auto result =
-        Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" --keep-proportions");
+    const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" --keep-proportions");
     ASSERT_EQ(result.exitCode, 0u) << result.err;
     Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
     EXPECT_EQ(crest.pixel(0, 0) & 0xFFFFFF, 0x00FF00u);
@@ -171,7 +176,8 @@ struct OldCrests {
         test::WriteFileBytes(folder.File(L"clan.bmp"), clan);
     }
     test::ProcessResult SaveAlly() const {
-        return Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(folder_.WidePath()) + L" --ally");
+        return Cli(L"crest " + Quoted(DataPath(L"pictures\\sample.bmp")) + L" " + Quoted(folder_.WidePath()) +
+                   L" --ally");
     }
     void ExpectUnchanged() const {
         EXPECT_EQ(test::ReadFileBytes(folder_.File(L"ally.bmp")), ally);
@@ -226,12 +232,12 @@ TEST(CommandLine, ErrorsSayWhatHappened) {
     test::WriteFileBytes(folder.File(L"empty.png"), {});
     const auto empty = Cli(L"crest " + Quoted(folder.File(L"empty.png")) + L" " + Quoted(folder.WidePath()));
     EXPECT_EQ(empty.exitCode, 1u);
-    EXPECT_NE(empty.err.find("the file is empty or its header is cut short (error 9)"), std::string::npos)
-        << empty.err;
+    EXPECT_NE(empty.err.find("the file is empty or its header is cut short (error 9)"), std::string::npos) << empty.err;
 
     // A PNG header declaring a width of 0xFFFFFFFF.
-    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                      0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1, 8, 2, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0,    0, 0,
+                                      13,   'I', 'H', 'D', 'R',  0xFF, 0xFF, 0xFF, 0xFF, 0, 0,
+                                      0,    1,   8,   2,   0,    0,    0,    0,    0,    0, 0};
     test::WriteFileBytes(folder.File(L"wide.png"), png);
     const auto wide = Cli(L"info " + Quoted(folder.File(L"wide.png")));
     EXPECT_EQ(wide.exitCode, 1u);

@@ -102,8 +102,7 @@ TEST_F(CrestOptionsTest, TheBannerShowsExactlyTheSavedCrestEnlarged) {
     // After a switch the strip is shown at 6x with its divider, as saved.
     main.mnuAllyClan_Click();
     Save(main, folder_.WidePath());
-    ExpectZoomOf(ZoomOnScreen(main),
-                 {folder_.File(L"ally.bmp"), folder_.File(L"clan.bmp")}, 6);
+    ExpectZoomOf(ZoomOnScreen(main), {folder_.File(L"ally.bmp"), folder_.File(L"clan.bmp")}, 6);
     EXPECT_EQ(LoadPictureFile(folder_.File(L"ally.bmp"), 0).pixel(0, 0) & 0xFFFFFF, kRed);
 }
 

@@ -206,10 +206,11 @@ TEST_F(CrestWorkflowTest, SavingTheAllyStripCutsItIntoAllyAndClanFiles) {
     TempFolder out;
     const std::wstring text = Save(out.WidePath(), L"Done");
     const std::wstring ally = out.WidePath() + L"\\ally.bmp", clan = out.WidePath() + L"\\clan.bmp";
-    EXPECT_EQ(text, L"Your images has been saved as: \r\n\r\n" + ally + L" ( ally crest )\r\n" + clan +
-                        L" ( clan crest )\r\n\r\nAhora puedes entrar en Aldmoor, la imagen ya esta lista para seteada "
-                        L"como bandera de tu clan!.\r\n\r\n You can now login into the game and load these images!. You "
-                        L"don't need do any additional task, these images are ready to use!");
+    EXPECT_EQ(text,
+              L"Your images has been saved as: \r\n\r\n" + ally + L" ( ally crest )\r\n" + clan +
+                  L" ( clan crest )\r\n\r\nAhora puedes entrar en Aldmoor, la imagen ya esta lista para seteada "
+                  L"como bandera de tu clan!.\r\n\r\n You can now login into the game and load these images!. You "
+                  L"don't need do any additional task, these images are ready to use!");
     EXPECT_EQ(test::ReadFileBytes(ally).size(), 1174u);
     EXPECT_EQ(test::ReadFileBytes(clan).size(), 1270u);
     Bitmap32 allyPixels = LoadPictureFile(ally, 0), clanPixels = LoadPictureFile(clan, 0);

@@ -84,7 +84,7 @@ TEST_F(MainWindowTest, EveryControlIsWhereTheLayoutPutsIt) {
         HWND hwnd = control.hWnd();
         ASSERT_TRUE(hwnd);
         EXPECT_EQ(test::WindowText(hwnd), p.name);
-        HWND parent = p.parent == Placement::Window ? main_.hWnd()
+        HWND parent = p.parent == Placement::Window  ? main_.hWnd()
                       : p.parent == Placement::Barra ? main_.PicBarra.hWnd()
                                                      : main_.PicFondo.hWnd();
         EXPECT_EQ(GetParent(hwnd), parent);

@@ -45,7 +45,10 @@ std::uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
 TEST(SaveBitmapAtDepth, WritesEveryDepthWithItsExactLayout) {
     test::TempFolder folder;
     DeviceBitmap crest(16, 12);
-    struct Case { int depth; std::uint32_t size, offset; };
+    struct Case {
+        int depth;
+        std::uint32_t size, offset;
+    };
     for (const Case& c : {Case{1, 54 + 8 + 48, 62}, Case{4, 54 + 64 + 96, 118}, Case{8, 1270, 1078},
                           Case{16, 54 + 4 + 384, 58}, Case{24, 634, 58}, Case{32, 54 + 4 + 768, 58}}) {
         const std::wstring path = folder.File(L"d" + std::to_wstring(c.depth) + L".bmp");

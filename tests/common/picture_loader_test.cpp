@@ -87,10 +87,20 @@ std::wstring MakePlaceableWindowsMetafile(const test::TempFolder& folder) {
 
     // The placeable header: key, handle, bounds, units per inch, checksum.
     std::vector<unsigned char> file(22 + body.size());
-    auto put16 = [&](size_t at, unsigned v) { file[at] = v & 0xFF; file[at + 1] = (v >> 8) & 0xFF; };
-    put16(0, 0xCDD7); put16(2, 0x9AC6);
-    put16(4, 0); put16(6, 0); put16(8, 0); put16(10, 1440); put16(12, 720); put16(14, 1440);
-    put16(16, 0); put16(18, 0);
+    auto put16 = [&](size_t at, unsigned v) {
+        file[at] = v & 0xFF;
+        file[at + 1] = (v >> 8) & 0xFF;
+    };
+    put16(0, 0xCDD7);
+    put16(2, 0x9AC6);
+    put16(4, 0);
+    put16(6, 0);
+    put16(8, 0);
+    put16(10, 1440);
+    put16(12, 720);
+    put16(14, 1440);
+    put16(16, 0);
+    put16(18, 0);
     unsigned checksum = 0;
     for (size_t i = 0; i < 20; i += 2) checksum ^= file[i] | (file[i + 1] << 8);
     put16(20, checksum);
@@ -154,8 +164,7 @@ std::vector<unsigned char> BmpHeader(unsigned width, unsigned height, int bits, 
     return b;
 }
 
-long LoadErrorNumber(const std::wstring& path, std::string* description = nullptr,
-                     std::wstring* message = nullptr) {
+long LoadErrorNumber(const std::wstring& path, std::string* description = nullptr, std::wstring* message = nullptr) {
     try {
         LoadPictureFile(path, kWhite);
     } catch (const PictureLoadError& error) {
@@ -189,7 +198,8 @@ TEST(PictureLoader, AFileAboveTheSizeLimitNamesItsSizeAndTheLimit) {
     test::WriteFileBytes(path, BmpHeader(100, 100, 24, 0, 0));
     {
         // 600 MB without writing them: the end is set, the rest stays sparse.
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         LARGE_INTEGER end{};
         end.QuadPart = 600ll << 20;
@@ -217,8 +227,8 @@ TEST(PictureLoader, APictureOpenForWritingInAnotherProgramStillLoads) {
     test::TempFolder folder;
     const std::wstring path = folder.File(L"open.png");
     test::WriteFileBytes(path, test::ReadFileBytes(DataPath(L"pictures\\sample.png")));
-    HANDLE other = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE other = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     EXPECT_EQ(LoadErrorNumber(path), 0);
     CloseHandle(other);

@@ -11,8 +11,8 @@ namespace {
 class SurfaceTest : public testing::Test {
 protected:
     void SetUp() override {
-        host_ = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
-                                nullptr, nullptr);
+        host_ = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr, nullptr,
+                                nullptr);
         ASSERT_TRUE(host_);
     }
     void TearDown() override { DestroyWindow(host_); }

@@ -24,8 +24,8 @@ constexpr wchar_t kTitle[] = L"Abrir archivo de imagen";
 class OpenDialogTest : public testing::Test {
 protected:
     void SetUp() override {
-        owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
-                                 nullptr, nullptr, nullptr, nullptr);
+        owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                                 nullptr, nullptr, nullptr);
         ASSERT_TRUE(owner_);
         dialog_.SetCancelError(true);
         dialog_.SetInitDir(test::DataPath(L"pictures"));
@@ -103,7 +103,10 @@ std::vector<std::wstring> FilterChoices(HWND dialog) {
 }
 
 TEST_F(OpenDialogTest, ShowsTheFilterChoicesOfTheMask) {
-    struct Case { std::int32_t mask; std::vector<std::wstring> expected; };
+    struct Case {
+        std::int32_t mask;
+        std::vector<std::wstring> expected;
+    };
     const Case cases[] = {
         {1, {L"Todas las imagenes (JPG,BMP,GIF)"}},
         {3, {L"Todas las imagenes (JPG,BMP,GIF)"}},
@@ -117,7 +120,11 @@ TEST_F(OpenDialogTest, ShowsTheFilterChoicesOfTheMask) {
         std::vector<std::wstring> seen;
         HWND dlg = nullptr;
         ModalDriver driver({test::WaitForDialog(kTitle, dlg),
-                            [&] { seen = FilterChoices(dlg); return true; }, Cancel(dlg)});
+                            [&] {
+                                seen = FilterChoices(dlg);
+                                return true;
+                            },
+                            Cancel(dlg)});
         Open();
         EXPECT_EQ(seen, c.expected) << "mask " << c.mask;
         EXPECT_EQ(dialog_.Filter2(), c.mask);
@@ -133,11 +140,13 @@ bool SelectInList(HWND dialog, const std::wstring& name) {
     LVFINDINFOW find{};
     find.flags = LVFI_STRING;
     find.psz = name.c_str();
-    int index = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    int index =
+        static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     if (index < 0) {
         const std::wstring stem = name.substr(0, name.find_last_of(L'.'));
         find.psz = stem.c_str();
-        index = static_cast<int>(SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        index = static_cast<int>(
+            SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     }
     if (index < 0) return false;
     LVITEMW item{};
@@ -239,10 +248,17 @@ TEST_F(OpenDialogTest, APreviewKeepsTheLastGoodPictureWhenTheSelectionIsNoPictur
     ModalDriver driver({
         test::WaitForDialog(kTitle, dlg),
         [&] { return SelectInList(dlg, L"sample.bmp"); },
-        [&] { first = DlgPrev::PreviewPicture(); return first != nullptr; },
+        [&] {
+            first = DlgPrev::PreviewPicture();
+            return first != nullptr;
+        },
         [&] { return SelectInList(dlg, L"damaged.jpg"); },
         [&] { return DlgPrev::SelectedPath().ends_with(L"damaged.jpg"); },
-        [&] { test::PumpFor(300); after = DlgPrev::PreviewPicture(); return true; },
+        [&] {
+            test::PumpFor(300);
+            after = DlgPrev::PreviewPicture();
+            return true;
+        },
         Cancel(dlg),
     });
     Open();

@@ -33,9 +33,9 @@ TEST(PaneLayout, HalvesRoundToEven) {
     const IntRect list{5, 5, 55, 10};  // 5 high: pane 6 wide (1.2 x 5 = 6)
     const PaneLayout layout = LayOutPreviewPane(dialog, list, 5, 5, 201, 200);
     EXPECT_EQ(layout.paneWidth, 6);
-    EXPECT_EQ(layout.dialogWidth, 81);         // 6 + 55 + 20
-    EXPECT_EQ(layout.dialogX, 60);             // 60.0
-    EXPECT_EQ(layout.dialogY, 50);             // 49.5 -> 50
+    EXPECT_EQ(layout.dialogWidth, 81);  // 6 + 55 + 20
+    EXPECT_EQ(layout.dialogX, 60);      // 60.0
+    EXPECT_EQ(layout.dialogY, 50);      // 49.5 -> 50
 }
 
 TEST(FitWholePicture, AWidePictureFillsThePaneWidthAndIsCentredVertically) {

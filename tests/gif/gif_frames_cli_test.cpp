@@ -119,8 +119,7 @@ TEST(GifFramesCommand, FilesThatCannotBeShownFailWithOneLine) {
     test::WriteFileBytes(folder.File(L"spread.gif"), WriteGif(spread));
 
     for (const wchar_t* name : {L"text.gif", L"missing.gif", L"spread.gif"}) {
-        const auto result =
-            Cli(L"gif-frames " + Quoted(folder.File(name)) + L" " + Quoted(folder.File(L"out")));
+        const auto result = Cli(L"gif-frames " + Quoted(folder.File(name)) + L" " + Quoted(folder.File(L"out")));
         EXPECT_EQ(result.exitCode, 1u) << name;
         EXPECT_EQ(result.out, "") << name;
         EXPECT_EQ(GetFileAttributesW(folder.File(L"out").c_str()), INVALID_FILE_ATTRIBUTES) << name;
@@ -141,9 +140,10 @@ TEST(GifFramesCommand, MoreThanAHundredFramesKeepWhatTheFirstLeft) {
     // start; the canvas is prepared once, so the kept red field stays.
     for (int count : {101, 201}) {
         test::TempFolder folder;
-        test::WriteFileBytes(folder.File(L"many.gif"), WriteGif(gif::fixtures::ClearFramesAfterARedOne(count, gif::Disposal::Keep)));
-        const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"many.gif")) + L" " +
-                                Quoted(folder.File(L"out")) + L" --background 0000FF");
+        test::WriteFileBytes(folder.File(L"many.gif"),
+                             WriteGif(gif::fixtures::ClearFramesAfterARedOne(count, gif::Disposal::Keep)));
+        const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"many.gif")) + L" " + Quoted(folder.File(L"out")) +
+                                L" --background 0000FF");
         ASSERT_EQ(result.exitCode, 0u) << result.err;
         const Grid third = ReadBmp(folder.File(L"out\\frame-0003.bmp"));
         ASSERT_EQ(third.size(), 10u);
@@ -172,7 +172,8 @@ GifPlan Squares(int frames, std::uint16_t side) {
     GifPlan plan;
     plan.globalPalette = {kGrey, kRed};
     for (int k = 0; k < frames; ++k)
-        plan.frames.push_back(Frame(0, 0, side, side, std::vector<std::uint8_t>(std::size_t{side} * side, k % 2), gif::Disposal::Unspecified));
+        plan.frames.push_back(Frame(0, 0, side, side, std::vector<std::uint8_t>(std::size_t{side} * side, k % 2),
+                                    gif::Disposal::Unspecified));
     return plan;
 }
 
@@ -180,7 +181,8 @@ TEST(GifFramesCommand, OutputAboveTheLimitIsRefusedBeforeAnythingIsWritten) {
     test::TempFolder folder;
     // 3 frames of 100 x 100: 3 x (58 + 300 x 100) = 90174 bytes.
     test::WriteFileBytes(folder.File(L"three.gif"), WriteGif(Squares(3, 100)));
-    const std::wstring command = L"gif-frames " + Quoted(folder.File(L"three.gif")) + L" " + Quoted(folder.File(L"out"));
+    const std::wstring command =
+        L"gif-frames " + Quoted(folder.File(L"three.gif")) + L" " + Quoted(folder.File(L"out"));
     const auto refused = Cli(command + L" --max-output 50K");
     EXPECT_EQ(refused.exitCode, 1u);
     EXPECT_NE(refused.err.find("90174 bytes"), std::string::npos) << refused.err;
@@ -227,8 +229,7 @@ TEST(GifFramesCommandSlow, FramesPastTheEnginesLimitAreReportedInOneLine) {
     if (!SlowTestsWanted()) GTEST_SKIP() << "slow: set VX_SLOW_TESTS=1";
     test::TempFolder folder;
     test::WriteFileBytes(folder.File(L"endless.gif"), WriteGif(Squares(gif::kMaxFrames + 2, 1)));
-    const auto result =
-        Cli(L"gif-frames " + Quoted(folder.File(L"endless.gif")) + L" " + Quoted(folder.File(L"out")));
+    const auto result = Cli(L"gif-frames " + Quoted(folder.File(L"endless.gif")) + L" " + Quoted(folder.File(L"out")));
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_NE(result.err.find("read 32765 frames"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("left out"), std::string::npos) << result.err;
@@ -236,9 +237,10 @@ TEST(GifFramesCommandSlow, FramesPastTheEnginesLimitAreReportedInOneLine) {
 }
 
 TEST(GifFramesCommand, WrongArgumentsShowTheUsage) {
-    for (const wchar_t* wrong : {L"gif-frames a.gif", L"gif-frames a.gif out --background", L"gif-frames a.gif out --background 12345",
-                                 L"gif-frames a.gif out --background 12345G", L"gif-frames a.gif out --colour 123456",
-                                 L"gif-frames a.gif out --max-output", L"gif-frames a.gif out --max-output 2T"}) {
+    for (const wchar_t* wrong :
+         {L"gif-frames a.gif", L"gif-frames a.gif out --background", L"gif-frames a.gif out --background 12345",
+          L"gif-frames a.gif out --background 12345G", L"gif-frames a.gif out --colour 123456",
+          L"gif-frames a.gif out --max-output", L"gif-frames a.gif out --max-output 2T"}) {
         const auto result = Cli(wrong);
         EXPECT_EQ(result.exitCode, 2u) << std::string(wrong, wrong + wcslen(wrong));
         EXPECT_TRUE(result.err.starts_with("usage: ")) << result.err;

@@ -28,10 +28,10 @@ using gif::fixtures::WriteGif;
 using test::LiveGdiObjects;
 
 // Global palette of the test animations (0x00RRGGBB).
-constexpr std::uint32_t kGrey = 0x0A0A0A;  // index 0
-constexpr std::uint32_t kRed = 0xFF0000;   // 1
-constexpr std::uint32_t kGreen = 0x00FF00; // 2
-constexpr std::uint32_t kBlue = 0x0000FF;  // 3
+constexpr std::uint32_t kGrey = 0x0A0A0A;    // index 0
+constexpr std::uint32_t kRed = 0xFF0000;     // 1
+constexpr std::uint32_t kGreen = 0x00FF00;   // 2
+constexpr std::uint32_t kBlue = 0x0000FF;    // 3
 constexpr std::uint32_t kYellow = 0xFFFF00;  // 4
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kMagenta = 0xFF00FF;  // the colour background
@@ -107,8 +107,8 @@ public:
         bool operator==(const Note&) const = default;
     };
 
-    void GetRenderDC(std::int32_t ViewerID, std::int32_t FrameIndex, HDC& destDC, HWND& hwndRefresh,
-                     bool& bAutoRedraw, bool& PostNotify) override {
+    void GetRenderDC(std::int32_t ViewerID, std::int32_t FrameIndex, HDC& destDC, HWND& hwndRefresh, bool& bAutoRedraw,
+                     bool& PostNotify) override {
         ids.push_back(ViewerID);
         asked.push_back(FrameIndex);
         destDC = dc;
@@ -155,8 +155,8 @@ protected:
 
     // Delivers an expired frame timer the way the message loop does.
     void TimerMessage(cGIFViewer& viewer) {
-        MSG msg{window_, WM_TIMER, reinterpret_cast<WPARAM>(&viewer),
-                reinterpret_cast<LPARAM>(&cGIFViewer::TimerProc), 0, {}};
+        MSG msg{window_, WM_TIMER, reinterpret_cast<WPARAM>(&viewer), reinterpret_cast<LPARAM>(&cGIFViewer::TimerProc),
+                0,       {}};
         DispatchMessageW(&msg);
     }
     // Whether the viewer's frame timer is set on the window (and ends it).
@@ -215,8 +215,9 @@ TEST_F(GifViewerTest, LoadReportsProgressAndShowsTheFirstFrameWhileDecoding) {
     cGIFViewer viewer;
     EXPECT_EQ(viewer.LoadGIF(Save(ThreeFrames()), 42, &client, window_), 3);
     using N = Client::Note;
-    const std::vector<N> expected = {{1, 1, 0}, {1, 0, reinterpret_cast<std::intptr_t>(canvas.dc())},
-                                     {1, 1, 33}, {2, 1, 66}, {3, 1, 100}, {3, 1, 100}};
+    const std::vector<N> expected = {{1, 1, 0},   {1, 0, reinterpret_cast<std::intptr_t>(canvas.dc())},
+                                     {1, 1, 33},  {2, 1, 66},
+                                     {3, 1, 100}, {3, 1, 100}};
     EXPECT_EQ(client.notes, expected);
     EXPECT_EQ(client.asked, std::vector<std::int32_t>{1});
     for (std::int32_t id : client.ids) EXPECT_EQ(id, 42);
@@ -400,9 +401,13 @@ TEST_F(GifViewerTest, ComposesTransparencyAndDisposalOverAColour) {
     Client client;
     cGIFViewer viewer;
     bool accepted = false;
-    const auto shots = Compose(viewer, client, canvas, [&] {
-        accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0x00, 0xFF), 0, 0, 4, 4, gif::kStretchNone, -1, -1);
-    }, 0, 0);
+    const auto shots = Compose(
+        viewer, client, canvas,
+        [&] {
+            accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0x00, 0xFF), 0, 0, 4, 4,
+                                              gif::kStretchNone, -1, -1);
+        },
+        0, 0);
     EXPECT_TRUE(accepted);
     EXPECT_EQ(shots, ExpectedComposition([](int, int) { return kMagenta; }));
 }
@@ -414,9 +419,13 @@ TEST_F(GifViewerTest, ComposesOverABackgroundCopiedFromTheDestination) {
     Client client;
     cGIFViewer viewer;
     bool accepted = false;
-    const auto shots = Compose(viewer, client, canvas, [&] {
-        accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 3, 2, 4, 4, gif::kStretchNone, -1, -1);
-    }, 3, 2);
+    const auto shots = Compose(
+        viewer, client, canvas,
+        [&] {
+            accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 3,
+                                              2, 4, 4, gif::kStretchNone, -1, -1);
+        },
+        3, 2);
     EXPECT_TRUE(accepted);
     EXPECT_EQ(shots, ExpectedComposition([&](int x, int y) { return pattern(3 + x, 2 + y); }));
     // Around the animation the surface is untouched.
@@ -429,9 +438,13 @@ TEST_F(GifViewerTest, FitWithoutEnlargingPlacesTheAnimationUnscaled) {
     Canvas canvas(600, 450, [](int, int) { return 0x102030u; });
     Client client;
     cGIFViewer viewer;
-    const auto shots = Compose(viewer, client, canvas, [&] {
-        viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 270, 123, 300, 300, gif::kStretchFitNoEnlarge, -1, -1);
-    }, 270, 123);
+    const auto shots = Compose(
+        viewer, client, canvas,
+        [&] {
+            viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 270, 123, 300,
+                                   300, gif::kStretchFitNoEnlarge, -1, -1);
+        },
+        270, 123);
     EXPECT_EQ(shots, ExpectedComposition([](int, int) { return 0x102030u; }));
     EXPECT_EQ(canvas.At(274, 123), 0x102030u);
 
@@ -454,7 +467,8 @@ TEST_F(GifViewerTest, ATransparentSingleFrameShowsTheBackgroundAndEndsWhenPlayed
     client.dc = canvas.dc();
     cGIFViewer viewer;
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
+            viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
     EXPECT_EQ(canvas.Area(0, 0, 2, 2), (Grid{{kMagenta, kRed}, {kRed, kMagenta}}));
@@ -478,7 +492,8 @@ TEST_F(GifViewerTest, APaletteIndexColourKeepsItsMeaning) {
     cGIFViewer viewer;
     // Entry 1 of the default palette, not the colour 0x000001.
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) viewer.SetAnimationBkg(cGIFViewer::kBkgColour, PALETTEINDEX(1), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
+            viewer.SetAnimationBkg(cGIFViewer::kBkgColour, PALETTEINDEX(1), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
     EXPECT_EQ(canvas.Area(0, 0, 2, 1), (Grid{{0x800000u, kRed}}));
@@ -509,7 +524,8 @@ TEST_F(GifViewerTest, AnOpaqueSingleFrameNeedsNoBuffer) {
     cGIFViewer viewer;
     bool accepted = false;
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgColour, 0x8000000F, 1, 1, 0, 0, gif::kStretchNone, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
+            accepted = viewer.SetAnimationBkg(cGIFViewer::kBkgColour, 0x8000000F, 1, 1, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 1);
     EXPECT_TRUE(accepted);
@@ -530,7 +546,8 @@ TEST_F(GifViewerTest, ANewBackgroundColourShowsUnderTheNextFrame) {
     client.dc = canvas.dc();
     cGIFViewer viewer;
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
+            viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 2);
     EXPECT_EQ(canvas.Area(0, 0, 2, 1), (Grid{{kRed, kMagenta}}));
@@ -545,10 +562,12 @@ TEST_F(GifViewerTest, ABackgroundFromAWindowThatIsGoneChangesNothing) {
     client.dc = canvas.dc();
     cGIFViewer viewer;
     ASSERT_EQ(viewer.LoadGIF(Save(CompositionAnimation()), 1, &client, window_), 5);
-    ASSERT_TRUE(viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 4, 4, gif::kStretchNone, -1, -1));
+    ASSERT_TRUE(
+        viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 4, 4, gif::kStretchNone, -1, -1));
     HWND gone = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     DestroyWindow(gone);
-    EXPECT_FALSE(viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(gone), 0, 0, 4, 4, gif::kStretchNone, -1, -1));
+    EXPECT_FALSE(viewer.SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(gone), 0, 0, 4, 4,
+                                        gif::kStretchNone, -1, -1));
     // The colour background is still in place.
     EXPECT_TRUE(viewer.SetAnimationBkgColor(RGB(0, 0, 0xFF)));
     viewer.SetAnimationState(cGIFViewer::kStepped);
@@ -686,7 +705,8 @@ TEST_F(GifViewerTest, OperationsThatPauseLeaveAPlayingAnimationPlaying) {
     cGIFViewer viewer;
     viewer.SetMinimumDelay(30000);
     client.onRendered = [&](const Client::Note& note) {
-        if (note.message == cGIFViewer::kMsgLoading && note.value == 0) viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
+        if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
+            viewer.SetAnimationBkg(cGIFViewer::kBkgColour, RGB(0xFF, 0, 0xFF), 0, 0, 0, 0, gif::kStretchNone, 0, 0);
     };
     ASSERT_EQ(viewer.LoadGIF(Save(ThreeFrames()), 1, &client, window_), 3);
     viewer.SetAnimationState(cGIFViewer::kPlaying);
@@ -863,7 +883,8 @@ TEST_F(GifViewerTest, UnloadingReleasesEveryGraphicsObject) {
     auto viewer = std::make_unique<cGIFViewer>();
     client.onRendered = [&](const Client::Note& note) {
         if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
-            viewer->SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 0, 0, 4, 4, gif::kStretchNone, -1, -1);
+            viewer->SetAnimationBkg(cGIFViewer::kBkgCopied, reinterpret_cast<std::uintptr_t>(canvas.dc()), 0, 0, 4, 4,
+                                    gif::kStretchNone, -1, -1);
     };
     auto useEverything = [&] {
         ASSERT_EQ(viewer->LoadGIF(path, 1, &client, window_), 5);

@@ -41,8 +41,9 @@ public:
             BITMAPINFOHEADER header;
             RGBQUAD colors[256];
         } info{};
-        info.header = {sizeof(BITMAPINFOHEADER), width, height, 1, static_cast<WORD>(bitCount), BI_RGB, 0, 0, 0,
-                       static_cast<DWORD>(colors.size()), 0};
+        info.header = {
+            sizeof(BITMAPINFOHEADER),          width, height, 1, static_cast<WORD>(bitCount), BI_RGB, 0, 0, 0,
+            static_cast<DWORD>(colors.size()), 0};
         if (!colors.empty()) std::memcpy(info.colors, colors.data(), colors.size() * sizeof(RGBQUAD));
         bitmap_ = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits_, nullptr, 0);
         dc_ = CreateCompatibleDC(nullptr);
@@ -105,8 +106,11 @@ TEST(DibImage, RefusedSizesAndDepthsLeaveTheObjectEmpty) {
         ExpectEmpty(image);
     }
     // Zero or negative sides, and rows or images beyond 32 bits.
-    const struct { std::int32_t width, height; std::int16_t depth; } refused[] = {
-        {0, 5, 24}, {5, 0, 8}, {5, -3, 24}, {-5, 3, 1}, {0x7FFFFFFF, 1, 8}, {0x30000000, 1, 24}, {30000, 30000, 24}};
+    const struct {
+        std::int32_t width, height;
+        std::int16_t depth;
+    } refused[] = {{0, 5, 24},         {5, 0, 8},           {5, -3, 24},       {-5, 3, 1},
+                   {0x7FFFFFFF, 1, 8}, {0x30000000, 1, 24}, {30000, 30000, 24}};
     for (const auto& r : refused) {
         ASSERT_TRUE(image.Create(4, 4, 24));
         EXPECT_FALSE(image.Create(r.width, r.height, r.depth)) << r.width << " x " << r.height;
@@ -278,11 +282,23 @@ TEST(DibImage, TenThousandCyclesLeaveNoGraphicsObjectBehind) {
         cImage image;
         std::int16_t depth = 24;
         switch (i % 5) {
-            case 0: ASSERT_TRUE(image.Create(7, 5, 8)); break;
-            case 1: ASSERT_TRUE(image.CopyHDC(source.dc(), 7, 5)); break;
-            case 2: ASSERT_TRUE(image.CopyStdPicture(picture, depth)); break;
-            case 3: ASSERT_TRUE(image.Create(7, 5, 1)); ASSERT_FALSE(image.Create(7, -5, 4)); break;
-            case 4: ASSERT_TRUE(image.Create(7, 5, 4)); ASSERT_NE(image.Rotate(270), nullptr); break;
+            case 0:
+                ASSERT_TRUE(image.Create(7, 5, 8));
+                break;
+            case 1:
+                ASSERT_TRUE(image.CopyHDC(source.dc(), 7, 5));
+                break;
+            case 2:
+                ASSERT_TRUE(image.CopyStdPicture(picture, depth));
+                break;
+            case 3:
+                ASSERT_TRUE(image.Create(7, 5, 1));
+                ASSERT_FALSE(image.Create(7, -5, 4));
+                break;
+            case 4:
+                ASSERT_TRUE(image.Create(7, 5, 4));
+                ASSERT_NE(image.Rotate(270), nullptr);
+                break;
         }
     }
     EXPECT_EQ(LiveGdiObjects(), before);

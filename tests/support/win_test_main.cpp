@@ -15,8 +15,8 @@ namespace {
 bool g_testsFinished = false;
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
-    std::fprintf(stderr, "test program crashed: exception 0x%08lx at %p\n",
-                 info->ExceptionRecord->ExceptionCode, info->ExceptionRecord->ExceptionAddress);
+    std::fprintf(stderr, "test program crashed: exception 0x%08lx at %p\n", info->ExceptionRecord->ExceptionCode,
+                 info->ExceptionRecord->ExceptionAddress);
     std::fflush(stderr);
     return EXCEPTION_CONTINUE_SEARCH;
 }

@@ -147,7 +147,9 @@ std::wstring SelectedTreeText(HWND tree) {
 }  // namespace
 
 ModalDriver::Step ChooseFolder(const std::wstring& folder) {
-    struct State { DWORD lastRequest = 0; };
+    struct State {
+        DWORD lastRequest = 0;
+    };
     auto state = std::make_shared<State>();
     const std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
     return [folder, leaf, state] {
@@ -206,8 +208,8 @@ ProcessResult RunProcess(const std::wstring& commandLine) {
     PROCESS_INFORMATION pi{};
     std::wstring line = commandLine;
     ProcessResult result;
-    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                        nullptr, &si, &pi);
+    const BOOL started =
+        CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
     auto drain = [](HANDLE pipe, std::string& into) {

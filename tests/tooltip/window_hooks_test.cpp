@@ -17,8 +17,8 @@ using tooltip::MSG_AFTER;
 using tooltip::MSG_BEFORE;
 using tooltip::MSG_BEFORE_AND_AFTER;
 
-constexpr UINT kAsk = WM_APP + 1;     // the window answers 42
-constexpr UINT kOther = WM_APP + 2;   // the window answers 7
+constexpr UINT kAsk = WM_APP + 1;    // the window answers 42
+constexpr UINT kOther = WM_APP + 2;  // the window answers 7
 constexpr LRESULT kAnswer = 42;
 
 struct Call {
@@ -165,9 +165,9 @@ TEST_F(WindowHooksTest, RemovingOneHookLeavesTheOthersAndUnknownWindowsAreOutOfR
     EXPECT_EQ(hooks_.RecordCount(), 2u);
 
     HWND unknown = MakeHiddenWindow();
-    for (const auto& call : std::vector<std::function<void()>>{
-             [&] { hooks_.AddMsg(unknown, kAsk, MSG_AFTER); }, [&] { hooks_.DelMsg(unknown, kAsk, MSG_AFTER); },
-             [&] { hooks_.Unsubclass(unknown); }}) {
+    for (const auto& call : std::vector<std::function<void()>>{[&] { hooks_.AddMsg(unknown, kAsk, MSG_AFTER); },
+                                                               [&] { hooks_.DelMsg(unknown, kAsk, MSG_AFTER); },
+                                                               [&] { hooks_.Unsubclass(unknown); }}) {
         try {
             call();
             ADD_FAILURE() << "no error for a window without a hook";
