@@ -7,7 +7,7 @@ packages=(
   cmake make g++ googletest
   g++-mingw-w64-x86-64 wine wine64 fonts-wine fonts-liberation xvfb xauth
   xdotool imagemagick fonts-dejavu-core
-  clang libclang-rt-14-dev libgif-dev python3-pil
+  clang clang-format libclang-rt-14-dev libgif-dev python3-pil
 )
 
 missing=()

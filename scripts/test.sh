@@ -10,6 +10,9 @@ jobs=$(nproc)
 
 scripts/setup.sh
 
+echo "== format"
+scripts/format.sh
+
 echo "== native build and tests"
 cmake --preset native >/dev/null
 cmake --build --preset native -j"$jobs"
