@@ -1,19 +1,13 @@
-#!/usr/bin/python3
-"""Draws the tooltip's three stock icons in the skin's style: 1 information
-(a blue gem disc with an "i"), 2 help (a bronze disc with a "?"), 3 warning
-(an amber triangle with a "!"), each as a 16 and a 32 pixel 32-bit icon.
-Deterministic; run from anywhere:  /usr/bin/python3 assets/make_tip_icons.py
-"""
+"""The tooltip's three stock icons in the skin's style: 1 information (a blue gem
+disc with an "i"), 2 help (a bronze disc with a "?"), 3 warning (an amber
+triangle with a "!"), each as a 16 and a 32 pixel 32-bit icon."""
 
-import os
 import struct
-import sys
 
 from PIL import Image, ImageDraw, ImageFilter
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-from make_assets import OUTLINE, font, ico_dib, mix  # noqa: E402
+from .icofile import ico_dib
+from .paint import OUTLINE, font, mix
 
 BIG = 256  # drawn large, then scaled down
 
@@ -115,15 +109,12 @@ def write_icon(path, big):
         f.write(out)
 
 
-def main():
+def write_tip_icons(out):
+    """Writes the three icons and their preview sheet; out(name) gives each file's path."""
     icons = [("tip_information.ico", information()), ("tip_help.ico", help_icon()), ("tip_warning.ico", warning())]
     sheet = Image.new("RGBA", (3 * 48 + 3 * 80, 80), (60, 52, 48, 255))
     for i, (name, big) in enumerate(icons):
-        write_icon(os.path.join(HERE, name), big)
+        write_icon(out(name), big)
         sheet.alpha_composite(big.resize((32, 32), Image.LANCZOS), (8 + i * 48, 24))
         sheet.alpha_composite(big.resize((64, 64), Image.LANCZOS), (3 * 48 + 8 + i * 80, 8))
-    sheet.save(os.path.join(HERE, "tip-icons-preview.png"))
-
-
-if __name__ == "__main__":
-    main()
+    sheet.save(out("tip-icons-preview.png"))
