@@ -8,7 +8,8 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 from .landscape import paint_dais, paint_landscape, paint_sky, paint_stage_light
 from .layout import H, VIEW_H, VIEW_W, W, ZOOM_RECESS, ZOOM_RECESS_RGB
-from .paint import brighten, colorize, darken, fbm, font, mix, scale_mask, solid, value_noise, vertical_gradient
+from .paint import (brighten, colorize, darken, fbm, font, gem, mix, scale_mask, solid, value_noise,
+                    vertical_gradient)
 
 
 def stone_texture(rng, size, dark=(52, 48, 54), light=(124, 116, 110)):
@@ -66,25 +67,6 @@ def boss(img, cx, cy, r):
     d.line([(cx - r + 1, cy + r - 1), (cx + r - 1, cy + r - 1)], fill=(44, 40, 44))
     d.line([(cx + r - 1, cy - r + 1), (cx + r - 1, cy + r - 1)], fill=(44, 40, 44))
     gem(img, cx, cy, r * 0.62, (150, 20, 30), (250, 120, 110))
-
-
-def gem(img, cx, cy, r, base, light, ss=6):
-    size = int(r * 2 + 6)
-    layer = Image.new("RGBA", (size * ss, size * ss), (0, 0, 0, 0))
-    ld = ImageDraw.Draw(layer)
-    c = size * ss / 2
-    R = r * ss
-    ld.ellipse((c - R - ss, c - R - ss, c + R + ss, c + R + ss), fill=(150, 112, 50, 255))     # setting
-    ld.ellipse((c - R - ss, c - R - ss, c + R + ss * 0.2, c + R + ss * 0.2), fill=(230, 190, 110, 255))
-    ld.ellipse((c - R, c - R, c + R, c + R), fill=base + (255,))
-    for k in range(8, 0, -1):                   # soft inner light towards the top-left
-        t = k / 8
-        rr = R * t * 0.8
-        ox, oy = c - R * 0.25 * (1 - t), c - R * 0.25 * (1 - t)
-        ld.ellipse((ox - rr, oy - rr, ox + rr, oy + rr), fill=mix(light, base, t) + (255,))
-    ld.ellipse((c - R * 0.55, c - R * 0.6, c - R * 0.15, c - R * 0.25), fill=(255, 240, 230, 255))
-    layer = layer.resize((size, size), Image.LANCZOS)
-    img.paste(layer, (int(round(cx - size / 2)), int(round(cy - size / 2))), layer)
 
 
 def paint_title(img):

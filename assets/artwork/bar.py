@@ -4,9 +4,8 @@ import random
 
 from PIL import ImageChops, ImageDraw
 
-from .background import gem
 from .layout import BAR_H, BAR_W, BUTTONS
-from .paint import colorize, fbm, mix, vertical_gradient
+from .paint import colorize, fbm, gem, mix, vertical_gradient
 
 
 def socket_box(x, y):

@@ -1,4 +1,4 @@
-"""The picture records inside an .ico file."""
+"""The .ico file format: the picture records and the directory in front of them."""
 
 import struct
 
@@ -34,3 +34,17 @@ def ico_dib(img, bits):
     mask = b"".join(mask_rows)
     header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, bits, 0, len(pixels) + len(mask), 0, 0, 0, 0)
     return header + pixels + mask
+
+
+def write_ico_file(path, entries):
+    """entries: (size, bits, data) per picture; a 256 pixel picture is recorded as 0 in the directory."""
+    out = bytearray(struct.pack("<HHH", 0, 1, len(entries)))
+    offset = 6 + 16 * len(entries)
+    for size, bits, data in entries:
+        dim = 0 if size >= 256 else size
+        out += struct.pack("<BBBBHHII", dim, dim, 0, 0, 1, bits, len(data), offset)
+        offset += len(data)
+    for _, _, data in entries:
+        out += data
+    with open(path, "wb") as f:
+        f.write(out)

@@ -7,7 +7,8 @@ import random
 from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 from .layout import H, W
-from .paint import blurred_ellipse, brighten, colorize, darken, fbm, polygon_mask, ridge, scale_mask, solid, vertical_gradient
+from .paint import (blurred_ellipse, brighten, colorize, darken, fbm, polygon_mask, ridge, scale_mask, solid,
+                    vertical_gradient)
 
 
 def paint_sky(rng):

@@ -171,3 +171,23 @@ def tower_emblem(draw, cx, top, w, h, fill, shade, door):
     draw.rectangle((cx - dw / 2, top + h * 0.68, cx + dw / 2, top + h), fill=door)
     draw.ellipse((cx - dw / 2, top + h * 0.6, cx + dw / 2, top + h * 0.76), fill=door)
     draw.rectangle((cx - w * 0.06, top + h * 0.32, cx + w * 0.06, top + h * 0.48), fill=door)
+
+
+def gem(img, cx, cy, r, base, light, ss=6):
+    """A round jewel in a gold setting, lit from the top left."""
+    size = int(r * 2 + 6)
+    layer = Image.new("RGBA", (size * ss, size * ss), (0, 0, 0, 0))
+    ld = ImageDraw.Draw(layer)
+    c = size * ss / 2
+    R = r * ss
+    ld.ellipse((c - R - ss, c - R - ss, c + R + ss, c + R + ss), fill=(150, 112, 50, 255))     # setting
+    ld.ellipse((c - R - ss, c - R - ss, c + R + ss * 0.2, c + R + ss * 0.2), fill=(230, 190, 110, 255))
+    ld.ellipse((c - R, c - R, c + R, c + R), fill=base + (255,))
+    for k in range(8, 0, -1):                   # soft inner light towards the top-left
+        t = k / 8
+        rr = R * t * 0.8
+        ox, oy = c - R * 0.25 * (1 - t), c - R * 0.25 * (1 - t)
+        ld.ellipse((ox - rr, oy - rr, ox + rr, oy + rr), fill=mix(light, base, t) + (255,))
+    ld.ellipse((c - R * 0.55, c - R * 0.6, c - R * 0.15, c - R * 0.25), fill=(255, 240, 230, 255))
+    layer = layer.resize((size, size), Image.LANCZOS)
+    img.paste(layer, (int(round(cx - size / 2)), int(round(cy - size / 2))), layer)

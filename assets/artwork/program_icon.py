@@ -1,10 +1,10 @@
 """The program icon (vexillor.ico, the clan shield) and the crest placeholder."""
 
-import struct
+import io
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
-from .icofile import ico_dib
+from .icofile import ico_dib, write_ico_file
 from .paint import heater_shield, inset_polygon, tower_emblem, vertical_gradient
 
 
@@ -44,7 +44,6 @@ def icon_image(size):
 
 
 def write_ico(path):
-    import io
     entries = []
     for size, kind in ((16, 24), (32, 24), (48, 32), (256, "png")):
         img = icon_image(size)
@@ -55,16 +54,7 @@ def write_ico(path):
         else:
             data, bits = ico_dib(img, kind), kind
         entries.append((size, bits, data))
-    out = bytearray(struct.pack("<HHH", 0, 1, len(entries)))
-    offset = 6 + 16 * len(entries)
-    for size, bits, data in entries:
-        dim = 0 if size >= 256 else size
-        out += struct.pack("<BBBBHHII", dim, dim, 0, 0, 1, bits, len(data), offset)
-        offset += len(data)
-    for _, _, data in entries:
-        out += data
-    with open(path, "wb") as f:
-        f.write(out)
+    write_ico_file(path, entries)
 
 
 def make_crest_placeholder():

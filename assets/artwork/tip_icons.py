@@ -2,11 +2,9 @@
 disc with an "i"), 2 help (a bronze disc with a "?"), 3 warning (an amber
 triangle with a "!"), each as a 16 and a 32 pixel 32-bit icon."""
 
-import struct
-
 from PIL import Image, ImageDraw, ImageFilter
 
-from .icofile import ico_dib
+from .icofile import ico_dib, write_ico_file
 from .paint import OUTLINE, font, mix
 
 BIG = 256  # drawn large, then scaled down
@@ -97,16 +95,8 @@ def write_icon(path, big):
     entries = []
     for size in (16, 32):
         small = big.resize((size, size), Image.LANCZOS)
-        entries.append((size, ico_dib(small, 32)))
-    out = bytearray(struct.pack("<HHH", 0, 1, len(entries)))
-    offset = 6 + 16 * len(entries)
-    for size, data in entries:
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
-        offset += len(data)
-    for _, data in entries:
-        out += data
-    with open(path, "wb") as f:
-        f.write(out)
+        entries.append((size, 32, ico_dib(small, 32)))
+    write_ico_file(path, entries)
 
 
 def write_tip_icons(out):
