@@ -17,11 +17,6 @@
 namespace vx::cli {
 namespace {
 
-vx::ConstBgraView ViewOf(const vx::Bitmap32& bitmap) {
-    return {reinterpret_cast<const std::uint8_t*>(bitmap.pixels().data()), bitmap.width(), bitmap.height(),
-            static_cast<std::ptrdiff_t>(bitmap.stride())};
-}
-
 // What is wrong with the two paths of `crest` before anything is read, or
 // nothing.
 std::optional<std::string> CrestPathsFailure(const std::wstring& picturePath, const std::wstring& folder) {
@@ -83,7 +78,7 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
 
     const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
     const vx::BgraImage crest = vx::ComposeCrest(
-        mode, ViewOf(picture), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
+        mode, picture.View(), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
     const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
     if (const std::optional<vx::RunTimeError> failure = vx::WriteCrestFiles(files)) {
         PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " +

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/cli_commands.h"
@@ -137,8 +138,7 @@ private:
         GdiFlush();
         const std::string name = vx::gif::FrameFileName(frame, digits_);
         const std::filesystem::path path = folder_ / std::wstring(name.begin(), name.end());
-        const vx::ConstBgraView view{reinterpret_cast<const std::uint8_t*>(canvas_.pixels().data()), canvas_.width(),
-                                     canvas_.height(), static_cast<std::ptrdiff_t>(canvas_.stride())};
+        const vx::ConstBgraView view = std::as_const(canvas_).View();
         try {
             vx::bmp::WriteBmpFile(path, view, 24);
             written_.push_back(path);

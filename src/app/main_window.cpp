@@ -50,11 +50,6 @@ PictureSurface::Layout At(int x, int y, int width, int height, bool visible = tr
     return layout;
 }
 
-ConstBgraView ViewOf(const Bitmap32& bitmap) {
-    return {reinterpret_cast<const std::uint8_t*>(bitmap.pixels().data()), bitmap.width(), bitmap.height(),
-            static_cast<std::ptrdiff_t>(bitmap.stride())};
-}
-
 // Crest pixels onto a crest surface's persistent image, with the fourth
 // byte 0 as in every picture the surfaces hold.
 Bitmap32 BitmapOf(const BgraImage& pixels) {
@@ -407,7 +402,7 @@ void Main::ShowZoomedCrest() {
     zoom.backColour = MakeColorref(14, 12, 18);       // the frame's recess in the artwork
     zoom.dividerColour = MakeColorref(200, 156, 74);  // the frame's gold
     GdiFlush();
-    const BgraImage zoomed = ZoomCrest(ViewOf(*crest), zoom, kZoomWidth, kZoomHeight);
+    const BgraImage zoomed = ZoomCrest(crest->View(), zoom, kZoomWidth, kZoomHeight);
     ImgZoomCrest.SetPicture(std::make_shared<const Bitmap32>(BitmapOf(zoomed)));
 }
 
@@ -467,7 +462,7 @@ void Main::ShowComposedCrest(vx::CrestMode mode) {
     PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
     PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
     GdiFlush();
-    const BgraImage crest = ComposeCrest(mode, ViewOf(PicBuff.ImageBitmap()), pictureSource_, KeepProportions());
+    const BgraImage crest = ComposeCrest(mode, PicBuff.ImageBitmap().View(), pictureSource_, KeepProportions());
     if (crest.Width() > 0) DrawPixels(target, crest);
     target.Refresh();
     preview.SetPicture(target.Image());
@@ -486,7 +481,7 @@ void Main::PicSave_Click() {
         return;
     }
     // The cut surfaces hold exactly the pieces the save writes.
-    const std::vector<CrestFile> pieces = PlanCrestFiles(mode, ViewOf(*PicCrestAlly.Image()), folder);
+    const std::vector<CrestFile> pieces = PlanCrestFiles(mode, PicCrestAlly.Image()->View(), folder);
     DrawPixels(PicCrestAlly1, pieces[0].pixels);
     DrawPixels(PicCrestAlly2, pieces[1].pixels);
     PicCrestAlly1.Refresh();
@@ -496,12 +491,12 @@ void Main::PicSave_Click() {
 
 bool Main::SaveClanCrest(const std::wstring& folder) {
     return SaveCrestFiles(vx::CrestMode::Clan,
-                          PlanCrestFiles(vx::CrestMode::Clan, ViewOf(*PicClanCrest.Image()), folder));
+                          PlanCrestFiles(vx::CrestMode::Clan, PicClanCrest.Image()->View(), folder));
 }
 
 bool Main::SaveAllyAndClanCrests(const std::wstring& folder) {
     return SaveCrestFiles(vx::CrestMode::AllyClan,
-                          PlanCrestFiles(vx::CrestMode::AllyClan, ViewOf(*PicCrestAlly.Image()), folder));
+                          PlanCrestFiles(vx::CrestMode::AllyClan, PicCrestAlly.Image()->View(), folder));
 }
 
 bool Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files) {

@@ -50,8 +50,7 @@ Bitmap32 SqueezeBitmap(const Bitmap32& picture, int sourceWidth, int sourceHeigh
     const ConstBgraView from{reinterpret_cast<const std::uint8_t*>(picture.pixels().data()), sourceWidth, sourceHeight,
                              static_cast<std::ptrdiff_t>(picture.stride())};
     Bitmap32 squeezed(width, height);
-    const BgraView into{reinterpret_cast<std::uint8_t*>(squeezed.pixels().data()), width, height,
-                        static_cast<std::ptrdiff_t>(squeezed.stride())};
+    const BgraView into = squeezed.View();
     Squeeze(from, into);
     for (std::uint32_t& p : squeezed.pixels()) p &= 0x00FFFFFF;
     return squeezed;

@@ -8,6 +8,7 @@
 #include <span>
 #include <utility>
 
+#include "base/bgra_image.h"
 #include "base/colour.h"
 #include "common/win_handles.h"
 
@@ -37,6 +38,13 @@ public:
     std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
     std::span<std::uint32_t> pixels() { return {bits_, pixel_count()}; }
     std::span<const std::uint32_t> pixels() const { return {bits_, pixel_count()}; }
+    // The pixels as portable pixel code sees them (four bytes each, blue first).
+    BgraView View() {
+        return {reinterpret_cast<std::uint8_t*>(bits_), width_, height_, static_cast<std::ptrdiff_t>(stride())};
+    }
+    ConstBgraView View() const {
+        return {reinterpret_cast<const std::uint8_t*>(bits_), width_, height_, static_cast<std::ptrdiff_t>(stride())};
+    }
     std::uint32_t pixel(int x, int y) const { return bits_[static_cast<std::size_t>(y) * width_ + x]; }
 
     // Copies whatever `source` shows (any bitmap the DC can blit from).
