@@ -29,24 +29,24 @@
 // ------------------------------------------------- heap accounting (ours)
 
 namespace {
-std::atomic<std::size_t> g_heap_now{0};
-std::atomic<std::size_t> g_heap_peak{0};
+std::atomic<std::size_t> gHeapNow{0};
+std::atomic<std::size_t> gHeapPeak{0};
 }  // namespace
 
 void* operator new(std::size_t size) {
     void* block = std::malloc(size + 16);
     if (!block) throw std::bad_alloc();
     *static_cast<std::size_t*>(block) = size;
-    const std::size_t now = g_heap_now += size;
-    std::size_t peak = g_heap_peak.load();
-    while (now > peak && !g_heap_peak.compare_exchange_weak(peak, now)) {
+    const std::size_t now = gHeapNow += size;
+    std::size_t peak = gHeapPeak.load();
+    while (now > peak && !gHeapPeak.compare_exchange_weak(peak, now)) {
     }
     return static_cast<char*>(block) + 16;
 }
 void operator delete(void* p) noexcept {
     if (!p) return;
     void* block = static_cast<char*>(p) - 16;
-    g_heap_now -= *static_cast<std::size_t*>(block);
+    gHeapNow -= *static_cast<std::size_t*>(block);
     std::free(block);
 }
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
@@ -84,13 +84,13 @@ struct Picture {
 };
 
 // Writes the pictures as frames of one file (loops for ever when several).
-Bytes WriteGif(const std::vector<Picture>& frames, int colour_bits, bool interlace, int delay_cs) {
+Bytes WriteGif(const std::vector<Picture>& frames, int colourBits, bool interlace, int delayCs) {
     Writer writer;
     int error = 0;
     GifFileType* file = EGifOpen(&writer, Writer::Put, &error);
-    ColorMapObject* colours = MakeColours(1 << colour_bits, 5);
+    ColorMapObject* colours = MakeColours(1 << colourBits, 5);
     EGifSetGifVersion(file, true);
-    EGifPutScreenDesc(file, frames[0].width, frames[0].height, colour_bits, 0, colours);
+    EGifPutScreenDesc(file, frames[0].width, frames[0].height, colourBits, 0, colours);
     if (frames.size() > 1) {
         const GifByteType netscape[] = "NETSCAPE2.0";
         const GifByteType loop[] = {1, 0, 0};
@@ -100,8 +100,8 @@ Bytes WriteGif(const std::vector<Picture>& frames, int colour_bits, bool interla
         EGifPutExtensionTrailer(file);
     }
     for (const Picture& frame : frames) {
-        if (delay_cs > 0) {
-            GraphicsControlBlock gcb{DISPOSAL_UNSPECIFIED, false, delay_cs, NO_TRANSPARENT_COLOR};
+        if (delayCs > 0) {
+            GraphicsControlBlock gcb{DISPOSAL_UNSPECIFIED, false, delayCs, NO_TRANSPARENT_COLOR};
             GifByteType extension[4];
             const std::size_t length = EGifGCBToExtension(&gcb, extension);
             EGifPutExtension(file, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension);
@@ -295,10 +295,10 @@ int main(int argc, char** argv) {
                          vx::gif::EncodeFrameGif(photo.pixels.data(), 1000, 1000, 1000, palette, std::nullopt)});
     }
     files.push_back({"animation 200 frames 400x300", WriteGif(animation, 4, false, 8)});
-    const Bytes& animation_bytes = files.back().bytes;
+    const Bytes& animationBytes = files.back().bytes;
 
     std::printf("%-42s %9s %12s %12s %7s\n", "file", "bytes", "ours Mpx/s", "giflib Mpx/s", "ratio");
-    bool all_faster = true;
+    bool allFaster = true;
     for (const BenchFile& file : files) {
         if (file.name.find(only) == std::string::npos) continue;
         if (!SamePixels(file.bytes)) {
@@ -307,28 +307,27 @@ int main(int argc, char** argv) {
         }
         const double ours = MegapixelsPerSecond(file.bytes, DecodeOurs, seconds);
         const double theirs = MegapixelsPerSecond(file.bytes, DecodeGiflib, seconds);
-        all_faster &= ours >= theirs;
+        allFaster &= ours >= theirs;
         std::printf("%-42s %9zu %12.1f %12.1f %7.2f\n", file.name.c_str(), file.bytes.size(), ours, theirs,
                     ours / theirs);
     }
 
-    g_heap_now = 0;
-    g_heap_peak = 0;
-    DecodeOurs(animation_bytes);
-    const double heap_peak_mib = double(g_heap_peak) / (1 << 20);
+    gHeapNow = 0;
+    gHeapPeak = 0;
+    DecodeOurs(animationBytes);
+    const double heapPeakMib = double(gHeapPeak) / (1 << 20);
     const std::string path = "/tmp/vx_gif_bench_animation_" + std::to_string(getpid()) + ".gif";
     {
         std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(animation_bytes.data()), std::streamsize(animation_bytes.size()));
+        out.write(reinterpret_cast<const char*>(animationBytes.data()), std::streamsize(animationBytes.size()));
     }
-    const long ours_kib = PeakLoadKiB(argv[0], "ours", path);
-    const long giflib_kib = PeakLoadKiB(argv[0], "giflib", path);
+    const long oursKib = PeakLoadKiB(argv[0], "ours", path);
+    const long giflibKib = PeakLoadKiB(argv[0], "giflib", path);
     std::remove(path.c_str());
     std::printf("\nloading the 200-frame animation (%zu bytes, 200 x 400 x 300 = 24.0 Mpx of frames):\n",
-                animation_bytes.size());
-    std::printf("  ours:   peak heap %.1f MiB, peak resident memory added %.1f MiB\n", heap_peak_mib,
-                ours_kib / 1024.0);
-    std::printf("  giflib: peak resident memory added %.1f MiB\n", giflib_kib / 1024.0);
-    std::printf("\nours at least as fast as giflib on every file: %s\n", all_faster ? "yes" : "no");
+                animationBytes.size());
+    std::printf("  ours:   peak heap %.1f MiB, peak resident memory added %.1f MiB\n", heapPeakMib, oursKib / 1024.0);
+    std::printf("  giflib: peak resident memory added %.1f MiB\n", giflibKib / 1024.0);
+    std::printf("\nours at least as fast as giflib on every file: %s\n", allFaster ? "yes" : "no");
     return 0;
 }

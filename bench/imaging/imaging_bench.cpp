@@ -146,63 +146,63 @@ int main() {
 
     // ---- header reading
     constexpr std::uintmax_t k500MB = 500ull * 1024 * 1024;
-    const fs::path small_bmp = MakeFile(folder, "small.bmp", BmpHeader(), 4096);
-    const fs::path big_bmp = MakeFile(folder, "big.bmp", BmpHeader(), k500MB);
-    const fs::path big_jpg = MakeFile(folder, "big.jpg", JpegHeader(), k500MB);
-    const fs::path big_other = MakeFile(folder, "big.dat", {'n', 'o', 't', ' ', 'a', ' ', 'p'}, k500MB);
+    const fs::path smallBmp = MakeFile(folder, "small.bmp", BmpHeader(), 4096);
+    const fs::path bigBmp = MakeFile(folder, "big.bmp", BmpHeader(), k500MB);
+    const fs::path bigJpg = MakeFile(folder, "big.jpg", JpegHeader(), k500MB);
+    const fs::path bigOther = MakeFile(folder, "big.dat", {'n', 'o', 't', ' ', 'a', ' ', 'p'}, k500MB);
 
     vx::clsImage reader;
-    auto header_ms = [&](const fs::path& file) { return BestMs(200, [&] { reader.ReadImageInfo(file); }); };
+    auto headerMs = [&](const fs::path& file) { return BestMs(200, [&] { reader.ReadImageInfo(file); }); };
     std::printf("Header reading (clsImage::ReadImageInfo), best of 200\n");
-    std::printf("  %-44s %9.4f ms\n", "BMP, 4 KB file", header_ms(small_bmp));
-    std::printf("  %-44s %9.4f ms   (%d x %d)\n", "BMP, 500 MB file", header_ms(big_bmp), reader.Width(),
+    std::printf("  %-44s %9.4f ms\n", "BMP, 4 KB file", headerMs(smallBmp));
+    std::printf("  %-44s %9.4f ms   (%d x %d)\n", "BMP, 500 MB file", headerMs(bigBmp), reader.Width(),
                 reader.Height());
-    std::printf("  %-44s %9.4f ms   (%d x %d)\n", "JPEG, frame after 60 KB segment, 500 MB file", header_ms(big_jpg),
+    std::printf("  %-44s %9.4f ms   (%d x %d)\n", "JPEG, frame after 60 KB segment, 500 MB file", headerMs(bigJpg),
                 reader.Width(), reader.Height());
-    const double scan_ms = BestMs(3, [&] { reader.ReadImageInfo(big_other); });
+    const double scanMs = BestMs(3, [&] { reader.ReadImageInfo(bigOther); });
     std::printf("  %-44s %9.1f ms   (no signature: the JPEG search reads it all)\n", "unrecognised 500 MB file",
-                scan_ms);
+                scanMs);
 
     // ---- the squeeze
     const vx::BgraImage photo = Photo(6000, 4000);
     vx::BgraImage crest(16, 12);
     constexpr int kRuns = 7;
-    const double squeeze_ms = BestMs(kRuns, [&] { vx::Squeeze(photo.View(), crest.View()); });
+    const double squeezeMs = BestMs(kRuns, [&] { vx::Squeeze(photo.View(), crest.View()); });
     const PillowResult pillow = PillowBoxResize(folder, photo, kRuns);
     std::printf("\nSqueeze 6000 x 4000 -> 16 x 12, best of %d\n", kRuns);
-    std::printf("  %-44s %9.2f ms\n", "vx::Squeeze (exact area average)", squeeze_ms);
+    std::printf("  %-44s %9.2f ms\n", "vx::Squeeze (exact area average)", squeezeMs);
     if (pillow.ran) {
         std::printf("  %-44s %9.2f ms\n", "Pillow resize((16, 12), BOX), mode RGB", pillow.ms);
-        std::printf("  %-44s %9.2f x  (Pillow time / ours; above 1 is faster)\n", "ratio", pillow.ms / squeeze_ms);
-        int max_difference = 0;
+        std::printf("  %-44s %9.2f x  (Pillow time / ours; above 1 is faster)\n", "ratio", pillow.ms / squeezeMs);
+        int maxDifference = 0;
         for (int y = 0; y < 12 && pillow.rgb.size() == 16 * 12 * 3; ++y)
             for (int x = 0; x < 16; ++x)
                 for (int k = 0; k < 3; ++k) {
                     const int ours = crest.Row(y)[4 * x + (2 - k)];
                     const int theirs = pillow.rgb[static_cast<std::size_t>((y * 16 + x) * 3 + k)];
-                    max_difference = std::max(max_difference, std::abs(ours - theirs));
+                    maxDifference = std::max(maxDifference, std::abs(ours - theirs));
                 }
-        std::printf("  %-44s %9d\n", "largest channel difference to Pillow", max_difference);
+        std::printf("  %-44s %9d\n", "largest channel difference to Pillow", maxDifference);
     } else {
         std::printf("  Pillow (/usr/bin/python3 with PIL) not available\n");
     }
-    const vx::BgraImage strip_source = Photo(640, 480);
+    const vx::BgraImage stripSource = Photo(640, 480);
     vx::BgraImage strip(24, 12);
     std::printf("  %-44s %9.3f ms\n", "vx::Squeeze 640 x 480 -> 24 x 12",
-                BestMs(50, [&] { vx::Squeeze(strip_source.View(), strip.View()); }));
+                BestMs(50, [&] { vx::Squeeze(stripSource.View(), strip.View()); }));
 
     // ---- colour table and file
     std::printf("\nCrest file\n");
     std::printf("  %-44s %9.4f ms\n", "colour table + BMP bytes, 16 x 12 at 8 bits",
                 BestMs(200, [&] { (void)vx::bmp::EncodeBmpFile(crest.View(), 8); }));
     std::int64_t length = 0;
-    const double write_ms = BestMs(20, [&] { length = vx::bmp::WriteBmpFile(folder / "clan.bmp", crest.View(), 8); });
-    std::printf("  %-44s %9.4f ms   (%lld bytes)\n", "WriteBmpFile clan.bmp (temp file, flush, move)", write_ms,
+    const double writeMs = BestMs(20, [&] { length = vx::bmp::WriteBmpFile(folder / "clan.bmp", crest.View(), 8); });
+    std::printf("  %-44s %9.4f ms   (%lld bytes)\n", "WriteBmpFile clan.bmp (temp file, flush, move)", writeMs,
                 static_cast<long long>(length));
     const vx::BgraImage many = Photo(640, 480);
     bool exact = true;
-    const double quantise_ms = BestMs(3, [&] { exact = vx::bmp::QuantizePicture(many.View(), 256).exact; });
-    std::printf("  %-44s %9.2f ms   (%s)\n", "quantise 640 x 480 photo to 256 colours", quantise_ms,
+    const double quantiseMs = BestMs(3, [&] { exact = vx::bmp::QuantizePicture(many.View(), 256).exact; });
+    std::printf("  %-44s %9.2f ms   (%s)\n", "quantise 640 x 480 photo to 256 colours", quantiseMs,
                 exact ? "exact" : "quantised");
 
     // ---- DIB turns

@@ -48,12 +48,12 @@ void CheckIndex(const GifIndex& index) {
 void RoundTripFrame(const GifIndex& index, const FrameStrip& strip, std::size_t k) {
     const FrameRecord& frame = index.frames[k];
     if (frame.width == 0 || frame.height == 0) return;
-    const uint8_t* top_left = strip.Pixels().data() + strip.layout.offsets[k];
+    const uint8_t* topLeft = strip.Pixels().data() + strip.layout.offsets[k];
     const Palette& palette = index.palettes[static_cast<std::size_t>(frame.palette)];
     std::optional<uint8_t> transparent;
     if (frame.transparent) transparent = frame.transparent_index;
     const std::vector<uint8_t> gif =
-        EncodeFrameGif(top_left, strip.layout.width, frame.width, frame.height, palette, transparent);
+        EncodeFrameGif(topLeft, strip.layout.width, frame.width, frame.height, palette, transparent);
 
     const GifIndex again = IndexGif(gif);
     Check(again.frames.size() == 1);
@@ -65,7 +65,7 @@ void RoundTripFrame(const GifIndex& index, const FrameStrip& strip, std::size_t 
     Check(decoded.results[0] == FrameDecode::Complete);
     for (int32_t y = 0; y < frame.height; ++y) {
         Check(std::memcmp(decoded.Pixels().data() + static_cast<std::size_t>(y) * frame.width,
-                          top_left + static_cast<std::size_t>(y) * static_cast<std::size_t>(strip.layout.width),
+                          topLeft + static_cast<std::size_t>(y) * static_cast<std::size_t>(strip.layout.width),
                           static_cast<std::size_t>(frame.width)) == 0);
     }
 }
@@ -76,7 +76,7 @@ void CompareBitSources(std::span<const uint8_t> file, const GifIndex& index, std
     const uint8_t packed = file[pos + 9];
     pos += 10;
     if (packed & 0x80) pos += std::size_t{3} << ((packed & 7) + 1);
-    const int minimum_code_size = file[pos++];
+    const int minimumCodeSize = file[pos++];
     std::vector<uint8_t> joined;
     for (std::size_t length = file[pos++]; length != 0; length = file[pos++]) {
         joined.insert(joined.end(), file.begin() + static_cast<std::ptrdiff_t>(pos),
@@ -86,14 +86,14 @@ void CompareBitSources(std::span<const uint8_t> file, const GifIndex& index, std
     const std::size_t pixels = std::min<std::size_t>(
         {static_cast<std::size_t>(index.frames[k].width) * static_cast<std::size_t>(index.frames[k].height),
          std::size_t{1} << 18});
-    LzwDecoder in_place, from_joined;
+    LzwDecoder in_place, fromJoined;
     const LzwResult a =
         in_place.DecodeSubBlocks(file.subspan(index.blocks[k].position - 1 + 10 +
                                               (packed & 0x80 ? std::size_t{3} << ((packed & 7) + 1) : 0) + 1),
-                                 minimum_code_size, pixels);
-    const LzwResult b = from_joined.Decode(joined, minimum_code_size, pixels);
+                                 minimumCodeSize, pixels);
+    const LzwResult b = fromJoined.Decode(joined, minimumCodeSize, pixels);
     Check(a.status == b.status && a.produced == b.produced);
-    Check(std::equal(in_place.Pixels().begin(), in_place.Pixels().end(), from_joined.Pixels().begin()));
+    Check(std::equal(in_place.Pixels().begin(), in_place.Pixels().end(), fromJoined.Pixels().begin()));
 }
 
 void FuzzFile(std::span<const uint8_t> file) {
@@ -116,8 +116,8 @@ void FuzzFile(std::span<const uint8_t> file) {
         for (int32_t mode : {0, 1, 2, 3, 8, 9, 11, -1}) {
             Placement placement{270, 123, 300, 300};
             ScaleToDestination(index.width, index.height, &index.frames[k], mode, placement);
-            const Rect rect = FrameRectInBuffer(index.frames[k], mode, placement.x_ratio, placement.y_ratio, 300, 300);
-            DisposalFillRect(index.frames[k], rect, placement.x_ratio, placement.y_ratio);
+            const Rect rect = FrameRectInBuffer(index.frames[k], mode, placement.xRatio, placement.yRatio, 300, 300);
+            DisposalFillRect(index.frames[k], rect, placement.xRatio, placement.yRatio);
             FrameProperty(index, static_cast<int32_t>(k + 1), kPropDelay, kDefaultMinimumDelay);
         }
     }
@@ -129,13 +129,13 @@ void FuzzFile(std::span<const uint8_t> file) {
 // two the pixel count.
 void FuzzCodeStream(std::span<const uint8_t> data) {
     if (data.size() < 3) return;
-    const int minimum_code_size = data[0] % 10;
+    const int minimumCodeSize = data[0] % 10;
     const std::size_t pixels = data[1] | (data[2] << 8);
     LzwDecoder decoder;
-    const LzwResult first = decoder.Decode(data.subspan(3), minimum_code_size, pixels);
+    const LzwResult first = decoder.Decode(data.subspan(3), minimumCodeSize, pixels);
     Check(first.produced <= pixels && decoder.Pixels().size() == pixels);
     const std::vector<uint8_t> out(decoder.Pixels().begin(), decoder.Pixels().end());
-    const LzwResult second = decoder.Decode(data.subspan(3), minimum_code_size, pixels);
+    const LzwResult second = decoder.Decode(data.subspan(3), minimumCodeSize, pixels);
     Check(second.status == first.status && second.produced == first.produced);
     Check(std::equal(out.begin(), out.end(), decoder.Pixels().begin()));
     for (std::size_t i = first.produced; i < pixels; ++i) Check(out[i] == 0);

@@ -75,8 +75,8 @@ BoundedFileReader::BoundedFileReader(const std::filesystem::path& path, std::str
         throw FileLayerError(error, path_, source_);
     }
     // Nothing is buffered yet: the first read loads the window.
-    window_start_ = 0;
-    window_length_ = 0;
+    windowStart_ = 0;
+    windowLength_ = 0;
 }
 
 BoundedFileReader::BoundedFileReader(std::span<const std::uint8_t> bytes, std::string source)
@@ -94,15 +94,15 @@ void BoundedFileReader::RaiseOutOfRange() const { throw MakeRunTimeError(kErrSub
 std::uint8_t BoundedFileReader::AtSlow(std::int64_t position) {
     if (position < 0 || position > size_) RaiseOutOfRange();
     LoadWindowAt(position);
-    return window_[static_cast<std::size_t>(position - window_start_)];
+    return window_[static_cast<std::size_t>(position - windowStart_)];
 }
 
 void BoundedFileReader::LoadWindowAt(std::int64_t position) {
     const std::int64_t start = position - position % kWindowAlignment;
     const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(kWindowBytes, size_ - start));
     // Invalidate first, so that a failed read never leaves a half-filled window.
-    window_length_ = 0;
-    window_start_ = start;
+    windowLength_ = 0;
+    windowStart_ = start;
     if (wanted > 0 && file_ == nullptr) {
         std::memcpy(window_.get(), memory_.data() + start, wanted);
     } else if (wanted > 0) {
@@ -116,22 +116,22 @@ void BoundedFileReader::LoadWindowAt(std::int64_t position) {
     }
     std::size_t length = wanted;
     if (start + static_cast<std::int64_t>(wanted) == size_) window_[length++] = 0;
-    window_length_ = length;
+    windowLength_ = length;
 }
 
 std::int64_t BoundedFileReader::FindByte(std::int64_t from, std::int64_t limit, std::uint8_t value) {
     std::int64_t position = from;
     while (position < limit) {
         At(position);  // loads the window holding `position`, or raises error 9
-        const std::int64_t window_end =
-            std::min<std::int64_t>(limit, window_start_ + static_cast<std::int64_t>(window_length_));
-        const std::uint8_t* begin = window_.get() + (position - window_start_);
-        const std::size_t count = static_cast<std::size_t>(window_end - position);
+        const std::int64_t windowEnd =
+            std::min<std::int64_t>(limit, windowStart_ + static_cast<std::int64_t>(windowLength_));
+        const std::uint8_t* begin = window_.get() + (position - windowStart_);
+        const std::size_t count = static_cast<std::size_t>(windowEnd - position);
         const void* hit = std::memchr(begin, value, count);
         if (hit != nullptr) {
             return position + (static_cast<const std::uint8_t*>(hit) - begin);
         }
-        position = window_end;
+        position = windowEnd;
     }
     return limit;
 }

@@ -34,8 +34,8 @@ public:
     std::int64_t Size() const noexcept { return size_; }
 
     std::uint8_t At(std::int64_t position) {
-        const std::uint64_t offset = static_cast<std::uint64_t>(position - window_start_);
-        if (offset < window_length_) return window_[offset];
+        const std::uint64_t offset = static_cast<std::uint64_t>(position - windowStart_);
+        if (offset < windowLength_) return window_[offset];
         return AtSlow(position);
     }
 
@@ -53,8 +53,8 @@ private:
     std::filesystem::path path_;
     std::string source_;
     std::int64_t size_ = 0;
-    std::int64_t window_start_ = 0;
-    std::size_t window_length_ = 0;
+    std::int64_t windowStart_ = 0;
+    std::size_t windowLength_ = 0;
     std::unique_ptr<std::uint8_t[]> window_;
 };
 

@@ -58,8 +58,8 @@ bool FolderExists(const std::filesystem::path& path) {
     return std::filesystem::is_directory(folder, ec);
 }
 
-int FileLayerNumber(int errno_value, const std::filesystem::path& path) {
-    switch (errno_value) {
+int FileLayerNumber(int errnoValue, const std::filesystem::path& path) {
+    switch (errnoValue) {
         case ENOENT:
         case ENOTDIR:
             return FolderExists(path) ? kErrFileNotFound : kErrPathNotFound;
@@ -87,8 +87,8 @@ int FileLayerNumber(int errno_value, const std::filesystem::path& path) {
 
 }  // namespace
 
-RunTimeError FileLayerError(int errno_value, const std::filesystem::path& path, std::string source) {
-    return MakeRunTimeError(FileLayerNumber(errno_value, path), std::move(source));
+RunTimeError FileLayerError(int errnoValue, const std::filesystem::path& path, std::string source) {
+    return MakeRunTimeError(FileLayerNumber(errnoValue, path), std::move(source));
 }
 
 }  // namespace vx

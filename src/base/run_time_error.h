@@ -47,6 +47,6 @@ RunTimeError MakeRunTimeError(int number, std::string source);
 
 // Turns the C library's errno after a failed open, read or write of `path`
 // into the file layer's numbered error.
-RunTimeError FileLayerError(int errno_value, const std::filesystem::path& path, std::string source);
+RunTimeError FileLayerError(int errnoValue, const std::filesystem::path& path, std::string source);
 
 }  // namespace vx

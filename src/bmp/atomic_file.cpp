@@ -138,8 +138,8 @@ std::filesystem::path WriteTemporaryBeside(const std::filesystem::path& target, 
     OpenFile file(descriptor);
     int error = WriteAll(file.Descriptor(), bytes);
     if (error == 0) error = FlushToDisk(file.Descriptor());
-    const int close_error = file.Close();
-    if (error == 0) error = close_error;
+    const int closeError = file.Close();
+    if (error == 0) error = closeError;
     if (error != 0) {
         RemoveQuietly(temporary);
         throw FileLayerError(error, target, source);

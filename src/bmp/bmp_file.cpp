@@ -106,33 +106,33 @@ std::vector<std::uint8_t> EncodeBmpFile(ConstBgraView picture, int depth, std::s
 
     const int entries = ColorTableEntries(depth);
     const std::int64_t stride = RowStride(picture.width, depth);
-    const std::int64_t image_size = stride * picture.height;
-    const std::int64_t pixel_offset = kHeadersBytes + 4 * entries;
-    const std::int64_t file_size = pixel_offset + image_size;
-    if (file_size > std::numeric_limits<std::int32_t>::max()) throw MakeRunTimeError(kErrOverflow, kWriterSource);
+    const std::int64_t imageSize = stride * picture.height;
+    const std::int64_t pixelOffset = kHeadersBytes + 4 * entries;
+    const std::int64_t fileSize = pixelOffset + imageSize;
+    if (fileSize > std::numeric_limits<std::int32_t>::max()) throw MakeRunTimeError(kErrOverflow, kWriterSource);
 
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(file_size), 0);
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(fileSize), 0);
     out[0] = 'B';
     out[1] = 'M';
-    PutLe32(out, 2, static_cast<std::uint32_t>(file_size));
-    PutLe32(out, 10, static_cast<std::uint32_t>(pixel_offset));
+    PutLe32(out, 2, static_cast<std::uint32_t>(fileSize));
+    PutLe32(out, 10, static_cast<std::uint32_t>(pixelOffset));
     PutLe32(out, 14, 40);
     PutLe32(out, 18, static_cast<std::uint32_t>(picture.width));
     PutLe32(out, 22, static_cast<std::uint32_t>(picture.height));
     PutLe16(out, 26, 1);
     PutLe16(out, 28, static_cast<std::uint32_t>(depth));
-    PutLe32(out, 34, static_cast<std::uint32_t>(image_size));
-    const std::uint32_t colors_used = depth <= 8 ? static_cast<std::uint32_t>(entries) : 0;
-    PutLe32(out, 46, colors_used);
-    PutLe32(out, 50, colors_used);
+    PutLe32(out, 34, static_cast<std::uint32_t>(imageSize));
+    const std::uint32_t colorsUsed = depth <= 8 ? static_cast<std::uint32_t>(entries) : 0;
+    PutLe32(out, 46, colorsUsed);
+    PutLe32(out, 50, colorsUsed);
 
-    std::uint8_t* pixels = out.data() + pixel_offset;
+    std::uint8_t* pixels = out.data() + pixelOffset;
     if (depth <= 8) {
         const IndexedPicture indexed = palette.size() == static_cast<std::size_t>(entries)
                                            ? MapToColorTable(picture, TableFromPalette(palette))
                                            : QuantizePicture(picture, entries);
         for (int i = 0; i < entries; ++i) {
-            const RgbQuad& q = indexed.color_table[static_cast<std::size_t>(i)];
+            const RgbQuad& q = indexed.colorTable[static_cast<std::size_t>(i)];
             std::uint8_t* entry = out.data() + kHeadersBytes + 4 * i;
             entry[0] = q.blue;
             entry[1] = q.green;
@@ -161,12 +161,12 @@ SaveOutcome SavePixelsAtDepth(const std::filesystem::path& sFileName, ConstBgraV
     SaveOutcome outcome;
     if (!IsAcceptedDepth(depth)) {
         outcome.result = -1;
-        outcome.failure_text = kUnsupportedDepthText;
+        outcome.failureText = kUnsupportedDepthText;
         return outcome;
     }
     auto fail = [&](const RunTimeError& error) {
         outcome.result = 0;
-        if (error.Number() != 999) outcome.failure_text = kFailureTextStart + error.Description();
+        if (error.Number() != 999) outcome.failureText = kFailureTextStart + error.Description();
     };
     try {
         outcome.result = static_cast<std::int32_t>(WriteBmpFile(sFileName, pixels, depth, palette));

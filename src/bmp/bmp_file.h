@@ -71,8 +71,8 @@ inline constexpr const char* kUnsupportedDepthText = "Error!\r\nDieses Bildforma
 inline constexpr const char* kFailureTextStart = "Fehler!\r\n";  // + the error's description
 
 struct SaveOutcome {
-    std::int32_t result = 0;   // file length; -1 depth not accepted; 0 after a failure
-    std::string failure_text;  // what to show the user; empty for nothing
+    std::int32_t result = 0;  // file length; -1 depth not accepted; 0 after a failure
+    std::string failureText;  // what to show the user; empty for nothing
 };
 
 // Writes the file (WriteBmpFile) and turns every failure into the writer's

@@ -70,7 +70,7 @@ std::int32_t SaveBitmapAtDepth(HDC hDC, HBITMAP hBitmap, std::int32_t depth, con
 
     const bmp::SaveOutcome outcome =
         bmp::SavePixelsAtDepth(std::filesystem::path(sFileName), pixels.View(), depth, palette);
-    if (!outcome.failure_text.empty()) Tell(hDC, outcome.failure_text);
+    if (!outcome.failureText.empty()) Tell(hDC, outcome.failureText);
     return outcome.result;
 }
 

@@ -79,8 +79,8 @@ std::vector<ColorCount> DistinctColors(const ConstBgraView& picture) {
 class NearestEntry {
 public:
     NearestEntry(const std::vector<RgbQuad>& table, std::size_t searches)
-        : table_(table), use_cells_(searches > kSearchesWorthCells) {
-        if (use_cells_) {
+        : table_(table), useCells_(searches > kSearchesWorthCells) {
+        if (useCells_) {
             cells_.resize(kCells * kCells * kCells);
             built_.assign(kCells * kCells * kCells, false);
         }
@@ -88,36 +88,36 @@ public:
 
     int Find(Key key) {
         const int r = RedOfKey(key), g = GreenOfKey(key), b = BlueOfKey(key);
-        if (!use_cells_) {
-            int best_distance = std::numeric_limits<int>::max();
-            int best_index = 0;
+        if (!useCells_) {
+            int bestDistance = std::numeric_limits<int>::max();
+            int bestIndex = 0;
             for (std::size_t i = 0; i < table_.size(); ++i) {
                 const RgbQuad& q = table_[i];
                 const int dr = q.red - r, dg = q.green - g, db = q.blue - b;
                 const int distance = dr * dr + dg * dg + db * db;
-                if (distance < best_distance) {
-                    best_distance = distance;
-                    best_index = static_cast<int>(i);
+                if (distance < bestDistance) {
+                    bestDistance = distance;
+                    bestIndex = static_cast<int>(i);
                 }
             }
-            return best_index;
+            return bestIndex;
         }
         const std::size_t cell =
             static_cast<std::size_t>(((r / kCellSize) * kCells + g / kCellSize) * kCells + b / kCellSize);
         if (!built_[cell])
             BuildCell(cell, r / kCellSize * kCellSize, g / kCellSize * kCellSize, b / kCellSize * kCellSize);
-        int best_distance = std::numeric_limits<int>::max();
-        int best_index = 0;
+        int bestDistance = std::numeric_limits<int>::max();
+        int bestIndex = 0;
         for (const std::uint8_t index : cells_[cell]) {  // ascending indices: the first of equals wins
             const RgbQuad& q = table_[index];
             const int dr = q.red - r, dg = q.green - g, db = q.blue - b;
             const int distance = dr * dr + dg * dg + db * db;
-            if (distance < best_distance) {
-                best_distance = distance;
-                best_index = index;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                bestIndex = index;
             }
         }
-        return best_index;
+        return bestIndex;
     }
 
 private:
@@ -149,7 +149,7 @@ private:
     }
 
     std::vector<RgbQuad> table_;
-    bool use_cells_;
+    bool useCells_;
     std::vector<std::vector<std::uint8_t>> cells_;
     std::vector<bool> built_;
 };
@@ -164,7 +164,7 @@ struct Sample {
 
 struct Box {
     std::size_t begin = 0, end = 0;
-    double squared_error = 0;
+    double squaredError = 0;
     int axis = 0;  // channel of the widest spread
     std::uint64_t count = 0;
     std::array<std::uint64_t, 3> sum{};
@@ -185,16 +185,16 @@ Box MakeBox(const std::vector<Sample>& samples, std::size_t begin, std::size_t e
     }
     double widest = -1;
     for (int c = 0; c < 3; ++c) {
-        const double mean_part =
+        const double meanPart =
             static_cast<double>(box.sum[c]) * static_cast<double>(box.sum[c]) / static_cast<double>(box.count);
-        const double spread = std::max(0.0, squares[c] - mean_part);
-        box.squared_error += spread;
+        const double spread = std::max(0.0, squares[c] - meanPart);
+        box.squaredError += spread;
         if (spread > widest) {
             widest = spread;
             box.axis = c;
         }
     }
-    if (end - begin < 2) box.squared_error = 0;  // one colour cannot be split
+    if (end - begin < 2) box.squaredError = 0;  // one colour cannot be split
     return box;
 }
 
@@ -211,30 +211,29 @@ std::pair<Box, Box> Split(std::vector<Sample>& samples, const Box& box) {
                                        samples.begin() + static_cast<std::ptrdiff_t>(box.end));
     for (const Sample& sample : unsorted)
         samples[box.begin + starts[static_cast<std::size_t>(sample.channel[axis])]++] = sample;
-    std::uint64_t left_count = 0;
-    std::array<std::uint64_t, 3> left_sum{};
-    double best_score = -1;
-    std::size_t best_split = box.begin + 1;
+    std::uint64_t leftCount = 0;
+    std::array<std::uint64_t, 3> leftSum{};
+    double bestScore = -1;
+    std::size_t bestSplit = box.begin + 1;
     for (std::size_t i = box.begin; i + 1 < box.end; ++i) {
-        left_count += samples[i].count;
-        for (int c = 0; c < 3; ++c) left_sum[c] += samples[i].count * static_cast<std::uint64_t>(samples[i].channel[c]);
-        const std::uint64_t right_count = box.count - left_count;
-        double left_part = 0, right_part = 0;
+        leftCount += samples[i].count;
+        for (int c = 0; c < 3; ++c) leftSum[c] += samples[i].count * static_cast<std::uint64_t>(samples[i].channel[c]);
+        const std::uint64_t rightCount = box.count - leftCount;
+        double leftPart = 0, rightPart = 0;
         for (int c = 0; c < 3; ++c) {
-            const double l = static_cast<double>(left_sum[c]);
-            const double r = static_cast<double>(box.sum[c] - left_sum[c]);
-            left_part += l * l;
-            right_part += r * r;
+            const double l = static_cast<double>(leftSum[c]);
+            const double r = static_cast<double>(box.sum[c] - leftSum[c]);
+            leftPart += l * l;
+            rightPart += r * r;
         }
         // Maximising this minimises the squared error of the two halves.
-        const double score =
-            left_part / static_cast<double>(left_count) + right_part / static_cast<double>(right_count);
-        if (score > best_score) {
-            best_score = score;
-            best_split = i + 1;
+        const double score = leftPart / static_cast<double>(leftCount) + rightPart / static_cast<double>(rightCount);
+        if (score > bestScore) {
+            bestScore = score;
+            bestSplit = i + 1;
         }
     }
-    return {MakeBox(samples, box.begin, best_split), MakeBox(samples, best_split, box.end)};
+    return {MakeBox(samples, box.begin, bestSplit), MakeBox(samples, bestSplit, box.end)};
 }
 
 std::uint8_t RoundedMean(std::uint64_t sum, std::uint64_t count) {
@@ -251,8 +250,8 @@ std::vector<RgbQuad> SplitColorSpace(const std::vector<ColorCount>& distinct, in
     while (boxes.size() < static_cast<std::size_t>(entries)) {
         std::size_t worst = 0;
         for (std::size_t i = 1; i < boxes.size(); ++i)
-            if (boxes[i].squared_error > boxes[worst].squared_error) worst = i;
-        if (boxes[worst].squared_error <= 0) break;
+            if (boxes[i].squaredError > boxes[worst].squaredError) worst = i;
+        if (boxes[worst].squaredError <= 0) break;
         auto [first, second] = Split(samples, boxes[worst]);
         boxes[worst] = first;
         boxes.push_back(second);
@@ -298,12 +297,12 @@ void Refine(const std::vector<ColorCount>& distinct, std::vector<RgbQuad>& table
 
 // Index of every pixel, given the index of every distinct colour.
 std::vector<std::uint8_t> IndexPixels(const ConstBgraView& picture, const std::vector<ColorCount>& distinct,
-                                      const std::vector<std::uint8_t>& index_of_distinct) {
+                                      const std::vector<std::uint8_t>& indexOfDistinct) {
     std::vector<std::uint8_t> indices;
     indices.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
     if (distinct.size() > 4096) {
         std::vector<std::uint8_t> dense(std::size_t{1} << 24, 0);
-        for (std::size_t i = 0; i < distinct.size(); ++i) dense[distinct[i].key] = index_of_distinct[i];
+        for (std::size_t i = 0; i < distinct.size(); ++i) dense[distinct[i].key] = indexOfDistinct[i];
         for (int y = 0; y < picture.height; ++y) {
             const std::uint8_t* row = picture.Row(y);
             for (int x = 0; x < picture.width; ++x) indices.push_back(dense[KeyOfPixel(row + 4 * x)]);
@@ -316,19 +315,19 @@ std::vector<std::uint8_t> IndexPixels(const ConstBgraView& picture, const std::v
             const Key k = KeyOfPixel(row + 4 * x);
             const auto it = std::lower_bound(distinct.begin(), distinct.end(), k,
                                              [](const ColorCount& c, Key key) { return c.key < key; });
-            indices.push_back(index_of_distinct[static_cast<std::size_t>(it - distinct.begin())]);
+            indices.push_back(indexOfDistinct[static_cast<std::size_t>(it - distinct.begin())]);
         }
     }
     return indices;
 }
 
 IndexedPicture Indexed(const ConstBgraView& picture, const std::vector<ColorCount>& distinct,
-                       const std::vector<std::uint8_t>& index_of_distinct, std::vector<RgbQuad> table, bool exact) {
+                       const std::vector<std::uint8_t>& indexOfDistinct, std::vector<RgbQuad> table, bool exact) {
     IndexedPicture result;
     result.width = picture.width;
     result.height = picture.height;
-    result.indices = IndexPixels(picture, distinct, index_of_distinct);
-    result.color_table = std::move(table);
+    result.indices = IndexPixels(picture, distinct, indexOfDistinct);
+    result.colorTable = std::move(table);
     result.exact = exact;
     return result;
 }
@@ -336,14 +335,14 @@ IndexedPicture Indexed(const ConstBgraView& picture, const std::vector<ColorCoun
 IndexedPicture MapDistinct(const ConstBgraView& picture, const std::vector<ColorCount>& distinct,
                            std::vector<RgbQuad> table) {
     NearestEntry nearest(table, distinct.size());
-    std::vector<std::uint8_t> index_of_distinct(distinct.size());
+    std::vector<std::uint8_t> indexOfDistinct(distinct.size());
     bool exact = true;
     for (std::size_t i = 0; i < distinct.size(); ++i) {
         const int index = nearest.Find(distinct[i].key);
-        index_of_distinct[i] = static_cast<std::uint8_t>(index);
+        indexOfDistinct[i] = static_cast<std::uint8_t>(index);
         if (KeyOfQuad(table[static_cast<std::size_t>(index)]) != distinct[i].key) exact = false;
     }
-    return Indexed(picture, distinct, index_of_distinct, std::move(table), exact);
+    return Indexed(picture, distinct, indexOfDistinct, std::move(table), exact);
 }
 
 }  // namespace
@@ -356,9 +355,9 @@ IndexedPicture QuantizePicture(ConstBgraView picture, int entries) {
     if (distinct.size() <= static_cast<std::size_t>(entries)) {
         std::vector<RgbQuad> table(static_cast<std::size_t>(entries));
         for (std::size_t i = 0; i < distinct.size(); ++i) table[i] = QuadOfKey(distinct[i].key);
-        std::vector<std::uint8_t> index_of_distinct(distinct.size());
-        for (std::size_t i = 0; i < distinct.size(); ++i) index_of_distinct[i] = static_cast<std::uint8_t>(i);
-        return Indexed(picture, distinct, index_of_distinct, std::move(table), true);
+        std::vector<std::uint8_t> indexOfDistinct(distinct.size());
+        for (std::size_t i = 0; i < distinct.size(); ++i) indexOfDistinct[i] = static_cast<std::uint8_t>(i);
+        return Indexed(picture, distinct, indexOfDistinct, std::move(table), true);
     }
 
     std::vector<RgbQuad> table = SplitColorSpace(distinct, entries);

@@ -15,7 +15,7 @@ using RgbQuad = Bgrx;
 struct IndexedPicture {
     int width = 0;
     int height = 0;
-    std::vector<RgbQuad> color_table;   // exactly as many entries as asked for
+    std::vector<RgbQuad> colorTable;    // exactly as many entries as asked for
     std::vector<std::uint8_t> indices;  // width x height, top row first
     bool exact = false;                 // every pixel kept its own colour
 };

@@ -36,8 +36,8 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
-    std::span<std::uint32_t> pixels() { return {bits_, pixel_count()}; }
-    std::span<const std::uint32_t> pixels() const { return {bits_, pixel_count()}; }
+    std::span<std::uint32_t> pixels() { return {bits_, pixelCount()}; }
+    std::span<const std::uint32_t> pixels() const { return {bits_, pixelCount()}; }
     // The pixels as portable pixel code sees them (four bytes each, blue first).
     BgraView View() {
         return {reinterpret_cast<std::uint8_t*>(bits_), width_, height_, static_cast<std::ptrdiff_t>(stride())};
@@ -52,7 +52,7 @@ public:
     Bitmap32 Clone() const;
 
 private:
-    std::size_t pixel_count() const { return static_cast<std::size_t>(width_) * height_; }
+    std::size_t pixelCount() const { return static_cast<std::size_t>(width_) * height_; }
 
     UniqueBitmap bitmap_;
     std::uint32_t* bits_ = nullptr;

@@ -4,12 +4,12 @@
 
 namespace vx::gif {
 
-int32_t FrameProperty(const GifIndex& index, int32_t frame_number, int32_t prop_id, int16_t minimum_delay) {
-    if (frame_number < 1 || static_cast<std::size_t>(frame_number) > index.frames.size()) return 0;
-    const FrameRecord& frame = index.frames[static_cast<std::size_t>(frame_number) - 1];
-    switch (prop_id) {
+int32_t FrameProperty(const GifIndex& index, int32_t frameNumber, int32_t propId, int16_t minimumDelay) {
+    if (frameNumber < 1 || static_cast<std::size_t>(frameNumber) > index.frames.size()) return 0;
+    const FrameRecord& frame = index.frames[static_cast<std::size_t>(frameNumber) - 1];
+    switch (propId) {
         case kPropDelay:
-            return std::max<int32_t>(frame.delay, minimum_delay);
+            return std::max<int32_t>(frame.delay, minimumDelay);
         case kPropLeft:
             return frame.left;
         case kPropTop:
@@ -27,20 +27,20 @@ int32_t FrameProperty(const GifIndex& index, int32_t frame_number, int32_t prop_
     }
 }
 
-uint32_t LoopCountFromWrite(int32_t new_count) {
-    if (new_count == -1) new_count = 0;
-    return static_cast<uint32_t>(new_count) & 0xFFFF;
+uint32_t LoopCountFromWrite(int32_t newCount) {
+    if (newCount == -1) newCount = 0;
+    return static_cast<uint32_t>(newCount) & 0xFFFF;
 }
 
-std::optional<int16_t> MinimumDelayFromWrite(int32_t new_minimum) {
-    const uint32_t low = static_cast<uint32_t>(new_minimum) & 0xFFFF;
+std::optional<int16_t> MinimumDelayFromWrite(int32_t newMinimum) {
+    const uint32_t low = static_cast<uint32_t>(newMinimum) & 0xFFFF;
     if (low > 32767) return std::nullopt;
     return static_cast<int16_t>(std::max<uint32_t>(low, kLowestMinimumDelay));
 }
 
-int32_t LoadProgress(int32_t frame_number, int32_t frame_count) {
-    if (frame_count <= 0) return 0;
-    return static_cast<int32_t>(int64_t{100} * frame_number / frame_count);
+int32_t LoadProgress(int32_t frameNumber, int32_t frameCount) {
+    if (frameCount <= 0) return 0;
+    return static_cast<int32_t>(int64_t{100} * frameNumber / frameCount);
 }
 
 bool NeedsAnimationBuffer(const GifIndex& index) {
@@ -53,15 +53,15 @@ bool NeedsAnimationBuffer(const GifIndex& index) {
     });
 }
 
-int32_t AnimationBufferRows(bool has_restore_previous, bool colour_background) {
-    return (has_restore_previous ? 3 : 2) - (colour_background ? 1 : 0);
+int32_t AnimationBufferRows(bool hasRestorePrevious, bool colourBackground) {
+    return (hasRestorePrevious ? 3 : 2) - (colourBackground ? 1 : 0);
 }
 
-int32_t SaveAreaRow(bool colour_background) { return colour_background ? 1 : 2; }
+int32_t SaveAreaRow(bool colourBackground) { return colourBackground ? 1 : 2; }
 
 Colorref WindowBkgColor(const GifIndex& index) {
     if (index.palettes.empty()) return 0;
-    return RgbToColorref(index.palettes[0][index.background_index]);
+    return RgbToColorref(index.palettes[0][index.backgroundIndex]);
 }
 
 }  // namespace vx::gif

@@ -16,9 +16,9 @@ struct InterlacePass {
 };
 constexpr InterlacePass kInterlacePasses[] = {{0, 8}, {4, 8}, {2, 4}, {1, 2}};
 
-void ZeroArea(uint8_t* top_left, std::ptrdiff_t row_step, int32_t width, int32_t height) {
+void ZeroArea(uint8_t* topLeft, std::ptrdiff_t rowStep, int32_t width, int32_t height) {
     for (int32_t y = 0; y < height; ++y) {
-        std::memset(top_left + y * row_step, 0, static_cast<std::size_t>(width));
+        std::memset(topLeft + y * rowStep, 0, static_cast<std::size_t>(width));
     }
 }
 
@@ -39,12 +39,12 @@ void PrefetchRow(const uint8_t* dest, int32_t bytes) {
 void ClearBelowFrames(const GifIndex& index, const StripLayout& layout, uint8_t* data) {
     const std::vector<FrameRecord>& frames = index.frames;
     const std::size_t count = frames.size();
-    std::vector<uint32_t> by_height;
+    std::vector<uint32_t> byHeight;
     for (std::size_t k = 0; k < count; ++k) {
-        if (frames[k].width > 0 && frames[k].height < layout.height) by_height.push_back(static_cast<uint32_t>(k));
+        if (frames[k].width > 0 && frames[k].height < layout.height) byHeight.push_back(static_cast<uint32_t>(k));
     }
-    if (by_height.empty()) return;
-    std::sort(by_height.begin(), by_height.end(),
+    if (byHeight.empty()) return;
+    std::sort(byHeight.begin(), byHeight.end(),
               [&](uint32_t a, uint32_t b) { return frames[a].height < frames[b].height; });
 
     struct Run {
@@ -54,10 +54,10 @@ void ClearBelowFrames(const GifIndex& index, const StripLayout& layout, uint8_t*
     std::vector<Run> runs;
     std::vector<uint8_t> ended(count, 0);
     std::size_t next = 0;
-    const std::size_t row_bytes = static_cast<std::size_t>(layout.width);
+    const std::size_t rowBytes = static_cast<std::size_t>(layout.width);
     for (int32_t y = 0; y < layout.height; ++y) {
-        if (next < by_height.size() && frames[by_height[next]].height <= y) {
-            while (next < by_height.size() && frames[by_height[next]].height <= y) ended[by_height[next++]] = 1;
+        if (next < byHeight.size() && frames[byHeight[next]].height <= y) {
+            while (next < byHeight.size() && frames[byHeight[next]].height <= y) ended[byHeight[next++]] = 1;
             runs.clear();
             for (std::size_t k = 0; k < count; ++k) {
                 if (!ended[k]) continue;
@@ -69,7 +69,7 @@ void ClearBelowFrames(const GifIndex& index, const StripLayout& layout, uint8_t*
                 }
             }
         }
-        uint8_t* row = data + static_cast<std::size_t>(y) * row_bytes;
+        uint8_t* row = data + static_cast<std::size_t>(y) * rowBytes;
         for (const Run& run : runs) std::memset(row + run.start, 0, static_cast<std::size_t>(run.length));
     }
 }
@@ -92,7 +92,7 @@ bool StripIsPlausible(const GifIndex& index, const StripLayout& layout) {
 }
 
 FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& index, std::size_t frame,
-                                 uint8_t* top_left, std::ptrdiff_t row_step) {
+                                 uint8_t* topLeft, std::ptrdiff_t rowStep) {
     last_ = LzwResult{};
     const FrameRecord& record = index.frames[frame];
     const ImageBlock& block = index.blocks[frame];
@@ -105,7 +105,7 @@ FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& 
     const std::size_t size = file.size();
     std::size_t pos = block.position == 0 ? size : block.position - 1;
     if (pos >= size || size - pos < 11 || file[pos] != 0x2C) {
-        ZeroArea(top_left, row_step, width, height);
+        ZeroArea(topLeft, rowStep, width, height);
         last_.status = LzwStatus::BadMinimumCodeSize;
         return FrameDecode::Undecodable;
     }
@@ -114,31 +114,31 @@ FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& 
     pos += 10;
     if (packed & 0x80) pos += std::size_t{3} << ((packed & 7) + 1);
     if (pos >= size) {
-        ZeroArea(top_left, row_step, width, height);
+        ZeroArea(topLeft, rowStep, width, height);
         last_.status = LzwStatus::BadMinimumCodeSize;
         return FrameDecode::Undecodable;
     }
-    const int minimum_code_size = file[pos++];
+    const int minimumCodeSize = file[pos++];
 
     const uint64_t area = uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height);
-    const uint64_t decodable = std::min({area, MaxPixelsFromData(block.data_bytes), uint64_t{LzwDecoder::kMaxPixels}});
+    const uint64_t decodable = std::min({area, MaxPixelsFromData(block.dataBytes), uint64_t{LzwDecoder::kMaxPixels}});
     const std::span<const uint8_t> chain = file.subspan(pos);
 
-    if (row_step == width) {
+    if (rowStep == width) {
         // Rows follow each other in memory: decode in place, in stream order.
-        last_ = lzw_.DecodeSubBlocksInto(chain, minimum_code_size, top_left, static_cast<std::size_t>(decodable));
-        if (decodable < area) std::memset(top_left + decodable, 0, static_cast<std::size_t>(area - decodable));
-        if (interlaced) MoveInterlacedRows(top_left, width, height);
+        last_ = lzw_.DecodeSubBlocksInto(chain, minimumCodeSize, topLeft, static_cast<std::size_t>(decodable));
+        if (decodable < area) std::memset(topLeft + decodable, 0, static_cast<std::size_t>(area - decodable));
+        if (interlaced) MoveInterlacedRows(topLeft, width, height);
     } else {
-        last_ = lzw_.DecodeSubBlocks(chain, minimum_code_size, static_cast<std::size_t>(decodable));
+        last_ = lzw_.DecodeSubBlocks(chain, minimumCodeSize, static_cast<std::size_t>(decodable));
         const uint8_t* pixels = lzw_.Pixels().data();
         // Stream row r lands on frame row `row`, and the row `ahead` places later
         // is fetched meanwhile; what the stream could not reach is 0.
         constexpr int32_t kRowsAhead = 8;
-        auto place_row = [&](int32_t stream_row, int32_t row, int32_t step) {
-            uint8_t* dest = top_left + row * row_step;
-            if (row + kRowsAhead * step < height) PrefetchRow(dest + kRowsAhead * step * row_step, width);
-            const uint64_t start = uint64_t{static_cast<uint32_t>(stream_row)} * static_cast<uint32_t>(width);
+        auto placeRow = [&](int32_t streamRow, int32_t row, int32_t step) {
+            uint8_t* dest = topLeft + row * rowStep;
+            if (row + kRowsAhead * step < height) PrefetchRow(dest + kRowsAhead * step * rowStep, width);
+            const uint64_t start = uint64_t{static_cast<uint32_t>(streamRow)} * static_cast<uint32_t>(width);
             const uint64_t available =
                 decodable > start ? std::min<uint64_t>(static_cast<uint32_t>(width), decodable - start) : 0;
             if (available > 0) std::memcpy(dest, pixels + start, static_cast<std::size_t>(available));
@@ -147,12 +147,12 @@ FrameDecode FrameDecoder::Decode(std::span<const uint8_t> file, const GifIndex& 
             }
         };
         if (interlaced) {
-            int32_t stream_row = 0;
+            int32_t streamRow = 0;
             for (const InterlacePass& pass : kInterlacePasses) {
-                for (int32_t row = pass.first; row < height; row += pass.step) place_row(stream_row++, row, pass.step);
+                for (int32_t row = pass.first; row < height; row += pass.step) placeRow(streamRow++, row, pass.step);
             }
         } else {
-            for (int32_t row = 0; row < height; ++row) place_row(row, row, 1);
+            for (int32_t row = 0; row < height; ++row) placeRow(row, row, 1);
         }
     }
 
@@ -166,28 +166,28 @@ void FrameDecoder::MoveInterlacedRows(uint8_t* rows, int32_t width, int32_t heig
     // Stream row r belongs at frame row target[r]; follow each cycle of that
     // permutation with one spare row.
     const std::size_t count = static_cast<std::size_t>(height);
-    const std::size_t row_bytes = static_cast<std::size_t>(width);
-    source_of_.resize(count);
-    std::size_t stream_row = 0;
+    const std::size_t rowBytes = static_cast<std::size_t>(width);
+    sourceOf_.resize(count);
+    std::size_t streamRow = 0;
     for (const InterlacePass& pass : kInterlacePasses) {
         for (int32_t row = pass.first; row < height; row += pass.step) {
-            source_of_[static_cast<std::size_t>(row)] = static_cast<uint32_t>(stream_row++);
+            sourceOf_[static_cast<std::size_t>(row)] = static_cast<uint32_t>(streamRow++);
         }
     }
     placed_.assign(count, 0);
-    spare_row_.resize(row_bytes);
+    spareRow_.resize(rowBytes);
     for (std::size_t start = 0; start < count; ++start) {
-        if (placed_[start] || source_of_[start] == start) continue;
-        std::memcpy(spare_row_.data(), rows + start * row_bytes, row_bytes);
+        if (placed_[start] || sourceOf_[start] == start) continue;
+        std::memcpy(spareRow_.data(), rows + start * rowBytes, rowBytes);
         std::size_t row = start;
         for (;;) {
             placed_[row] = 1;
-            const std::size_t source = source_of_[row];
+            const std::size_t source = sourceOf_[row];
             if (source == start) {
-                std::memcpy(rows + row * row_bytes, spare_row_.data(), row_bytes);
+                std::memcpy(rows + row * rowBytes, spareRow_.data(), rowBytes);
                 break;
             }
-            std::memcpy(rows + row * row_bytes, rows + source * row_bytes, row_bytes);
+            std::memcpy(rows + row * rowBytes, rows + source * rowBytes, rowBytes);
             row = source;
         }
     }
@@ -201,7 +201,7 @@ StripStatus DecodeFrameStrip(std::span<const uint8_t> file, const GifIndex& inde
 
     // Not zero-filled: each frame writes its whole area, and only the rows
     // below a frame shorter than the strip are cleared.
-    const std::size_t strip_height = static_cast<std::size_t>(strip.layout.height);
+    const std::size_t stripHeight = static_cast<std::size_t>(strip.layout.height);
     if (strip.layout.Pixels() > 0) {
         strip.data.reset(new uint8_t[strip.layout.Pixels()]);
         ClearBelowFrames(index, strip.layout, strip.data.get());
@@ -210,12 +210,12 @@ StripStatus DecodeFrameStrip(std::span<const uint8_t> file, const GifIndex& inde
     FrameDecoder decoder;
     for (std::size_t k = 0; k < index.frames.size(); ++k) {
         const FrameRecord& frame = index.frames[k];
-        if (frame.width <= 0 || strip_height == 0) {
+        if (frame.width <= 0 || stripHeight == 0) {
             strip.results.push_back(FrameDecode::Complete);
             continue;
         }
-        uint8_t* top_left = strip.data.get() + strip.layout.offsets[k];
-        strip.results.push_back(decoder.Decode(file, index, k, top_left, strip.layout.width));
+        uint8_t* topLeft = strip.data.get() + strip.layout.offsets[k];
+        strip.results.push_back(decoder.Decode(file, index, k, topLeft, strip.layout.width));
     }
     return StripStatus::Ok;
 }

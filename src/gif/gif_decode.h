@@ -10,10 +10,10 @@
 //   if (!StripIsPlausible(index, layout)) -> refuse the file;
 //   create an 8-bit bitmap of layout.width x max(1, layout.height);
 //   FrameDecoder decoder;
-//   for each frame k: decoder.Decode(bytes, index, k, top_left_of_frame_k, row_step);
-// where a bottom-up bitmap passes its last memory row as top_left plus the
-// frame's offset, and a negative row_step. Frames whose rows follow each
-// other in memory (row_step == width) are decoded in place; others pass
+//   for each frame k: decoder.Decode(bytes, index, k, top_left_of_frame_k, rowStep);
+// where a bottom-up bitmap passes its last memory row as topLeft plus the
+// frame's offset, and a negative rowStep. Frames whose rows follow each
+// other in memory (rowStep == width) are decoded in place; others pass
 // through one reusable frame-sized buffer.
 #pragma once
 
@@ -59,11 +59,11 @@ class FrameDecoder {
 public:
     // Writes frame `frame` (0-based: frames[frame]) of `index`, which must come
     // from IndexGif(file), as width x height indices: the frame's row r
-    // (top to bottom, de-interlaced) goes to top_left + r * row_step. Every
+    // (top to bottom, de-interlaced) goes to topLeft + r * rowStep. Every
     // pixel of the area is written; what could not be decoded is 0. Never
     // reads outside `file`; allocates no more than the frame's data can fill.
-    FrameDecode Decode(std::span<const uint8_t> file, const GifIndex& index, std::size_t frame, uint8_t* top_left,
-                       std::ptrdiff_t row_step);
+    FrameDecode Decode(std::span<const uint8_t> file, const GifIndex& index, std::size_t frame, uint8_t* topLeft,
+                       std::ptrdiff_t rowStep);
 
     // The outcome of the last Decode in LZW terms (for diagnostics and tests).
     const LzwResult& LastLzwResult() const { return last_; }
@@ -75,9 +75,9 @@ private:
 
     LzwDecoder lzw_;
     LzwResult last_;
-    std::vector<uint32_t> source_of_;
+    std::vector<uint32_t> sourceOf_;
     std::vector<uint8_t> placed_;
-    std::vector<uint8_t> spare_row_;
+    std::vector<uint8_t> spareRow_;
 };
 
 // A frame strip in ordinary memory, rows top to bottom.

@@ -118,7 +118,7 @@ bool WalkBlocks(Reader& reader, GifIndex& index) {
                 if (IsNetscapeIdentifier(text, size)) {
                     if (reader.Byte() == 3) {
                         reader.Skip(1);  // sub-block identifier
-                        index.loop_count = reader.Word();
+                        index.loopCount = reader.Word();
                     } else {
                         reader.SeekTo(reader.Position() - 1);
                     }
@@ -130,7 +130,7 @@ bool WalkBlocks(Reader& reader, GifIndex& index) {
                 reader.Byte();  // block size, not used
                 const uint8_t packed = reader.Byte();
                 working.disposal = static_cast<Disposal>((packed >> 2) & 3);
-                if (working.disposal == Disposal::RestorePrevious) index.has_restore_previous = true;
+                if (working.disposal == Disposal::RestorePrevious) index.hasRestorePrevious = true;
                 working.delay = int32_t{reader.Word()} * 10;
                 working.transparent = packed & 1;
                 if (working.transparent) {
@@ -158,10 +158,10 @@ bool WalkBlocks(Reader& reader, GifIndex& index) {
         working.height = reader.Word();
         const uint8_t packed = reader.Byte();
         if (packed & 0x80) {
-            working.palette = index.last_palette + 1;
+            working.palette = index.lastPalette + 1;
             ReadColourTable(reader, index, working.palette, (packed & 7) + 1);
-            index.last_palette = working.palette;
-        } else if (!index.has_global_table) {
+            index.lastPalette = working.palette;
+        } else if (!index.hasGlobalTable) {
             index.end = IndexEnd::MissingColourTable;
             return false;
         }
@@ -171,7 +171,7 @@ bool WalkBlocks(Reader& reader, GifIndex& index) {
         ImageBlock block;
         block.position = static_cast<uint32_t>(OneBased(separator));
         block.length = static_cast<uint32_t>(reader.Position() - separator);
-        block.data_bytes = static_cast<uint32_t>(payload);
+        block.dataBytes = static_cast<uint32_t>(payload);
         index.blocks.push_back(block);
         index.frames.push_back(working);
         index.width = std::max(index.width, working.left + working.width);
@@ -207,12 +207,12 @@ GifIndex IndexGif(std::span<const uint8_t> file) {
     try {
         reader.SeekTo(10);
         const uint8_t packed = reader.Byte();
-        index.background_index = reader.Byte();
+        index.backgroundIndex = reader.Byte();
         reader.SeekTo(13);
         if (packed & 0x80) {
             ReadColourTable(reader, index, 0, (packed & 7) + 1);
-            index.last_palette = 0;
-            index.has_global_table = true;
+            index.lastPalette = 0;
+            index.hasGlobalTable = true;
         }
         keep = WalkBlocks(reader, index);
     } catch (const EndOfFile&) {

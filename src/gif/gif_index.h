@@ -50,9 +50,9 @@ static_assert(sizeof(FrameRecord) == 32);
 
 // Where an accepted image's bytes lie in the file.
 struct ImageBlock {
-    uint32_t position = 0;    // 1-based file position of the image separator 0x2C
-    uint32_t length = 0;      // bytes from the separator through the zero-length terminator
-    uint32_t data_bytes = 0;  // LZW payload bytes (sub-block contents, without length bytes)
+    uint32_t position = 0;   // 1-based file position of the image separator 0x2C
+    uint32_t length = 0;     // bytes from the separator through the zero-length terminator
+    uint32_t dataBytes = 0;  // LZW payload bytes (sub-block contents, without length bytes)
 };
 
 // Why the index pass stopped walking the file.
@@ -71,16 +71,16 @@ inline constexpr int kMaxFrames = 32765;
 // Everything the index pass learns about a file. A file is usable when
 // frames is not empty; a rejected file has no frames.
 struct GifIndex {
-    int32_t width = 0;                  // largest left + width of the frames (the stored screen size is not used)
-    int32_t height = 0;                 // largest top + height of the frames
-    uint32_t loop_count = 0;            // NETSCAPE2.0 value, 0 when absent (0 = loop for ever)
-    bool has_restore_previous = false;  // some Graphic Control Extension asks for disposal 3
-    uint8_t background_index = 0;       // Logical Screen Descriptor background colour index
-    bool has_global_table = false;
+    int32_t width = 0;                // largest left + width of the frames (the stored screen size is not used)
+    int32_t height = 0;               // largest top + height of the frames
+    uint32_t loopCount = 0;           // NETSCAPE2.0 value, 0 when absent (0 = loop for ever)
+    bool hasRestorePrevious = false;  // some Graphic Control Extension asks for disposal 3
+    uint8_t backgroundIndex = 0;      // Logical Screen Descriptor background colour index
+    bool hasGlobalTable = false;
     // Palette numbers 0..p. Palette 0 is the global colour table (all zero when
     // the file has none but has local tables); empty when the file has no table.
     std::vector<Palette> palettes;
-    int32_t last_palette = 0;         // number given to the latest local table
+    int32_t lastPalette = 0;          // number given to the latest local table
     std::vector<FrameRecord> frames;  // frame k (1-based) is frames[k - 1]
     std::vector<ImageBlock> blocks;   // parallel to frames
     IndexEnd end = IndexEnd::Trailer;

@@ -13,8 +13,8 @@ std::string Megabytes(uint64_t bytes) { return std::to_string((bytes + kMegabyte
 
 std::string Frames(const GifReport& report) {
     std::string text = std::to_string(report.frames) + (report.frames == 1 ? " frame" : " frames");
-    if (report.frame_width > 0)
-        text += " of " + std::to_string(report.frame_width) + " x " + std::to_string(report.frame_height);
+    if (report.frameWidth > 0)
+        text += " of " + std::to_string(report.frameWidth) + " x " + std::to_string(report.frameHeight);
     return text;
 }
 
@@ -86,8 +86,8 @@ GifReport CheckStrip(const GifIndex& index, const StripLayout& layout) {
             return f.width == first.width && f.height == first.height;
         });
         if (same) {
-            report.frame_width = first.width;
-            report.frame_height = first.height;
+            report.frameWidth = first.width;
+            report.frameHeight = first.height;
         }
     }
     report.width = layout.width;
@@ -105,7 +105,7 @@ GifReport CheckStrip(const GifIndex& index, const StripLayout& layout) {
     for (const FrameRecord& frame : index.frames)
         areas += static_cast<uint64_t>(frame.width) * static_cast<uint64_t>(frame.height);
     for (const ImageBlock& block : index.blocks) {
-        reachable += MaxPixelsFromData(block.data_bytes);
+        reachable += MaxPixelsFromData(block.dataBytes);
         if (reachable >= areas) return report;
     }
     if (areas <= reachable) return report;

@@ -42,8 +42,8 @@ enum class GifStatus {
 struct GifReport {
     GifStatus status = GifStatus::Loaded;
     uint64_t frames = 0;
-    int32_t frame_width = 0;  // every frame's size when they share one, else 0
-    int32_t frame_height = 0;
+    int32_t frameWidth = 0;  // every frame's size when they share one, else 0
+    int32_t frameHeight = 0;
     int64_t width = 0;  // strip, buffer or nothing, as the status says
     int64_t height = 0;
     uint64_t needed = 0;  // bytes (file, strip) or pixels (buffer, frames' areas)

@@ -80,11 +80,11 @@ private:
 class SubBlockBits {
 public:
     explicit SubBlockBits(std::span<const uint8_t> chain)
-        : next_(chain.data()), block_end_(chain.data()), end_(chain.data() + chain.size()) {}
+        : next_(chain.data()), blockEnd_(chain.data()), end_(chain.data() + chain.size()) {}
 
     bool Next(int width, uint32_t mask, uint32_t& code) {
         if (buffered_ < width) {
-            if (block_end_ - next_ >= 8) {
+            if (blockEnd_ - next_ >= 8) {
                 uint64_t word;
                 std::memcpy(&word, next_, 8);  // little-endian hosts (x86-64)
                 buffer_ |= word << buffered_;
@@ -92,7 +92,7 @@ public:
                 buffered_ |= 56;
             } else {
                 while (buffered_ <= 56 && !finished_) {
-                    if (next_ == block_end_) {
+                    if (next_ == blockEnd_) {
                         if (next_ == end_) {
                             finished_ = true;
                             break;
@@ -102,7 +102,7 @@ public:
                             finished_ = true;
                             break;
                         }
-                        block_end_ = next_ + std::min(length, static_cast<std::size_t>(end_ - next_));
+                        blockEnd_ = next_ + std::min(length, static_cast<std::size_t>(end_ - next_));
                         continue;
                     }
                     buffer_ |= uint64_t{*next_++} << buffered_;
@@ -118,9 +118,9 @@ public:
     }
 
 private:
-    const uint8_t* next_;       // next byte to read
-    const uint8_t* block_end_;  // end of the current sub-block's bytes
-    const uint8_t* end_;        // end of the chain
+    const uint8_t* next_;      // next byte to read
+    const uint8_t* blockEnd_;  // end of the current sub-block's bytes
+    const uint8_t* end_;       // end of the chain
     bool finished_ = false;
     uint64_t buffer_ = 0;
     int buffered_ = 0;
@@ -128,82 +128,82 @@ private:
 
 }  // namespace
 
-uint64_t MaxPixelsFromData(uint64_t data_bytes) {
-    if (data_bytes > (uint64_t{1} << 40)) return UINT64_MAX;
-    const uint64_t codes = data_bytes * 4;  // codes are at least 2 bits wide
+uint64_t MaxPixelsFromData(uint64_t dataBytes) {
+    if (dataBytes > (uint64_t{1} << 40)) return UINT64_MAX;
+    const uint64_t codes = dataBytes * 4;  // codes are at least 2 bits wide
     if (codes >= 2 * kTableSize) return codes * kTableSize;
     return codes * (codes + 1) / 2;
 }
 
-uint8_t* LzwDecoder::Scratch(std::size_t pixel_count) {
-    pixel_count_ = std::min(pixel_count, kMaxPixels);
-    if (scratch_capacity_ < pixel_count_ || !scratch_) {
+uint8_t* LzwDecoder::Scratch(std::size_t pixelCount) {
+    pixelCount_ = std::min(pixelCount, kMaxPixels);
+    if (scratchCapacity_ < pixelCount_ || !scratch_) {
         // Not zero-filled: the decoder writes every pixel, decoded or 0.
-        scratch_capacity_ = std::max<std::size_t>(pixel_count_, 1);
-        scratch_.reset(new uint8_t[scratch_capacity_]);
+        scratchCapacity_ = std::max<std::size_t>(pixelCount_, 1);
+        scratch_.reset(new uint8_t[scratchCapacity_]);
     }
     return scratch_.get();
 }
 
-LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimum_code_size, std::size_t pixel_count) {
-    uint8_t* dest = Scratch(pixel_count);
-    return Run(ContiguousBits(codes), minimum_code_size, dest, pixel_count_);
+LzwResult LzwDecoder::Decode(std::span<const uint8_t> codes, int minimumCodeSize, std::size_t pixelCount) {
+    uint8_t* dest = Scratch(pixelCount);
+    return Run(ContiguousBits(codes), minimumCodeSize, dest, pixelCount_);
 }
 
-LzwResult LzwDecoder::DecodeSubBlocks(std::span<const uint8_t> chain, int minimum_code_size, std::size_t pixel_count) {
-    uint8_t* dest = Scratch(pixel_count);
-    return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count_);
+LzwResult LzwDecoder::DecodeSubBlocks(std::span<const uint8_t> chain, int minimumCodeSize, std::size_t pixelCount) {
+    uint8_t* dest = Scratch(pixelCount);
+    return Run(SubBlockBits(chain), minimumCodeSize, dest, pixelCount_);
 }
 
-LzwResult LzwDecoder::DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimum_code_size, uint8_t* dest,
-                                          std::size_t pixel_count) {
-    return Run(SubBlockBits(chain), minimum_code_size, dest, pixel_count);
+LzwResult LzwDecoder::DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimumCodeSize, uint8_t* dest,
+                                          std::size_t pixelCount) {
+    return Run(SubBlockBits(chain), minimumCodeSize, dest, pixelCount);
 }
 
 template <typename BitSource>
-LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count) {
+LzwResult LzwDecoder::Run(BitSource bits, int minimumCodeSize, uint8_t* dest, std::size_t pixelCount) {
     LzwResult result;
-    if (minimum_code_size < 1 || minimum_code_size > 8) {
-        if (pixel_count > 0) std::memset(dest, 0, pixel_count);
+    if (minimumCodeSize < 1 || minimumCodeSize > 8) {
+        if (pixelCount > 0) std::memset(dest, 0, pixelCount);
         result.status = LzwStatus::BadMinimumCodeSize;
         return result;
     }
-    if (pixel_count == 0) return result;
+    if (pixelCount == 0) return result;
 
-    const uint32_t clear = 1u << minimum_code_size;
+    const uint32_t clear = 1u << minimumCodeSize;
     const uint32_t end = clear + 1;
-    const int first_width = minimum_code_size + 1;
+    const int firstWidth = minimumCodeSize + 1;
     // Codes only ever define entries above End, so the roots set up for an
     // earlier image stay valid. Clear and End get a length that no image has
     // room for, which sends them down the same rare path as the image's last
     // pixels instead of testing every code for them.
     const uint8_t** const strings = strings_;
     uint32_t* const lengths = lengths_;
-    for (uint32_t c = roots_ready_; c < clear; ++c) {
+    for (uint32_t c = rootsReady_; c < clear; ++c) {
         strings[c] = &kRoots.bytes[c];
         lengths[c] = 1;
     }
-    roots_ready_ = clear;
+    rootsReady_ = clear;
     strings[clear] = strings[end] = nullptr;
     lengths[clear] = lengths[end] = kControlLength;
 
-    int width = first_width;
+    int width = firstWidth;
     uint32_t mask = (1u << width) - 1;
-    uint32_t next_free = end + 1;
+    uint32_t nextFree = end + 1;
     // The code after this one is one bit wider once the code number this one
     // stands for no longer fits. Counting codes rather than table entries
     // gives the same widths for every minimum code size from 2 up, and for
     // size 1 the widths that common decoders and encoders use. Past the first
-    // code after a Clear, the code number is next_free + 1. At 12 bits the
+    // code after a Clear, the code number is nextFree + 1. At 12 bits the
     // same test catches the table becoming full.
-    uint32_t widen_at = 1u << width;
+    uint32_t widenAt = 1u << width;
 
     uint8_t* out = dest;
-    uint8_t* const out_end = dest + pixel_count;
+    uint8_t* const outEnd = dest + pixelCount;
     // A string ending at or before this address leaves room for the copy
     // chunk that its fast copy may write beyond it.
-    const uintptr_t fast_limit = pixel_count > kCopyChunk ? reinterpret_cast<uintptr_t>(out_end) - kCopyChunk
-                                                          : reinterpret_cast<uintptr_t>(dest);
+    const uintptr_t fastLimit =
+        pixelCount > kCopyChunk ? reinterpret_cast<uintptr_t>(outEnd) - kCopyChunk : reinterpret_cast<uintptr_t>(dest);
     // The previous string is always the one that ends at `out`.
     const uint8_t* previous = dest;
     uint32_t code = 0;
@@ -223,12 +223,12 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
         *out = static_cast<uint8_t>(code);
         previous = out;
         ++out;
-        if (end + 2 > widen_at) {
+        if (end + 2 > widenAt) {
             ++width;
             mask = (1u << width) - 1;
-            widen_at = 1u << width;
+            widenAt = 1u << width;
         }
-        if (out == out_end) break;
+        if (out == outEnd) break;
 
         for (;;) {
             if (!bits.Next(width, mask, code)) {
@@ -240,25 +240,25 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
             // string being defined) decode like any other, by an overlapping copy.
             // A full table takes no more entries: the write lands on the spare
             // slot past its end. (After Clear or End the entry is never used.)
-            strings[next_free] = previous;
-            lengths[next_free] = static_cast<uint32_t>(out - previous) + 1;
-            ++next_free;
-            if (code >= next_free) [[unlikely]] {
+            strings[nextFree] = previous;
+            lengths[nextFree] = static_cast<uint32_t>(out - previous) + 1;
+            ++nextFree;
+            if (code >= nextFree) [[unlikely]] {
                 result.status = LzwStatus::BadCode;
                 goto finished;
             }
-            if (next_free >= widen_at) [[unlikely]] {
+            if (nextFree >= widenAt) [[unlikely]] {
                 if (width < kMaxCodeWidth) {
                     ++width;
                     mask = (1u << width) - 1;
-                    widen_at = 1u << width;
+                    widenAt = 1u << width;
                 } else {
-                    next_free = kTableSize;
+                    nextFree = kTableSize;
                 }
             }
             const uint8_t* const string = strings[code];
             const uint32_t length = lengths[code];
-            if (reinterpret_cast<uintptr_t>(out) + length <= fast_limit) [[likely]] {
+            if (reinterpret_cast<uintptr_t>(out) + length <= fastLimit) [[likely]] {
                 CopyStringFast(string, out, length);
                 previous = out;
                 out += length;
@@ -269,69 +269,69 @@ LzwResult LzwDecoder::Run(BitSource bits, int minimum_code_size, uint8_t* dest, 
                     result.status = LzwStatus::EndedEarly;
                     goto finished;
                 }
-                width = first_width;
+                width = firstWidth;
                 mask = (1u << width) - 1;
-                next_free = end + 1;
-                widen_at = 1u << width;
+                nextFree = end + 1;
+                widenAt = 1u << width;
                 break;
             }
             // The image's last pixels: exact byte copies, cut at its end.
-            const std::size_t count = std::min<std::size_t>(length, static_cast<std::size_t>(out_end - out));
+            const std::size_t count = std::min<std::size_t>(length, static_cast<std::size_t>(outEnd - out));
             for (std::size_t i = 0; i < count; ++i) out[i] = string[i];
             previous = out;
             out += count;
-            if (out == out_end) goto finished;
+            if (out == outEnd) goto finished;
         }
     }
 finished:
 
     result.produced = static_cast<std::size_t>(out - dest);
-    if (result.produced >= pixel_count) result.status = LzwStatus::Complete;
+    if (result.produced >= pixelCount) result.status = LzwStatus::Complete;
     // Whatever was not decoded reads as index 0, including bytes that string
     // copies wrote ahead of a stream that then stopped.
-    if (result.produced < pixel_count) std::memset(out, 0, pixel_count - result.produced);
+    if (result.produced < pixelCount) std::memset(out, 0, pixelCount - result.produced);
     return result;
 }
 
 void LzwEncoder::ClearHash() { std::fill(std::begin(hash_), std::end(hash_), -1); }
 
 void LzwEncoder::WritePacket() {
-    out_->push_back(static_cast<uint8_t>(packet_bytes_));
-    out_->insert(out_->end(), packet_, packet_ + packet_bytes_);
-    packet_bytes_ = 0;
+    out_->push_back(static_cast<uint8_t>(packetBytes_));
+    out_->insert(out_->end(), packet_, packet_ + packetBytes_);
+    packetBytes_ = 0;
 }
 
 void LzwEncoder::Emit(int code) {
-    accumulator_ |= static_cast<uint32_t>(code) << bits_held_;
-    bits_held_ += width_;
-    while (bits_held_ >= 8) {
-        packet_[packet_bytes_++] = static_cast<uint8_t>(accumulator_ & 0xFF);
+    accumulator_ |= static_cast<uint32_t>(code) << bitsHeld_;
+    bitsHeld_ += width_;
+    while (bitsHeld_ >= 8) {
+        packet_[packetBytes_++] = static_cast<uint8_t>(accumulator_ & 0xFF);
         accumulator_ >>= 8;
-        bits_held_ -= 8;
-        if (packet_bytes_ == 254) WritePacket();
+        bitsHeld_ -= 8;
+        if (packetBytes_ == 254) WritePacket();
     }
 }
 
 void LzwEncoder::Flush() {
-    if (bits_held_ > 0) {
-        packet_[packet_bytes_++] = static_cast<uint8_t>(accumulator_ & 0xFF);
+    if (bitsHeld_ > 0) {
+        packet_[packetBytes_++] = static_cast<uint8_t>(accumulator_ & 0xFF);
         accumulator_ = 0;
-        bits_held_ = 0;
+        bitsHeld_ = 0;
     }
-    if (packet_bytes_ > 0) WritePacket();
+    if (packetBytes_ > 0) WritePacket();
 }
 
-void LzwEncoder::Encode(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t width, int32_t height,
+void LzwEncoder::Encode(const uint8_t* topRow, std::ptrdiff_t rowStep, int32_t width, int32_t height,
                         std::vector<uint8_t>& out) {
     constexpr int kClear = 256;
     constexpr int kEnd = 257;
     out_ = &out;
-    packet_bytes_ = 0;
+    packetBytes_ = 0;
     accumulator_ = 0;
-    bits_held_ = 0;
+    bitsHeld_ = 0;
     width_ = 9;
-    int max_code = (1 << width_) - 1;
-    int free_code = 258;
+    int maxCode = (1 << width_) - 1;
+    int freeCode = 258;
 
     ClearHash();
     Emit(kClear);
@@ -341,9 +341,9 @@ void LzwEncoder::Encode(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t
         return;
     }
 
-    int prefix = top_row[0];
+    int prefix = topRow[0];
     for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* row = top_row + y * row_step;
+        const uint8_t* row = topRow + y * rowStep;
         for (int32_t x = (y == 0 ? 1 : 0); x < width; ++x) {
             const int pixel = row[x];
             const int32_t fcode = (pixel << 12) + prefix;
@@ -371,20 +371,20 @@ void LzwEncoder::Encode(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t
 
             Emit(prefix);
             prefix = pixel;
-            codes_[slot] = free_code;
+            codes_[slot] = freeCode;
             hash_[slot] = fcode;
-            if (free_code > max_code) {
-                if (free_code == 4096) {
+            if (freeCode > maxCode) {
+                if (freeCode == 4096) {
                     Emit(kClear);
                     ClearHash();
-                    free_code = 257;
+                    freeCode = 257;
                     width_ = 9;
                 } else {
                     ++width_;
                 }
-                max_code = (1 << width_) - 1;
+                maxCode = (1 << width_) - 1;
             }
-            ++free_code;
+            ++freeCode;
         }
     }
     Emit(prefix);

@@ -23,53 +23,53 @@ struct LzwResult {
     std::size_t produced = 0;  // pixels decoded before the stream stopped (<= requested)
 };
 
-// Largest number of pixels that `data_bytes` bytes of LZW codes can possibly
+// Largest number of pixels that `dataBytes` bytes of LZW codes can possibly
 // expand to (codes of at least 2 bits; the k-th code after a Clear yields at
 // most k pixels and no string is longer than the table). Used to refuse
 // image sizes that a file cannot hold.
-uint64_t MaxPixelsFromData(uint64_t data_bytes);
+uint64_t MaxPixelsFromData(uint64_t dataBytes);
 
 // Decodes one image's code stream. Keeps its tables and output buffer
 // between calls, so one decoder serves all frames of a file without
 // reallocating.
 class LzwDecoder {
 public:
-    // Decodes at most `pixel_count` pixels from `codes`, the image's data
+    // Decodes at most `pixelCount` pixels from `codes`, the image's data
     // sub-blocks already joined (no length bytes). Afterwards Pixels() holds
-    // exactly `pixel_count` colour indices in stream order; those not
+    // exactly `pixelCount` colour indices in stream order; those not
     // produced are 0. Hostile streams only end the decoding early.
-    // pixel_count is capped at kMaxPixels.
-    LzwResult Decode(std::span<const uint8_t> codes, int minimum_code_size, std::size_t pixel_count);
+    // pixelCount is capped at kMaxPixels.
+    LzwResult Decode(std::span<const uint8_t> codes, int minimumCodeSize, std::size_t pixelCount);
 
     // The same, reading the data sub-blocks in place: `chain` starts at the
     // first sub-block's length byte and may run on past the terminator or stop
     // short of it.
-    LzwResult DecodeSubBlocks(std::span<const uint8_t> chain, int minimum_code_size, std::size_t pixel_count);
+    LzwResult DecodeSubBlocks(std::span<const uint8_t> chain, int minimumCodeSize, std::size_t pixelCount);
 
-    // The same, writing the pixels straight to dest[0 .. pixel_count).
-    LzwResult DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimum_code_size, uint8_t* dest,
-                                  std::size_t pixel_count);
+    // The same, writing the pixels straight to dest[0 .. pixelCount).
+    LzwResult DecodeSubBlocksInto(std::span<const uint8_t> chain, int minimumCodeSize, uint8_t* dest,
+                                  std::size_t pixelCount);
 
     // The pixels of the last Decode or DecodeSubBlocks.
-    std::span<const uint8_t> Pixels() const { return {scratch_.get(), pixel_count_}; }
+    std::span<const uint8_t> Pixels() const { return {scratch_.get(), pixelCount_}; }
 
     static constexpr std::size_t kMaxPixels = std::size_t{1} << 31;
 
 private:
-    uint8_t* Scratch(std::size_t pixel_count);
+    uint8_t* Scratch(std::size_t pixelCount);
     template <typename BitSource>
-    LzwResult Run(BitSource bits, int minimum_code_size, uint8_t* dest, std::size_t pixel_count);
+    LzwResult Run(BitSource bits, int minimumCodeSize, uint8_t* dest, std::size_t pixelCount);
 
     std::unique_ptr<uint8_t[]> scratch_;
-    std::size_t scratch_capacity_ = 0;
-    std::size_t pixel_count_ = 0;
+    std::size_t scratchCapacity_ = 0;
+    std::size_t pixelCount_ = 0;
     // The code table: code c stands for lengths_[c] pixels at strings_[c], a
     // run of earlier output or a root's own pixel. Entries are written before
     // they are read, so the table needs no clearing; the last slot takes the
     // writes made while the table is full.
     const uint8_t* strings_[4096 + 1];
     uint32_t lengths_[4096 + 1];
-    uint32_t roots_ready_ = 0;  // codes 0 .. roots_ready_ - 1 hold the root strings
+    uint32_t rootsReady_ = 0;  // codes 0 .. rootsReady_ - 1 hold the root strings
 };
 
 // The compress-style LZW encoder of GIF frames written by the viewer: 8-bit
@@ -78,9 +78,9 @@ private:
 class LzwEncoder {
 public:
     // Appends the data sub-blocks for width x height pixels (rows top to
-    // bottom, row r at top_row + r * row_step) to `out`. The zero-length block
+    // bottom, row r at topRow + r * rowStep) to `out`. The zero-length block
     // terminator is not written.
-    void Encode(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t width, int32_t height,
+    void Encode(const uint8_t* topRow, std::ptrdiff_t rowStep, int32_t width, int32_t height,
                 std::vector<uint8_t>& out);
 
     static constexpr int kHashSize = 5003;
@@ -93,9 +93,9 @@ private:
 
     std::vector<uint8_t>* out_ = nullptr;
     uint8_t packet_[255] = {};
-    int packet_bytes_ = 0;
+    int packetBytes_ = 0;
     uint32_t accumulator_ = 0;
-    int bits_held_ = 0;
+    int bitsHeld_ = 0;
     int width_ = 9;
     int32_t hash_[kHashSize] = {};
     int32_t codes_[kHashSize] = {};

@@ -23,63 +23,63 @@ int32_t Saturate(int64_t value) { return static_cast<int32_t>(std::clamp(value, 
 
 }  // namespace
 
-bool ScaleToDestination(int32_t image_width, int32_t image_height, const FrameRecord* frame, int32_t mode,
+bool ScaleToDestination(int32_t imageWidth, int32_t imageHeight, const FrameRecord* frame, int32_t mode,
                         Placement& placement) {
     const int32_t scaling = mode & ~kStretchCentre;
     int64_t x = placement.x;
     int64_t y = placement.y;
     int64_t cx = placement.cx;
     int64_t cy = placement.cy;
-    float x_ratio = 1.0f;
-    float y_ratio = 1.0f;
+    float xRatio = 1.0f;
+    float yRatio = 1.0f;
 
     if (scaling != kStretchNone) {
-        if (image_width <= 0 || image_height <= 0) return false;
-        x_ratio = static_cast<float>(static_cast<double>(cx) / image_width);
-        y_ratio = static_cast<float>(static_cast<double>(cy) / image_height);
+        if (imageWidth <= 0 || imageHeight <= 0) return false;
+        xRatio = static_cast<float>(static_cast<double>(cx) / imageWidth);
+        yRatio = static_cast<float>(static_cast<double>(cy) / imageHeight);
         if (scaling == kStretchFitNoEnlarge) {
-            const float ratio = x_ratio > 1.0f && y_ratio > 1.0f ? 1.0f : std::min(x_ratio, y_ratio);
-            x_ratio = y_ratio = ratio;
+            const float ratio = xRatio > 1.0f && yRatio > 1.0f ? 1.0f : std::min(xRatio, yRatio);
+            xRatio = yRatio = ratio;
         } else if (scaling != kStretchFill) {
-            x_ratio = y_ratio = std::min(x_ratio, y_ratio);
+            xRatio = yRatio = std::min(xRatio, yRatio);
         }
 
         if (scaling != kStretchFill && (mode & kStretchCentre) != 0) {
-            x += (cx - ScaledDown(x_ratio, image_width)) / 2;
-            y += (cy - ScaledDown(y_ratio, image_height)) / 2;
+            x += (cx - ScaledDown(xRatio, imageWidth)) / 2;
+            y += (cy - ScaledDown(yRatio, imageHeight)) / 2;
         }
         if (frame == nullptr) {
             if (scaling != kStretchFill) {
-                cx = static_cast<int64_t>(std::nearbyint(static_cast<double>(x_ratio) * image_width));
-                cy = static_cast<int64_t>(std::nearbyint(static_cast<double>(y_ratio) * image_height));
+                cx = static_cast<int64_t>(std::nearbyint(static_cast<double>(xRatio) * imageWidth));
+                cy = static_cast<int64_t>(std::nearbyint(static_cast<double>(yRatio) * imageHeight));
             }
         } else {
-            x += ScaledDown(x_ratio, frame->left);
-            y += ScaledDown(y_ratio, frame->top);
-            cx = ScaledDown(x_ratio, frame->width);
-            cy = ScaledDown(y_ratio, frame->height);
+            x += ScaledDown(xRatio, frame->left);
+            y += ScaledDown(yRatio, frame->top);
+            cx = ScaledDown(xRatio, frame->width);
+            cy = ScaledDown(yRatio, frame->height);
         }
     } else {
         if (mode == kStretchCentre) {
-            if (image_width < cx) {
-                x += (cx - image_width) / 2;
-                cx = image_width;
+            if (imageWidth < cx) {
+                x += (cx - imageWidth) / 2;
+                cx = imageWidth;
             }
-            if (image_height < cy) {
-                y += (cy - image_height) / 2;
-                cy = image_height;
+            if (imageHeight < cy) {
+                y += (cy - imageHeight) / 2;
+                cy = imageHeight;
             }
         }
         if (frame != nullptr) {
-            const int64_t frame_cx = frame->left + frame->width > cx ? cx - frame->left : frame->width;
-            const int64_t frame_cy = frame->top + frame->height > cy ? cy - frame->top : frame->height;
+            const int64_t frameCx = frame->left + frame->width > cx ? cx - frame->left : frame->width;
+            const int64_t frameCy = frame->top + frame->height > cy ? cy - frame->top : frame->height;
             x += frame->left;
             y += frame->top;
-            cx = frame_cx;
-            cy = frame_cy;
+            cx = frameCx;
+            cy = frameCy;
         } else {
-            cx = std::min<int64_t>(cx, image_width);
-            cy = std::min<int64_t>(cy, image_height);
+            cx = std::min<int64_t>(cx, imageWidth);
+            cy = std::min<int64_t>(cy, imageHeight);
         }
     }
 
@@ -88,34 +88,34 @@ bool ScaleToDestination(int32_t image_width, int32_t image_height, const FrameRe
     placement.y = static_cast<int32_t>(y);
     placement.cx = static_cast<int32_t>(cx);
     placement.cy = static_cast<int32_t>(cy);
-    placement.x_ratio = x_ratio;
-    placement.y_ratio = y_ratio;
+    placement.xRatio = xRatio;
+    placement.yRatio = yRatio;
     return true;
 }
 
-Rect FrameRectInBuffer(const FrameRecord& frame, int32_t mode, float x_ratio, float y_ratio, int32_t buffer_cx,
-                       int32_t buffer_cy) {
+Rect FrameRectInBuffer(const FrameRecord& frame, int32_t mode, float xRatio, float yRatio, int32_t bufferCx,
+                       int32_t bufferCy) {
     Rect rect;
     if (mode != kStretchNone && mode != kStretchCentre) {
-        rect.x = Saturate(ScaledDown(x_ratio, frame.left));
-        rect.y = Saturate(ScaledDown(y_ratio, frame.top));
-        rect.cx = Saturate(ScaledDown(x_ratio, frame.width));
-        rect.cy = Saturate(ScaledDown(y_ratio, frame.height));
+        rect.x = Saturate(ScaledDown(xRatio, frame.left));
+        rect.y = Saturate(ScaledDown(yRatio, frame.top));
+        rect.cx = Saturate(ScaledDown(xRatio, frame.width));
+        rect.cy = Saturate(ScaledDown(yRatio, frame.height));
         return rect;
     }
     rect.x = frame.left;
     rect.y = frame.top;
-    rect.cx = frame.left + frame.width > buffer_cx ? Saturate(int64_t{buffer_cx} - frame.left) : frame.width;
-    rect.cy = frame.top + frame.height > buffer_cy ? Saturate(int64_t{buffer_cy} - frame.top) : frame.height;
+    rect.cx = frame.left + frame.width > bufferCx ? Saturate(int64_t{bufferCx} - frame.left) : frame.width;
+    rect.cy = frame.top + frame.height > bufferCy ? Saturate(int64_t{bufferCy} - frame.top) : frame.height;
     return rect;
 }
 
-Rect DisposalFillRect(const FrameRecord& frame, const Rect& frame_rect, float x_ratio, float y_ratio) {
+Rect DisposalFillRect(const FrameRecord& frame, const Rect& frameRect, float xRatio, float yRatio) {
     Rect rect;
-    rect.x = frame_rect.x;
-    rect.y = frame_rect.y;
-    rect.cx = Saturate(ScaledDown(x_ratio, int64_t{frame.left} + frame.width) - frame_rect.x);
-    rect.cy = Saturate(ScaledDown(y_ratio, int64_t{frame.top} + frame.height) - frame_rect.y);
+    rect.x = frameRect.x;
+    rect.y = frameRect.y;
+    rect.cx = Saturate(ScaledDown(xRatio, int64_t{frame.left} + frame.width) - frameRect.x);
+    rect.cy = Saturate(ScaledDown(yRatio, int64_t{frame.top} + frame.height) - frameRect.y);
     return rect;
 }
 

@@ -24,19 +24,19 @@ struct Placement {
     int32_t y = 0;
     int32_t cx = 0;
     int32_t cy = 0;
-    float x_ratio = 1.0f;
-    float y_ratio = 1.0f;
+    float xRatio = 1.0f;
+    float yRatio = 1.0f;
 };
 
 // Fits the whole image (frame == nullptr) or yields that frame's rectangle
 // inside the destination `placement` (x, y, cx, cy in; all six out).
-// image_width/height are the animation's logical Width/Height. Products of
+// imageWidth/height are the animation's logical Width/Height. Products of
 // a ratio and a size are computed in double precision; "Int" rounds down;
 // the whole-image size rounds half to even.
 // Returns false and leaves `placement` untouched when the arithmetic has no
 // answer: a scaling mode on an image of zero width or height, or a result
 // beyond 32 bits.
-bool ScaleToDestination(int32_t image_width, int32_t image_height, const FrameRecord* frame, int32_t mode,
+bool ScaleToDestination(int32_t imageWidth, int32_t imageHeight, const FrameRecord* frame, int32_t mode,
                         Placement& placement);
 
 struct Rect {
@@ -49,13 +49,13 @@ struct Rect {
 // A frame's rectangle in animation-buffer coordinates (row 0). Scaled by
 // the ratios unless the mode is exactly kStretchNone or kStretchCentre, in
 // which case it is the frame's own rectangle cut at the buffer's right and
-// bottom edges (buffer_cx, buffer_cy). Values saturate at 32 bits.
-Rect FrameRectInBuffer(const FrameRecord& frame, int32_t mode, float x_ratio, float y_ratio, int32_t buffer_cx,
-                       int32_t buffer_cy);
+// bottom edges (bufferCx, bufferCy). Values saturate at 32 bits.
+Rect FrameRectInBuffer(const FrameRecord& frame, int32_t mode, float xRatio, float yRatio, int32_t bufferCx,
+                       int32_t bufferCy);
 
 // The area that disposal method 2 fills with the background colour: from
 // the frame rectangle's left and top to the scaled right and bottom edges of
-// the frame (which, unlike frame_rect, are not cut at the buffer's edges).
-Rect DisposalFillRect(const FrameRecord& frame, const Rect& frame_rect, float x_ratio, float y_ratio);
+// the frame (which, unlike frameRect, are not cut at the buffer's edges).
+Rect DisposalFillRect(const FrameRecord& frame, const Rect& frameRect, float xRatio, float yRatio);
 
 }  // namespace vx::gif

@@ -12,7 +12,7 @@ void PutWord(std::vector<uint8_t>& out, int32_t value) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeFrameGif(const uint8_t* top_row, std::ptrdiff_t row_step, int32_t width, int32_t height,
+std::vector<uint8_t> EncodeFrameGif(const uint8_t* topRow, std::ptrdiff_t rowStep, int32_t width, int32_t height,
                                     const Palette& palette, std::optional<uint8_t> transparent_index) {
     std::vector<uint8_t> out;
     const std::size_t pixels =
@@ -46,7 +46,7 @@ std::vector<uint8_t> EncodeFrameGif(const uint8_t* top_row, std::ptrdiff_t row_s
     out.push_back(8);     // LZW minimum code size
 
     LzwEncoder encoder;
-    encoder.Encode(top_row, row_step, width, height, out);
+    encoder.Encode(topRow, rowStep, width, height, out);
     out.push_back(0x00);  // block terminator
     out.push_back(0x3B);  // trailer
     return out;

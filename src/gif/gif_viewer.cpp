@@ -156,7 +156,7 @@ std::int32_t cGIFViewer::LoadGIF(const std::wstring& gifFileName, std::int32_t V
             report_ = fits;
             return 0;
         }
-        loopCount_ = index_.loop_count;
+        loopCount_ = index_.loopCount;
 
         // Animation needs a client and a window whose thread takes our timer.
         std::int32_t result = -n;

@@ -30,8 +30,8 @@ void cGIFViewer::ScaleToDestination(std::int32_t Index, std::int32_t& X, std::in
     Y = placement.y;
     cx = placement.cx;
     cy = placement.cy;
-    xRatio = placement.x_ratio;
-    yRatio = placement.y_ratio;
+    xRatio = placement.xRatio;
+    yRatio = placement.yRatio;
 }
 
 bool cGIFViewer::RenderFrame(std::int32_t Index, HDC hdc, HWND hWnd2Refresh, bool AutoRedraw, std::int32_t destX,
@@ -218,7 +218,7 @@ bool cGIFViewer::BuildBackground(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
     bkgBrush_.reset();
     dest_ = {destX, destY, destCx, destCY};
     stretchMode_ = StretchMode;
-    const std::int32_t rows = gif::AnimationBufferRows(index_.has_restore_previous, !copied);
+    const std::int32_t rows = gif::AnimationBufferRows(index_.hasRestorePrevious, !copied);
     gif::Placement placement{destX, destY, destCx, destCY};
     UniqueBitmap bitmap;
     bool placed = gif::ScaleToDestination(Width(), Height(), nullptr, StretchMode, placement) && placement.cx > 0 &&
@@ -241,8 +241,8 @@ bool cGIFViewer::BuildBackground(std::int32_t bkgMethod, std::uintptr_t bkgDC_Co
     }
     bufferBitmap_ = std::move(bitmap);  // the buffer of an earlier call, just selected out, goes
     dest_ = {placement.x, placement.y, placement.cx, placement.cy};
-    xRatio_ = placement.x_ratio;
-    yRatio_ = placement.y_ratio;
+    xRatio_ = placement.xRatio;
+    yRatio_ = placement.yRatio;
 
     HDC buffer = bufferDc_.get();
     if (copied) {

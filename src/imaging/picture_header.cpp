@@ -67,10 +67,10 @@ int TiffTypeSize(std::uint16_t type) {
 
 struct TiffReader {
     BoundedFileReader& bytes;
-    bool big_endian;
+    bool bigEndian;
 
-    std::uint16_t Word(std::int64_t p) const { return big_endian ? BeWord(bytes, p) : LeWord(bytes, p); }
-    std::int32_t Long(std::int64_t p) const { return big_endian ? BeLong(bytes, p) : LeLong(bytes, p); }
+    std::uint16_t Word(std::int64_t p) const { return bigEndian ? BeWord(bytes, p) : LeWord(bytes, p); }
+    std::int32_t Long(std::int64_t p) const { return bigEndian ? BeLong(bytes, p) : LeLong(bytes, p); }
 
     // One value of `type` at p; 0 for types that carry no plain number.
     std::int64_t Value(std::uint16_t type, std::int64_t p) const {
@@ -110,12 +110,12 @@ void clsImage::Clear() {
     width_ = 0;
     height_ = 0;
     depth_ = 0;
-    image_type_ = kImageUnknown;
-    file_size_ = 0;
+    imageType_ = kImageUnknown;
+    fileSize_ = 0;
 }
 
 void clsImage::ReadFrom(BoundedFileReader& bytes) {
-    file_size_ = bytes.Size();
+    fileSize_ = bytes.Size();
 
     // Each test runs on its own, in this order; they look at different first
     // bytes, so at most one matches.
@@ -123,9 +123,9 @@ void clsImage::ReadFrom(BoundedFileReader& bytes) {
     TestGif(bytes);
     TestBmp(bytes);
     TestPcx(bytes);
-    TestTiff(bytes, /*big_endian=*/false);
-    TestTiff(bytes, /*big_endian=*/true);
-    if (image_type_ != kImageUnknown) return;
+    TestTiff(bytes, /*bigEndian=*/false);
+    TestTiff(bytes, /*bigEndian=*/true);
+    if (imageType_ != kImageUnknown) return;
 
     SearchJpeg(bytes);
 }
@@ -133,30 +133,30 @@ void clsImage::ReadFrom(BoundedFileReader& bytes) {
 void clsImage::TestPng(BoundedFileReader& b) {
     const std::uint8_t s0 = b.At(0), s1 = b.At(1), s2 = b.At(2);
     if (s0 != 0x89 || s1 != 0x50 || s2 != 0x4E) return;
-    image_type_ = kImagePng;
-    const std::uint8_t color_type = b.At(25);
-    const std::int64_t bit_depth = b.At(24);
-    switch (color_type) {
+    imageType_ = kImagePng;
+    const std::uint8_t colorType = b.At(25);
+    const std::int64_t bitDepth = b.At(24);
+    switch (colorType) {
         case 0:
-            SetDepth(bit_depth);
+            SetDepth(bitDepth);
             break;
         case 2:
-            SetDepth(3 * bit_depth);
+            SetDepth(3 * bitDepth);
             break;
         case 3:
             SetDepth(8);
             break;
         case 4:
-            SetDepth(2 * bit_depth);
+            SetDepth(2 * bitDepth);
             break;
         case 6:
-            SetDepth(4 * bit_depth);
+            SetDepth(4 * bitDepth);
             break;
         default:
-            image_type_ = kImageUnknown;
+            imageType_ = kImageUnknown;
             break;
     }
-    if (image_type_ == kImagePng) {
+    if (imageType_ == kImagePng) {
         const std::int32_t width = PngDimension(b, 16);
         const std::int32_t height = PngDimension(b, 20);
         width_ = width;
@@ -167,7 +167,7 @@ void clsImage::TestPng(BoundedFileReader& b) {
 void clsImage::TestGif(BoundedFileReader& b) {
     const std::uint8_t s0 = b.At(0), s1 = b.At(1), s2 = b.At(2);
     if (s0 != 0x47 || s1 != 0x49 || s2 != 0x46) return;
-    image_type_ = kImageGif;
+    imageType_ = kImageGif;
     width_ = LeWord(b, 6);
     height_ = LeWord(b, 8);
     depth_ = static_cast<std::uint8_t>((b.At(10) & 7) + 1);
@@ -176,7 +176,7 @@ void clsImage::TestGif(BoundedFileReader& b) {
 void clsImage::TestBmp(BoundedFileReader& b) {
     const std::uint8_t s0 = b.At(0), s1 = b.At(1);
     if (s0 != 0x42 || s1 != 0x4D) return;
-    image_type_ = kImageBmp;
+    imageType_ = kImageBmp;
     width_ = LeLong(b, 18);
     // Top-down bitmaps store their height negative.
     const std::int32_t height = LeLong(b, 22);
@@ -187,20 +187,20 @@ void clsImage::TestBmp(BoundedFileReader& b) {
 
 void clsImage::TestPcx(BoundedFileReader& b) {
     if (b.At(0) != 0x0A) return;
-    image_type_ = kImagePcx;
-    const std::int32_t x_min = LeWord(b, 4);
-    const std::int32_t y_min = LeWord(b, 6);
-    const std::int32_t x_max = LeWord(b, 8);
-    const std::int32_t y_max = LeWord(b, 10);
-    width_ = x_max - x_min + 1;
-    height_ = y_max - y_min + 1;
-    const unsigned planes_times_bits = static_cast<unsigned>(b.At(3)) * b.At(65);
-    depth_ = static_cast<std::uint8_t>(planes_times_bits & 0xFF);
+    imageType_ = kImagePcx;
+    const std::int32_t xMin = LeWord(b, 4);
+    const std::int32_t yMin = LeWord(b, 6);
+    const std::int32_t xMax = LeWord(b, 8);
+    const std::int32_t yMax = LeWord(b, 10);
+    width_ = xMax - xMin + 1;
+    height_ = yMax - yMin + 1;
+    const unsigned planesTimesBits = static_cast<unsigned>(b.At(3)) * b.At(65);
+    depth_ = static_cast<std::uint8_t>(planesTimesBits & 0xFF);
 }
 
-void clsImage::TestTiff(BoundedFileReader& b, bool big_endian) {
+void clsImage::TestTiff(BoundedFileReader& b, bool bigEndian) {
     const std::uint8_t s0 = b.At(0), s1 = b.At(1);
-    if (big_endian) {
+    if (bigEndian) {
         const std::uint8_t s3 = b.At(3);
         if (s0 != 0x4D || s1 != 0x4D || s3 != 0x2A) return;
     } else {
@@ -208,7 +208,7 @@ void clsImage::TestTiff(BoundedFileReader& b, bool big_endian) {
         if (s0 != 0x49 || s1 != 0x49 || s2 != 0x2A) return;
     }
 
-    const TiffReader tiff{b, big_endian};
+    const TiffReader tiff{b, bigEndian};
     const std::int64_t directory = tiff.Long(4);
     const std::int64_t entries = tiff.Word(directory);
     for (std::int64_t k = 0; k < entries; ++k) {
@@ -233,14 +233,14 @@ void clsImage::TestTiff(BoundedFileReader& b, bool big_endian) {
                     SetDepth(value);
                     break;
                 }
-                const std::int64_t bytes_needed = static_cast<std::int64_t>(count) * size;
-                const std::int64_t values_at = bytes_needed <= 4 ? e + 8 : tiff.Long(e + 8);
+                const std::int64_t bytesNeeded = static_cast<std::int64_t>(count) * size;
+                const std::int64_t valuesAt = bytesNeeded <= 4 ? e + 8 : tiff.Long(e + 8);
                 // A count that cannot fit in the file is refused before reading any
                 // value, so a huge declared count costs nothing.
-                if (values_at < 0 || values_at > file_size_ || bytes_needed > file_size_ - values_at) RaiseOutOfRange();
+                if (valuesAt < 0 || valuesAt > fileSize_ || bytesNeeded > fileSize_ - valuesAt) RaiseOutOfRange();
                 std::int64_t sum = 0;
                 for (std::int64_t i = 0; i < count; ++i) {
-                    sum += tiff.Value(type, values_at + i * size);
+                    sum += tiff.Value(type, valuesAt + i * size);
                     if (sum < 0 || sum > 255) RaiseOverflow();
                 }
                 SetDepth(sum);
@@ -251,9 +251,9 @@ void clsImage::TestTiff(BoundedFileReader& b, bool big_endian) {
         }
     }
     if (depth_ != 0 && width_ > 0 && height_ > 0) {
-        image_type_ = kImageTiff;
+        imageType_ = kImageTiff;
     } else {
-        image_type_ = kImageUnknown;
+        imageType_ = kImageUnknown;
         width_ = 0;
         height_ = 0;
         depth_ = 0;
@@ -261,7 +261,7 @@ void clsImage::TestTiff(BoundedFileReader& b, bool big_endian) {
 }
 
 void clsImage::SearchJpeg(BoundedFileReader& b) {
-    const std::int64_t end = file_size_ - 10;
+    const std::int64_t end = fileSize_ - 10;
 
     // Start-of-image marker FF D8 followed by the FF of the next marker.
     std::int64_t i = 0;
@@ -279,7 +279,7 @@ void clsImage::SearchJpeg(BoundedFileReader& b) {
             const std::uint8_t marker = b.At(i + 1);
             if (marker >= 0xC0 && marker <= 0xC3) {
                 // Baseline, extended, progressive or lossless Huffman frame header.
-                image_type_ = kImageJpeg;
+                imageType_ = kImageJpeg;
                 height_ = BeWord(b, i + 5);
                 width_ = BeWord(b, i + 7);
                 SetDepth(static_cast<std::int64_t>(b.At(i + 9)) * 8);

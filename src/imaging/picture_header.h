@@ -39,8 +39,8 @@ public:
     std::int32_t Width() const noexcept { return width_; }
     std::int32_t Height() const noexcept { return height_; }
     std::uint8_t Depth() const noexcept { return depth_; }
-    std::int32_t ImageType() const noexcept { return image_type_; }
-    std::int64_t FileSize() const noexcept { return file_size_; }
+    std::int32_t ImageType() const noexcept { return imageType_; }
+    std::int64_t FileSize() const noexcept { return fileSize_; }
 
 private:
     // Every property reads 0 (and the type unknown) until a header is read.
@@ -50,15 +50,15 @@ private:
     void TestGif(BoundedFileReader& bytes);
     void TestBmp(BoundedFileReader& bytes);
     void TestPcx(BoundedFileReader& bytes);
-    void TestTiff(BoundedFileReader& bytes, bool big_endian);
+    void TestTiff(BoundedFileReader& bytes, bool bigEndian);
     void SearchJpeg(BoundedFileReader& bytes);
     void SetDepth(std::int64_t value);
 
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     std::uint8_t depth_ = 0;
-    std::int32_t image_type_ = kImageUnknown;
-    std::int64_t file_size_ = 0;
+    std::int32_t imageType_ = kImageUnknown;
+    std::int64_t fileSize_ = 0;
 };
 
 }  // namespace vx

@@ -89,8 +89,8 @@ TEST(AtomicFileTest, SeveralFilesAreWrittenTogether) {
 
 TEST(AtomicFileTest, WhenOneOfSeveralFilesCannotBeWrittenNoneIsChanged) {
     TempFolder folder;
-    const auto old_clan = Pattern(3000, 9);
-    folder.Write("clan.bmp", old_clan);
+    const auto oldClan = Pattern(3000, 9);
+    folder.Write("clan.bmp", oldClan);
     const auto clan = Pattern(1270, 10), other = Pattern(10, 11);
     const FileContent files[] = {{folder / "clan.bmp", clan}, {folder / "gone" / "ally.bmp", other}};
     try {
@@ -99,7 +99,7 @@ TEST(AtomicFileTest, WhenOneOfSeveralFilesCannotBeWrittenNoneIsChanged) {
     } catch (const RunTimeError& e) {
         EXPECT_EQ(e.Number(), kErrPathNotFound);
     }
-    EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), old_clan);
+    EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), oldClan);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 
@@ -179,22 +179,22 @@ TEST(AtomicFileTest, ANewFileIsRemovedWhenTheSaveFails) {
 // A write cut short by the limit is a full disk, not a device error.
 TEST(AtomicFileTest, FailedWriteIsDiskFullAndLeavesTheOldFileAsItWas) {
     TempFolder folder;
-    const auto old_bytes = Pattern(1270, 4);
-    folder.Write("clan.bmp", old_bytes);
+    const auto oldBytes = Pattern(1270, 4);
+    folder.Write("clan.bmp", oldBytes);
 
     // Let the process write no more than 100 bytes per file.
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto old_handler = signal(SIGXFSZ, SIG_IGN);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
     rlimit small = saved;
     small.rlim_cur = 100;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const int number = ErrorNumberOf(folder / "clan.bmp", Pattern(1270, 5));
     setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, old_handler);
+    signal(SIGXFSZ, oldHandler);
 
     EXPECT_EQ(number, kErrDiskFull);
-    EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), old_bytes);
+    EXPECT_EQ(ReadFileBytes(folder / "clan.bmp"), oldBytes);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }
 #endif

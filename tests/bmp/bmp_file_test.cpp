@@ -38,8 +38,8 @@ BgraImage Picture(int width, int height, int colors) {
 }
 
 struct Layout {
-    std::uint32_t file_size, pixel_offset, width, height, planes, depth, compression, image_size, colors_used,
-        colors_important;
+    std::uint32_t fileSize, pixelOffset, width, height, planes, depth, compression, imageSize, colorsUsed,
+        colorsImportant;
 };
 
 Layout LayoutOf(const std::vector<std::uint8_t>& b) {
@@ -56,8 +56,8 @@ Layout LayoutOf(const std::vector<std::uint8_t>& b) {
 // Colour of pixel (x, y) (top row 0) of an indexed file, read through its table.
 std::uint32_t IndexedColor(const std::vector<std::uint8_t>& b, int x, int y) {
     const Layout l = LayoutOf(b);
-    const std::uint32_t stride = l.image_size / l.height;
-    const std::size_t row = l.pixel_offset + stride * (l.height - 1 - static_cast<std::uint32_t>(y));
+    const std::uint32_t stride = l.imageSize / l.height;
+    const std::size_t row = l.pixelOffset + stride * (l.height - 1 - static_cast<std::uint32_t>(y));
     const int bit = x * static_cast<int>(l.depth);
     const unsigned index = (b[row + bit / 8] >> (8 - l.depth - bit % 8)) & ((1u << l.depth) - 1);
     const std::size_t entry = 54 + 4 * index;
@@ -75,16 +75,16 @@ TEST(BmpFileTest, ClanCrestIs1270BytesWithItsOwnColours) {
     const auto b = EncodeBmpFile(crest.View(), 8);
     ASSERT_EQ(b.size(), 1270u);
     const Layout l = LayoutOf(b);
-    EXPECT_EQ(l.file_size, 1270u);
-    EXPECT_EQ(l.pixel_offset, 1078u);
+    EXPECT_EQ(l.fileSize, 1270u);
+    EXPECT_EQ(l.pixelOffset, 1078u);
     EXPECT_EQ(l.width, 16u);
     EXPECT_EQ(l.height, 12u);
     EXPECT_EQ(l.planes, 1u);
     EXPECT_EQ(l.depth, 8u);
     EXPECT_EQ(l.compression, 0u);
-    EXPECT_EQ(l.image_size, 192u);
-    EXPECT_EQ(l.colors_used, 256u);
-    EXPECT_EQ(l.colors_important, 256u);
+    EXPECT_EQ(l.imageSize, 192u);
+    EXPECT_EQ(l.colorsUsed, 256u);
+    EXPECT_EQ(l.colorsImportant, 256u);
     ExpectIndexedPicture(b, crest);
 }
 
@@ -92,8 +92,8 @@ TEST(BmpFileTest, AllyCrestIs1174Bytes) {
     const BgraImage crest = Picture(8, 12, 96);
     const auto b = EncodeBmpFile(crest.View(), 8);
     ASSERT_EQ(b.size(), 1174u);
-    EXPECT_EQ(LayoutOf(b).pixel_offset, 1078u);
-    EXPECT_EQ(LayoutOf(b).image_size, 96u);
+    EXPECT_EQ(LayoutOf(b).pixelOffset, 1078u);
+    EXPECT_EQ(LayoutOf(b).imageSize, 96u);
     ExpectIndexedPicture(b, crest);
 }
 
@@ -101,7 +101,7 @@ TEST(BmpFileTest, RowsArePaddedToFourBytes) {
     const BgraImage picture = Picture(5, 3, 15);
     const auto b = EncodeBmpFile(picture.View(), 8);
     ASSERT_EQ(b.size(), 1102u);
-    EXPECT_EQ(LayoutOf(b).image_size, 24u);
+    EXPECT_EQ(LayoutOf(b).imageSize, 24u);
     ExpectIndexedPicture(b, picture);
     for (int row = 0; row < 3; ++row)
         for (int pad = 5; pad < 8; ++pad) EXPECT_EQ(b[1078 + 8 * row + pad], 0) << row;
@@ -112,10 +112,10 @@ TEST(BmpFileTest, TrueColourDepthsCarryOneZeroTableEntry) {
     const auto b24 = EncodeBmpFile(crest.View(), 24);
     ASSERT_EQ(b24.size(), 634u);
     Layout l = LayoutOf(b24);
-    EXPECT_EQ(l.pixel_offset, 58u);
-    EXPECT_EQ(l.image_size, 576u);
-    EXPECT_EQ(l.colors_used, 0u);
-    EXPECT_EQ(l.colors_important, 0u);
+    EXPECT_EQ(l.pixelOffset, 58u);
+    EXPECT_EQ(l.imageSize, 576u);
+    EXPECT_EQ(l.colorsUsed, 0u);
+    EXPECT_EQ(l.colorsImportant, 0u);
     EXPECT_EQ(Le32(b24, 54), 0u);
     // Bottom row first, blue green red.
     for (int y = 0; y < 12; ++y)
@@ -128,7 +128,7 @@ TEST(BmpFileTest, TrueColourDepthsCarryOneZeroTableEntry) {
     ASSERT_EQ(b32.size(), 58u + 768u);
     l = LayoutOf(b32);
     EXPECT_EQ(l.depth, 32u);
-    EXPECT_EQ(l.image_size, 768u);
+    EXPECT_EQ(l.imageSize, 768u);
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 16; ++x) {
             const std::size_t at = 58 + 64 * (11 - y) + 4 * x;
@@ -143,8 +143,8 @@ TEST(BmpFileTest, SixteenBitsKeepTheTopFiveBitsOfEachChannel) {
     picture.SetColor(0, 0, MakeColorref(0x08, 0x10, 0x18));
     const auto b = EncodeBmpFile(picture.View(), 16);
     const Layout l = LayoutOf(b);
-    EXPECT_EQ(l.pixel_offset, 58u);
-    EXPECT_EQ(l.image_size, 36u);  // 10 bytes of pixels padded to 12, three rows
+    EXPECT_EQ(l.pixelOffset, 58u);
+    EXPECT_EQ(l.imageSize, 36u);  // 10 bytes of pixels padded to 12, three rows
     ASSERT_EQ(b.size(), 94u);
     EXPECT_EQ(Le16(b, 58 + 2 * 12), (1u << 10) | (2u << 5) | 3u);  // top-left pixel, last row in the file
     EXPECT_EQ(Le16(b, 58 + 2), (31u << 10) | (1u << 5) | 17u);
@@ -155,8 +155,8 @@ TEST(BmpFileTest, FourAndOneBitPixelsArePackedFromTheHighBits) {
     const BgraImage sixteen = Picture(5, 3, 16);
     const auto b4 = EncodeBmpFile(sixteen.View(), 4);
     ASSERT_EQ(b4.size(), 54u + 64u + 12u);
-    EXPECT_EQ(LayoutOf(b4).colors_used, 16u);
-    EXPECT_EQ(LayoutOf(b4).image_size, 12u);
+    EXPECT_EQ(LayoutOf(b4).colorsUsed, 16u);
+    EXPECT_EQ(LayoutOf(b4).imageSize, 12u);
     ExpectIndexedPicture(b4, sixteen);
 
     BgraImage two(9, 2);
@@ -166,8 +166,8 @@ TEST(BmpFileTest, FourAndOneBitPixelsArePackedFromTheHighBits) {
     two.SetColor(3, 1, MakeColorref(255, 255, 255));
     const auto b1 = EncodeBmpFile(two.View(), 1);
     ASSERT_EQ(b1.size(), 54u + 8u + 8u);
-    EXPECT_EQ(LayoutOf(b1).colors_used, 2u);
-    EXPECT_EQ(LayoutOf(b1).image_size, 8u);
+    EXPECT_EQ(LayoutOf(b1).colorsUsed, 2u);
+    EXPECT_EQ(LayoutOf(b1).imageSize, 8u);
     ExpectIndexedPicture(b1, two);
     // Table black, white; top row is the file's last row: 1000 0000 1000 0000.
     EXPECT_EQ(b1[62 + 4], 0x80);
@@ -204,8 +204,8 @@ TEST(BmpFileTest, PaletteOfAnotherSizeIsIgnored) {
     const BgraImage crest = Picture(16, 12, 192);
     const std::vector<std::int32_t> two{0, 1};  // what the crest workflow passes
     EXPECT_EQ(EncodeBmpFile(crest.View(), 8, two), EncodeBmpFile(crest.View(), 8));
-    const std::vector<std::int32_t> two_colours{0x00FFFFFF, 0x000000FF};
-    const auto b1 = EncodeBmpFile(Picture(3, 2, 5).View(), 1, two_colours);
+    const std::vector<std::int32_t> twoColours{0x00FFFFFF, 0x000000FF};
+    const auto b1 = EncodeBmpFile(Picture(3, 2, 5).View(), 1, twoColours);
     EXPECT_EQ(Le32(b1, 54), 0x00FFFFFFu);
     EXPECT_EQ(Le32(b1, 58), 0x00FF0000u);
 }
@@ -259,15 +259,15 @@ TEST(BmpFileTest, SaveReportsTheLengthOrTheWritersMessage) {
     const BgraImage crest = Picture(16, 12, 192);
     SaveOutcome saved = SavePixelsAtDepth(folder / "clan.bmp", crest.View(), 8);
     EXPECT_EQ(saved.result, 1270);
-    EXPECT_EQ(saved.failure_text, "");
+    EXPECT_EQ(saved.failureText, "");
 
     saved = SavePixelsAtDepth(folder / "other.bmp", crest.View(), 2);
     EXPECT_EQ(saved.result, -1);
-    EXPECT_EQ(saved.failure_text, "Error!\r\nDieses Bildformat wird nicht unterst\u00fctzt!");
+    EXPECT_EQ(saved.failureText, "Error!\r\nDieses Bildformat wird nicht unterst\u00fctzt!");
 
     saved = SavePixelsAtDepth(folder / "missing" / "clan.bmp", crest.View(), 8);
     EXPECT_EQ(saved.result, 0);
-    EXPECT_EQ(saved.failure_text, "Fehler!\r\nPath not found");
+    EXPECT_EQ(saved.failureText, "Fehler!\r\nPath not found");
 
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"clan.bmp"});
 }

@@ -17,8 +17,8 @@ std::uint32_t ColorOfEntry(const RgbQuad& q) { return MakeColorref(q.red, q.gree
 
 std::uint32_t MappedColor(const IndexedPicture& indexed, int x, int y) {
     const std::uint8_t index = indexed.indices[static_cast<std::size_t>(y * indexed.width + x)];
-    EXPECT_LT(index, indexed.color_table.size());
-    return ColorOfEntry(indexed.color_table[index]);
+    EXPECT_LT(index, indexed.colorTable.size());
+    return ColorOfEntry(indexed.colorTable[index]);
 }
 
 int SquaredDistance(std::uint32_t a, std::uint32_t b) {
@@ -41,7 +41,7 @@ TEST(ColorQuantizerTest, FewColoursAreKeptExactlyInAscendingOrder) {
     const BgraImage crest = Distinct(16, 12, 150);
     const IndexedPicture indexed = QuantizePicture(crest.View(), 256);
     EXPECT_TRUE(indexed.exact);
-    ASSERT_EQ(indexed.color_table.size(), 256u);
+    ASSERT_EQ(indexed.colorTable.size(), 256u);
     std::set<std::uint32_t> colours;
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 16; ++x) {
@@ -50,11 +50,11 @@ TEST(ColorQuantizerTest, FewColoursAreKeptExactlyInAscendingOrder) {
         }
     ASSERT_EQ(colours.size(), 150u);
     for (std::size_t k = 1; k < 150; ++k) {
-        const auto& a = indexed.color_table[k - 1];
-        const auto& b = indexed.color_table[k];
+        const auto& a = indexed.colorTable[k - 1];
+        const auto& b = indexed.colorTable[k];
         EXPECT_LT((a.red << 16) | (a.green << 8) | a.blue, (b.red << 16) | (b.green << 8) | b.blue);
     }
-    for (std::size_t k = 150; k < 256; ++k) EXPECT_EQ(indexed.color_table[k], RgbQuad{}) << k;
+    for (std::size_t k = 150; k < 256; ++k) EXPECT_EQ(indexed.colorTable[k], RgbQuad{}) << k;
 }
 
 TEST(ColorQuantizerTest, ExactAtEveryTableSizeWhenTheColoursFit) {
@@ -76,7 +76,7 @@ TEST(ColorQuantizerTest, IgnoresTheFourthByte) {
     for (std::size_t i = 3; i < noisy.Bytes().size(); i += 4) noisy.Bytes()[i] = static_cast<std::uint8_t>(i);
     const IndexedPicture a = QuantizePicture(picture.View(), 16);
     const IndexedPicture b = QuantizePicture(noisy.View(), 16);
-    EXPECT_EQ(a.color_table, b.color_table);
+    EXPECT_EQ(a.colorTable, b.colorTable);
     EXPECT_EQ(a.indices, b.indices);
 }
 
@@ -88,8 +88,8 @@ TEST(ColorQuantizerTest, SameColoursGiveTheSameTableWhateverTheirPlaces) {
     const IndexedPicture a = QuantizePicture(picture.View(), 256);
     const IndexedPicture b = QuantizePicture(reversed.View(), 256);
     const IndexedPicture again = QuantizePicture(picture.View(), 256);
-    EXPECT_EQ(a.color_table, b.color_table);
-    EXPECT_EQ(a.color_table, again.color_table);
+    EXPECT_EQ(a.colorTable, b.colorTable);
+    EXPECT_EQ(a.colorTable, again.colorTable);
     EXPECT_EQ(a.indices, again.indices);
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x) ASSERT_EQ(MappedColor(a, x, y), MappedColor(b, 63 - x, 47 - y));
@@ -107,16 +107,16 @@ TEST(ColorQuantizerTest, TooManyColoursAreMappedToTheNearestEntry) {
             SCOPED_TRACE(::testing::Message() << c.colors << " colours into " << entries);
             const BgraImage picture = Distinct(c.width, c.height, c.colors, 11);
             const IndexedPicture indexed = QuantizePicture(picture.View(), entries);
-            ASSERT_EQ(indexed.color_table.size(), static_cast<std::size_t>(entries));
+            ASSERT_EQ(indexed.colorTable.size(), static_cast<std::size_t>(entries));
             for (int y = 0; y < c.height; ++y)
                 for (int x = 0; x < c.width; ++x) {
                     const std::uint32_t pixel = picture.ColorAt(x, y);
-                    std::size_t first_best = 0;
-                    for (std::size_t i = 1; i < indexed.color_table.size(); ++i)
-                        if (SquaredDistance(pixel, ColorOfEntry(indexed.color_table[i])) <
-                            SquaredDistance(pixel, ColorOfEntry(indexed.color_table[first_best])))
-                            first_best = i;
-                    ASSERT_EQ(indexed.indices[static_cast<std::size_t>(y * c.width + x)], first_best) << x << "," << y;
+                    std::size_t firstBest = 0;
+                    for (std::size_t i = 1; i < indexed.colorTable.size(); ++i)
+                        if (SquaredDistance(pixel, ColorOfEntry(indexed.colorTable[i])) <
+                            SquaredDistance(pixel, ColorOfEntry(indexed.colorTable[firstBest])))
+                            firstBest = i;
+                    ASSERT_EQ(indexed.indices[static_cast<std::size_t>(y * c.width + x)], firstBest) << x << "," << y;
                 }
         }
     }
@@ -164,7 +164,7 @@ TEST(ColorQuantizerTest, ClustersGetTheirOwnMeanColours) {
                              x < 20 ? MakeColorref(200 + shade, 30, 40 - shade) : MakeColorref(20, 90 + shade, 230));
         }
     const IndexedPicture indexed = QuantizePicture(picture.View(), 2);
-    ASSERT_EQ(indexed.color_table.size(), 2u);
+    ASSERT_EQ(indexed.colorTable.size(), 2u);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 40; ++x) {
             const std::uint32_t mapped = MappedColor(indexed, x, y);
@@ -180,7 +180,7 @@ TEST(ColorQuantizerTest, GivenTableMapsToNearestWithTheLowestIndexOnTies) {
     picture.SetColor(2, 0, MakeColorref(0, 0, 0));
     const std::vector<RgbQuad> table{{0, 0, 255, 0}, {0, 0, 0, 0}, {20, 20, 20, 0}, {0, 0, 0, 0}};
     const IndexedPicture indexed = MapToColorTable(picture.View(), table);
-    EXPECT_EQ(indexed.color_table, table);
+    EXPECT_EQ(indexed.colorTable, table);
     EXPECT_EQ(indexed.indices, (std::vector<std::uint8_t>{1, 0, 1}));
     EXPECT_FALSE(indexed.exact);
 }

@@ -70,13 +70,13 @@ TEST(Settings, LoadProgress) {
 }
 
 TEST(AnimationBuffer, NeededForTransparencyDisposalOrPartialFrames) {
-    GifBuilder opaque_one(4);
-    opaque_one.Image(0, 0, 2, 2).Trailer();
-    EXPECT_FALSE(NeedsAnimationBuffer(IndexGif(opaque_one.Get())));
+    GifBuilder opaqueOne(4);
+    opaqueOne.Image(0, 0, 2, 2).Trailer();
+    EXPECT_FALSE(NeedsAnimationBuffer(IndexGif(opaqueOne.Get())));
 
-    GifBuilder transparent_one(4);
-    transparent_one.Gce(Disposal::Unspecified, 0, true, 1).Image(0, 0, 2, 2).Trailer();
-    EXPECT_TRUE(NeedsAnimationBuffer(IndexGif(transparent_one.Get())));
+    GifBuilder transparentOne(4);
+    transparentOne.Gce(Disposal::Unspecified, 0, true, 1).Image(0, 0, 2, 2).Trailer();
+    EXPECT_TRUE(NeedsAnimationBuffer(IndexGif(transparentOne.Get())));
 
     GifBuilder plain(4);
     plain.Gce(Disposal::Keep, 5, false, 0).Image(0, 0, 2, 2).Image(0, 0, 2, 2).Trailer();

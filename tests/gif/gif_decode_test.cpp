@@ -64,9 +64,9 @@ TEST(LzwDecoder, MissingEndCodeIsFineOnceTheImageIsFull) {
     // 8-bit codes, so that no padding bits follow the last one.
     const Bytes codes = PackCodes({{128, 8}, {1, 8}, {2, 8}});
     EXPECT_EQ(decoder.Decode(codes, 7, 2).status, LzwStatus::Complete);
-    const LzwResult short_data = decoder.Decode(codes, 7, 4);
-    EXPECT_EQ(short_data.status, LzwStatus::DataEnded);
-    EXPECT_EQ(short_data.produced, 2u);
+    const LzwResult shortData = decoder.Decode(codes, 7, 4);
+    EXPECT_EQ(shortData.status, LzwStatus::DataEnded);
+    EXPECT_EQ(shortData.produced, 2u);
     EXPECT_EQ(Decoded(decoder), (std::vector<uint8_t>{1, 2, 0, 0}));
 }
 
@@ -187,8 +187,8 @@ TEST(LzwDecoder, SubBlocksOfAnySizeReadLikeOneJoinedStream) {
     std::vector<std::pair<int, int>> codes = {{256, 9}};
     for (int i = 0; i < 250; ++i) codes.push_back({static_cast<int>(random() % 256), 9});
     const Bytes joined = PackCodes(codes);
-    LzwDecoder joined_decoder;
-    joined_decoder.Decode(joined, 8, 250);
+    LzwDecoder joinedDecoder;
+    joinedDecoder.Decode(joined, 8, 250);
 
     // Sub-blocks of 1, 2, 3, ... bytes, then the terminator and trailing bytes
     // that must not be read as codes.
@@ -202,17 +202,17 @@ TEST(LzwDecoder, SubBlocksOfAnySizeReadLikeOneJoinedStream) {
         pos += n;
     }
     chain.insert(chain.end(), {0x00, 0x3B, 0xFF, 0xFF});
-    LzwDecoder chain_decoder;
-    const LzwResult result = chain_decoder.DecodeSubBlocks(chain, 8, 300);
+    LzwDecoder chainDecoder;
+    const LzwResult result = chainDecoder.DecodeSubBlocks(chain, 8, 300);
     EXPECT_EQ(result.status, LzwStatus::DataEnded);
     EXPECT_EQ(result.produced, 250u);
-    const auto out = Decoded(chain_decoder);
-    EXPECT_TRUE(std::equal(joined_decoder.Pixels().begin(), joined_decoder.Pixels().end(), out.begin()));
+    const auto out = Decoded(chainDecoder);
+    EXPECT_TRUE(std::equal(joinedDecoder.Pixels().begin(), joinedDecoder.Pixels().end(), out.begin()));
     EXPECT_EQ(std::count(out.begin() + 250, out.end(), 0), 50);
 
     // A chain cut inside a sub-block decodes what is there.
     chain.resize(40);
-    EXPECT_EQ(chain_decoder.DecodeSubBlocks(chain, 8, 300).status, LzwStatus::DataEnded);
+    EXPECT_EQ(chainDecoder.DecodeSubBlocks(chain, 8, 300).status, LzwStatus::DataEnded);
 }
 
 TEST(LzwDecoder, RootsStayRightWhenTheCodeSizeChangesBetweenImages) {
@@ -269,13 +269,13 @@ TEST(FrameDecoder, WritesTopDownOrBottomUpAndDeInterlaces) {
     ASSERT_EQ(index.frames.size(), 1u);
 
     FrameDecoder decoder;
-    uint8_t top_down[8];
-    EXPECT_EQ(decoder.Decode(bytes, index, 0, top_down, 1), FrameDecode::Complete);
-    EXPECT_EQ(std::vector<uint8_t>(top_down, top_down + 8), (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    uint8_t topDown[8];
+    EXPECT_EQ(decoder.Decode(bytes, index, 0, topDown, 1), FrameDecode::Complete);
+    EXPECT_EQ(std::vector<uint8_t>(topDown, topDown + 8), (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7}));
 
-    uint8_t bottom_up[8];
-    EXPECT_EQ(decoder.Decode(bytes, index, 0, bottom_up + 7, -1), FrameDecode::Complete);
-    EXPECT_EQ(std::vector<uint8_t>(bottom_up, bottom_up + 8), (std::vector<uint8_t>{7, 6, 5, 4, 3, 2, 1, 0}));
+    uint8_t bottomUp[8];
+    EXPECT_EQ(decoder.Decode(bytes, index, 0, bottomUp + 7, -1), FrameDecode::Complete);
+    EXPECT_EQ(std::vector<uint8_t>(bottomUp, bottomUp + 8), (std::vector<uint8_t>{7, 6, 5, 4, 3, 2, 1, 0}));
 }
 
 TEST(FrameDecoder, InterlacedFrameCutShortKeepsTheRowsItReached) {
@@ -314,11 +314,11 @@ TEST(FrameDecoder, TransparentPixelsKeepTheirIndex) {
 
 TEST(FrameStrip, FramesSitSideBySideAndShorterFramesLeaveZeroBelow) {
     GifBuilder gif(4);
-    const Bytes two_by_two = PackCodes({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {1, 4}, {5, 4}});
-    const Bytes one_by_three = PackCodes({{4, 3}, {3, 3}, {3, 3}, {3, 3}, {5, 3}});
-    gif.Image(5, 5, 2, 2, 0, false, 2, &two_by_two)
+    const Bytes twoByTwo = PackCodes({{4, 3}, {1, 3}, {2, 3}, {3, 3}, {1, 4}, {5, 4}});
+    const Bytes oneByThree = PackCodes({{4, 3}, {3, 3}, {3, 3}, {3, 3}, {5, 3}});
+    gif.Image(5, 5, 2, 2, 0, false, 2, &twoByTwo)
         .Image(0, 0, 0, 9)  // zero width: takes no columns
-        .Image(0, 0, 1, 3, 0, false, 2, &one_by_three)
+        .Image(0, 0, 1, 3, 0, false, 2, &oneByThree)
         .Trailer();
     const GifIndex index = IndexGif(gif.Get());
     FrameStrip strip;
@@ -391,8 +391,8 @@ TEST(FrameStrip, HugeDeclaredSizesInATinyFileAreRefused) {
     GifBuilder wide(4);
     for (int i = 0; i < 2000; ++i) wide.Image(0, 0, 65535, i == 0 ? 2 : 1);
     wide.Trailer();
-    const GifIndex wide_index = IndexGif(wide.Get());
-    EXPECT_EQ(DecodeFrameStrip(wide.Get(), wide_index, strip), StripStatus::TooLarge);
+    const GifIndex wideIndex = IndexGif(wide.Get());
+    EXPECT_EQ(DecodeFrameStrip(wide.Get(), wideIndex, strip), StripStatus::TooLarge);
 }
 
 TEST(FrameStrip, FrameLargerThanItsDataDecodesWhatTheDataHolds) {
@@ -421,9 +421,9 @@ TEST(FrameStrip, FileWithoutFramesHasNoStrip) {
 
 TEST(FrameStrip, TruncationAtEveryByteDecodesTheKeptFramesUnchanged) {
     const Bytes full = testing::ReadTestFile("small_animation.gif");
-    const GifIndex whole_index = IndexGif(full);
+    const GifIndex wholeIndex = IndexGif(full);
     FrameStrip whole;
-    ASSERT_EQ(DecodeFrameStrip(full, whole_index, whole), StripStatus::Ok);
+    ASSERT_EQ(DecodeFrameStrip(full, wholeIndex, whole), StripStatus::Ok);
     for (std::size_t cut = 0; cut <= full.size(); ++cut) {
         const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
         const GifIndex index = IndexGif(part);

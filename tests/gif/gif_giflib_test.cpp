@@ -27,15 +27,15 @@ TEST_P(RealFiles, IndexAndPixelsMatchGiflib) {
 
     const GifIndex index = IndexGif(bytes);
     ASSERT_EQ(index.frames.size(), reference.frames.size());
-    EXPECT_EQ(index.loop_count, static_cast<uint32_t>(reference.loop_count));
-    EXPECT_EQ(index.background_index, reference.background);
-    for (std::size_t i = 0; i < reference.global_colours.size(); ++i) {
-        EXPECT_EQ(index.palettes[0][i], reference.global_colours[i]);
+    EXPECT_EQ(index.loopCount, static_cast<uint32_t>(reference.loopCount));
+    EXPECT_EQ(index.backgroundIndex, reference.background);
+    for (std::size_t i = 0; i < reference.globalColours.size(); ++i) {
+        EXPECT_EQ(index.palettes[0][i], reference.globalColours[i]);
     }
 
     FrameStrip strip;
     ASSERT_EQ(DecodeFrameStrip(bytes, index, strip), StripStatus::Ok);
-    int local_tables = 0;
+    int localTables = 0;
     for (std::size_t k = 0; k < index.frames.size(); ++k) {
         SCOPED_TRACE("frame " + std::to_string(k + 1));
         const FrameRecord& ours = index.frames[k];
@@ -44,16 +44,16 @@ TEST_P(RealFiles, IndexAndPixelsMatchGiflib) {
         EXPECT_EQ(ours.top, theirs.top);
         EXPECT_EQ(ours.width, theirs.width);
         EXPECT_EQ(ours.height, theirs.height);
-        EXPECT_EQ(ours.delay, theirs.delay_cs * 10);
+        EXPECT_EQ(ours.delay, theirs.delayCs * 10);
         EXPECT_EQ(static_cast<int>(ours.disposal), theirs.disposal);
         EXPECT_EQ(ours.transparent, theirs.transparent >= 0 ? 1 : 0);
         if (theirs.transparent >= 0) {
             EXPECT_EQ(ours.transparent_index, theirs.transparent);
         }
-        if (theirs.local_entries > 0) {
-            EXPECT_EQ(ours.palette, ++local_tables);
-            for (int i = 0; i < theirs.local_entries; ++i) {
-                EXPECT_EQ(index.palettes[ours.palette][i], theirs.local_colours[i]);
+        if (theirs.localEntries > 0) {
+            EXPECT_EQ(ours.palette, ++localTables);
+            for (int i = 0; i < theirs.localEntries; ++i) {
+                EXPECT_EQ(index.palettes[ours.palette][i], theirs.localColours[i]);
             }
         } else {
             EXPECT_EQ(ours.palette, 0);
@@ -84,18 +84,18 @@ TEST(RealFiles, FramesDecodedAloneIntoTheirOwnRowsMatchGiflib) {
         FrameDecoder decoder;
         for (std::size_t k = 0; k < index.frames.size(); ++k) {
             const FrameRecord& frame = index.frames[k];
-            std::vector<uint8_t> top_down(std::size_t(frame.width) * frame.height);
-            EXPECT_EQ(decoder.Decode(bytes, index, k, top_down.data(), frame.width), FrameDecode::Complete);
-            EXPECT_EQ(top_down, reference.frames[k].pixels) << name << " frame " << k + 1;
+            std::vector<uint8_t> topDown(std::size_t(frame.width) * frame.height);
+            EXPECT_EQ(decoder.Decode(bytes, index, k, topDown.data(), frame.width), FrameDecode::Complete);
+            EXPECT_EQ(topDown, reference.frames[k].pixels) << name << " frame " << k + 1;
 
             // Bottom-up, as a device-independent bitmap keeps its rows.
-            std::vector<uint8_t> bottom_up(top_down.size());
-            decoder.Decode(bytes, index, k, bottom_up.data() + (frame.height - 1) * std::size_t(frame.width),
+            std::vector<uint8_t> bottomUp(topDown.size());
+            decoder.Decode(bytes, index, k, bottomUp.data() + (frame.height - 1) * std::size_t(frame.width),
                            -frame.width);
             for (int y = 0; y < frame.height; ++y) {
-                ASSERT_TRUE(std::equal(bottom_up.begin() + std::ptrdiff_t(frame.height - 1 - y) * frame.width,
-                                       bottom_up.begin() + std::ptrdiff_t(frame.height - y) * frame.width,
-                                       top_down.begin() + std::ptrdiff_t(y) * frame.width))
+                ASSERT_TRUE(std::equal(bottomUp.begin() + std::ptrdiff_t(frame.height - 1 - y) * frame.width,
+                                       bottomUp.begin() + std::ptrdiff_t(frame.height - y) * frame.width,
+                                       topDown.begin() + std::ptrdiff_t(y) * frame.width))
                     << name << " frame " << k + 1 << " row " << y;
             }
         }
@@ -103,18 +103,18 @@ TEST(RealFiles, FramesDecodedAloneIntoTheirOwnRowsMatchGiflib) {
 }
 
 TEST(RealFiles, CoverTheKindsTheyAreMeantToCover) {
-    std::set<int> local_sizes;
+    std::set<int> localSizes;
     std::set<int> disposals;
     bool interlaced = false, transparent = false;
     for (const char* name : {"local_tables.gif", "interlaced.gif", "transparency_disposal.gif", "pillow_photo.gif"}) {
         for (const auto& frame : testing::DecodeWithGiflib(testing::ReadTestFile(name)).frames) {
-            if (frame.local_entries) local_sizes.insert(frame.local_entries);
+            if (frame.localEntries) localSizes.insert(frame.localEntries);
             disposals.insert(static_cast<int>(frame.disposal));
             interlaced |= frame.interlaced;
             transparent |= frame.transparent >= 0;
         }
     }
-    EXPECT_EQ(local_sizes, (std::set<int>{2, 4, 8, 16, 32, 64, 128, 256}));
+    EXPECT_EQ(localSizes, (std::set<int>{2, 4, 8, 16, 32, 64, 128, 256}));
     EXPECT_TRUE(disposals.count(1) && disposals.count(2) && disposals.count(3));
     EXPECT_TRUE(interlaced);
     EXPECT_TRUE(transparent);
@@ -130,8 +130,8 @@ void ExpectRoundTrip(const std::vector<uint8_t>& pixels, int width, int height) 
     ASSERT_EQ(reference.error, "");
     ASSERT_EQ(reference.frames.size(), 1u);
     EXPECT_EQ(reference.frames[0].pixels, pixels);
-    EXPECT_EQ(reference.global_colours.size(), 256u);
-    EXPECT_EQ(reference.global_colours[200], palette[200]);
+    EXPECT_EQ(reference.globalColours.size(), 256u);
+    EXPECT_EQ(reference.globalColours[200], palette[200]);
 
     const GifIndex index = IndexGif(gif);
     FrameStrip strip;

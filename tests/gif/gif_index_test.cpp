@@ -34,7 +34,7 @@ TEST(GifIndex, FramesWithoutExtensionHaveNoDelayNoTransparencyAndTheSeparatorPos
     ASSERT_EQ(index.blocks.size(), 1u);
     EXPECT_EQ(index.blocks[0].position, separator + 1);
     EXPECT_EQ(index.blocks[0].length, gif.Size() - 1 - separator);  // through the terminator
-    EXPECT_EQ(index.blocks[0].data_bytes, 2u);
+    EXPECT_EQ(index.blocks[0].dataBytes, 2u);
     EXPECT_EQ(index.end, IndexEnd::Trailer);
 }
 
@@ -74,7 +74,7 @@ TEST(GifIndex, ExtensionFieldsFollowThePackedByte) {
     EXPECT_EQ(index.frames[1].transparent_index, 0);
     EXPECT_EQ(index.frames[2].delay, 655350);
     EXPECT_EQ(index.frames[2].transparent_index, 255);
-    EXPECT_TRUE(index.has_restore_previous);
+    EXPECT_TRUE(index.hasRestorePrevious);
 }
 
 TEST(GifIndex, RestorePreviousFlagOnlyWithDisposalThree) {
@@ -84,7 +84,7 @@ TEST(GifIndex, RestorePreviousFlagOnlyWithDisposalThree) {
         .Gce(Disposal::Keep, 0, false, 0)
         .Image(0, 0, 1, 1)
         .Trailer();
-    EXPECT_FALSE(IndexGif(gif.Get()).has_restore_previous);
+    EXPECT_FALSE(IndexGif(gif.Get()).hasRestorePrevious);
 }
 
 TEST(GifIndex, LogicalSizeComesFromFrameExtentsNotTheStoredScreen) {
@@ -105,26 +105,26 @@ TEST(GifIndex, FramesBeyondTheScreenWidenTheLogicalSize) {
 }
 
 TEST(GifIndex, NetscapeLoopCount) {
-    GifBuilder with_loop(4);
-    with_loop.Netscape(7).Image(0, 0, 1, 1).Trailer();
-    EXPECT_EQ(IndexGif(with_loop.Get()).loop_count, 7u);
+    GifBuilder withLoop(4);
+    withLoop.Netscape(7).Image(0, 0, 1, 1).Trailer();
+    EXPECT_EQ(IndexGif(withLoop.Get()).loopCount, 7u);
 
-    GifBuilder lower_case(4);
-    lower_case.Netscape(65535, "netscape2.0").Image(0, 0, 1, 1).Trailer();
-    EXPECT_EQ(IndexGif(lower_case.Get()).loop_count, 65535u);
+    GifBuilder lowerCase(4);
+    lowerCase.Netscape(65535, "netscape2.0").Image(0, 0, 1, 1).Trailer();
+    EXPECT_EQ(IndexGif(lowerCase.Get()).loopCount, 65535u);
 
-    GifBuilder other_app(4);
-    other_app.Netscape(7, "ANIMEXTS1.0").Image(0, 0, 1, 1).Trailer();
-    EXPECT_EQ(IndexGif(other_app.Get()).loop_count, 0u);
+    GifBuilder otherApp(4);
+    otherApp.Netscape(7, "ANIMEXTS1.0").Image(0, 0, 1, 1).Trailer();
+    EXPECT_EQ(IndexGif(otherApp.Get()).loopCount, 0u);
 
     // A data sub-block that is not 3 bytes long leaves the count at 0 and is
     // skipped like any other.
-    GifBuilder long_block(4);
-    long_block.Raw(
+    GifBuilder longBlock(4);
+    longBlock.Raw(
         {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x04, 0x01, 0x09, 0x00, 0x00, 0x00});
-    long_block.Image(0, 0, 1, 1).Trailer();
-    const GifIndex index = IndexGif(long_block.Get());
-    EXPECT_EQ(index.loop_count, 0u);
+    longBlock.Image(0, 0, 1, 1).Trailer();
+    const GifIndex index = IndexGif(longBlock.Get());
+    EXPECT_EQ(index.loopCount, 0u);
     EXPECT_EQ(index.frames.size(), 1u);
 }
 
@@ -137,7 +137,7 @@ TEST(GifIndex, PalettesAreNumberedGlobalFirstThenLocalTablesInOrder) {
     EXPECT_EQ(index.frames[1].palette, 0);
     EXPECT_EQ(index.frames[2].palette, 2);
     ASSERT_EQ(index.palettes.size(), 3u);
-    EXPECT_EQ(index.last_palette, 2);
+    EXPECT_EQ(index.lastPalette, 2);
     // 0x00RRGGBB, entries beyond the file's table size stay 0.
     EXPECT_EQ(index.palettes[0][1], GifBuilder::TableColour(1));
     EXPECT_EQ(index.palettes[0][2], 0u);
@@ -151,7 +151,7 @@ TEST(GifIndex, LocalTablesWithoutGlobalTableGetNumbersFromOne) {
     gif.Image(0, 0, 1, 1, 2).Trailer();
     const GifIndex index = IndexGif(gif.Get());
     ASSERT_EQ(index.frames.size(), 1u);
-    EXPECT_FALSE(index.has_global_table);
+    EXPECT_FALSE(index.hasGlobalTable);
     EXPECT_EQ(index.frames[0].palette, 1);
     ASSERT_EQ(index.palettes.size(), 2u);
     EXPECT_EQ(index.palettes[0][0], 0u);
@@ -193,7 +193,7 @@ TEST(GifIndex, FilesShorterThanTwentyBytesAreRejected) {
 TEST(GifIndex, BackgroundIndexComesFromTheScreenDescriptor) {
     GifBuilder gif(4, 10, 10, 3);
     gif.Image(0, 0, 1, 1).Trailer();
-    EXPECT_EQ(IndexGif(gif.Get()).background_index, 3);
+    EXPECT_EQ(IndexGif(gif.Get()).backgroundIndex, 3);
 }
 
 TEST(GifIndex, StrayZeroBytesAreSkippedAndUnknownBlocksEndThePass) {
@@ -250,7 +250,7 @@ TEST(GifIndex, TruncationAtEveryByteKeepsExactlyTheCompleteFrames) {
             EXPECT_EQ(std::memcmp(&index.frames[k], &whole.frames[k], sizeof(FrameRecord)), 0) << cut;
         }
         if (complete > 0) {
-            EXPECT_EQ(index.loop_count, whole.loop_count);
+            EXPECT_EQ(index.loopCount, whole.loopCount);
         }
     }
 }

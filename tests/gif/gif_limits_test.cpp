@@ -34,10 +34,10 @@ TEST(GifLimits, PaddingUnderShorterFramesNeedsNoData) {
 
     // Beyond the budget that needs no data, the frames' own areas count.
     const Bytes large = TwoFrames(1, 5000, 5000, 1);
-    const GifIndex large_index = IndexGif(large);
-    const StripLayout layout = PlanFrameStrip(large_index);
+    const GifIndex largeIndex = IndexGif(large);
+    const StripLayout layout = PlanFrameStrip(largeIndex);
     ASSERT_GT(static_cast<uint64_t>(StripStride(layout.width)) * layout.height, kStripBytesWithoutData);
-    EXPECT_EQ(CheckStrip(large_index, layout).status, GifStatus::Loaded);
+    EXPECT_EQ(CheckStrip(largeIndex, layout).status, GifStatus::Loaded);
 }
 
 TEST(GifLimits, AFrameWithTooLittleDataStillLoadsWithinTheBudget) {
@@ -67,8 +67,8 @@ TEST(GifLimits, RefusalsSayWhichLimitAndWhy) {
     // Huge frames from a few bytes of data, beyond the budget: refused as damaged.
     GifBuilder tiny(4);
     tiny.Image(0, 0, 4096, 4096).Image(0, 0, 4096, 4096).Trailer();
-    const GifIndex tiny_index = IndexGif(tiny.Get());
-    const GifReport beyond = CheckStrip(tiny_index, PlanFrameStrip(tiny_index));
+    const GifIndex tinyIndex = IndexGif(tiny.Get());
+    const GifReport beyond = CheckStrip(tinyIndex, PlanFrameStrip(tinyIndex));
     EXPECT_EQ(beyond.status, GifStatus::FramesBeyondData);
     EXPECT_EQ(beyond.needed, 2u * 4096 * 4096);
     EXPECT_TRUE(Describe(beyond).starts_with("Damaged GIF file: 2 frames of 4096 x 4096 hold 33554432 pixels"));

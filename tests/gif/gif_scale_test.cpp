@@ -13,8 +13,8 @@ Placement At(int32_t x, int32_t y, int32_t cx, int32_t cy) {
     p.y = y;
     p.cx = cx;
     p.cy = cy;
-    p.x_ratio = 7.0f;  // outputs: never read
-    p.y_ratio = 7.0f;
+    p.xRatio = 7.0f;  // outputs: never read
+    p.yRatio = 7.0f;
     return p;
 }
 
@@ -32,8 +32,8 @@ void ExpectPlacement(const Placement& p, int32_t x, int32_t y, int32_t cx, int32
     EXPECT_EQ(p.y, y);
     EXPECT_EQ(p.cx, cx);
     EXPECT_EQ(p.cy, cy);
-    EXPECT_FLOAT_EQ(p.x_ratio, xr);
-    EXPECT_FLOAT_EQ(p.y_ratio, yr);
+    EXPECT_FLOAT_EQ(p.xRatio, xr);
+    EXPECT_FLOAT_EQ(p.yRatio, yr);
 }
 
 TEST(ScaleToDestination, FitWithoutEnlargingKeepsSmallImagesAtOneToOne) {
@@ -73,7 +73,7 @@ TEST(ScaleToDestination, UnknownModesFitLikeFit) {
         Placement p = At(0, 0, 300, 300);
         ASSERT_TRUE(ScaleToDestination(100, 50, nullptr, mode, p));
         EXPECT_EQ(p.cx, 300) << mode;
-        EXPECT_FLOAT_EQ(p.x_ratio, 3.0f);
+        EXPECT_FLOAT_EQ(p.xRatio, 3.0f);
     }
 }
 
@@ -148,7 +148,7 @@ TEST(ScaleToDestination, ImpossibleArithmeticChangesNothing) {
     EXPECT_FALSE(ScaleToDestination(0, 50, nullptr, kStretchFit, p));  // an image without width
     EXPECT_EQ(p.x, 1);
     EXPECT_EQ(p.cx, 300);
-    EXPECT_FLOAT_EQ(p.x_ratio, 7.0f);
+    EXPECT_FLOAT_EQ(p.xRatio, 7.0f);
 
     const FrameRecord far = Frame(65535, 0, 65535, 1);
     p = At(0, 0, 2000000000, 10);

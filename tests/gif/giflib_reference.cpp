@@ -46,7 +46,7 @@ ReferenceGif DecodeWithGiflib(std::span<const uint8_t> bytes) {
         DGifCloseFile(file, &error);
         return result;
     }
-    result.global_colours = Colours(file->SColorMap);
+    result.globalColours = Colours(file->SColorMap);
     result.background = file->SBackGroundColor;
     for (int i = 0; i < file->ImageCount; ++i) {
         const SavedImage& image = file->SavedImages[i];
@@ -57,15 +57,15 @@ ReferenceGif DecodeWithGiflib(std::span<const uint8_t> bytes) {
         frame.height = image.ImageDesc.Height;
         frame.interlaced = image.ImageDesc.Interlace;
         if (image.ImageDesc.ColorMap) {
-            frame.local_entries = image.ImageDesc.ColorMap->ColorCount;
-            frame.local_colours = Colours(image.ImageDesc.ColorMap);
+            frame.localEntries = image.ImageDesc.ColorMap->ColorCount;
+            frame.localColours = Colours(image.ImageDesc.ColorMap);
         }
         GraphicsControlBlock gcb;
         if (DGifSavedExtensionToGCB(file, i, &gcb) == GIF_OK) {
             for (int e = 0; e < image.ExtensionBlockCount; ++e) {
-                frame.has_gce |= image.ExtensionBlocks[e].Function == GRAPHICS_EXT_FUNC_CODE;
+                frame.hasGce |= image.ExtensionBlocks[e].Function == GRAPHICS_EXT_FUNC_CODE;
             }
-            frame.delay_cs = gcb.DelayTime;
+            frame.delayCs = gcb.DelayTime;
             frame.disposal = gcb.DisposalMode;
             frame.transparent = gcb.TransparentColor;
         }
@@ -76,7 +76,7 @@ ReferenceGif DecodeWithGiflib(std::span<const uint8_t> bytes) {
             if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11 &&
                 std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0 && data.Function == CONTINUE_EXT_FUNC_CODE &&
                 data.ByteCount == 3) {
-                result.loop_count = data.Bytes[1] | (data.Bytes[2] << 8);
+                result.loopCount = data.Bytes[1] | (data.Bytes[2] << 8);
             }
         }
         result.frames.push_back(std::move(frame));

@@ -11,10 +11,10 @@ namespace vx::gif::testing {
 struct ReferenceFrame {
     int left = 0, top = 0, width = 0, height = 0;
     bool interlaced = false;
-    int local_entries = 0;                // 0 without a local table
-    std::vector<uint32_t> local_colours;  // 0x00RRGGBB
-    bool has_gce = false;
-    int delay_cs = 0;
+    int localEntries = 0;                // 0 without a local table
+    std::vector<uint32_t> localColours;  // 0x00RRGGBB
+    bool hasGce = false;
+    int delayCs = 0;
     int disposal = 0;
     int transparent = -1;         // -1 when not transparent
     std::vector<uint8_t> pixels;  // width x height, de-interlaced
@@ -22,10 +22,10 @@ struct ReferenceFrame {
 
 struct ReferenceGif {
     std::vector<ReferenceFrame> frames;
-    std::vector<uint32_t> global_colours;
+    std::vector<uint32_t> globalColours;
     int background = 0;
-    int loop_count = 0;  // NETSCAPE2.0 value, 0 when absent
-    std::string error;   // empty on success
+    int loopCount = 0;  // NETSCAPE2.0 value, 0 when absent
+    std::string error;  // empty on success
 };
 
 // Decodes a whole file with giflib's DGifSlurp.

@@ -95,9 +95,9 @@ TEST_F(ClsImageTest, ReadsFilesWrittenByAnotherProgram) {
 
 // ---------------------------------------------------------------- PNG
 
-Bytes Png(int bit_depth, int color_type, std::uint32_t width = 37, std::uint32_t height = 23) {
+Bytes Png(int bitDepth, int colorType, std::uint32_t width = 37, std::uint32_t height = 23) {
     Bytes b{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-    b.PutBe32(16, width).PutBe32(20, height).Put(24, bit_depth).Put(25, color_type);
+    b.PutBe32(16, width).PutBe32(20, height).Put(24, bitDepth).Put(25, colorType);
     b.Resize(33);
     return b;
 }
@@ -137,9 +137,9 @@ TEST_F(ClsImageTest, BytesInMemoryReadLikeAFile) {
 TEST_F(ClsImageTest, PngOfUnknownColourTypeIsNotPngAndTheJpegSearchRuns) {
     ExpectUnrecognised(Read(Png(8, 5)));
 
-    Bytes png_then_jpeg = Png(8, 5);
-    png_then_jpeg.Append({0xFF, 0xD8, 0xFF, 0xC0, 0, 17, 8, 0, 12, 0, 16, 3}).AppendZeros(20);
-    ExpectPicture(Read(png_then_jpeg), kImageJpeg, 16, 12, 24);
+    Bytes pngThenJpeg = Png(8, 5);
+    pngThenJpeg.Append({0xFF, 0xD8, 0xFF, 0xC0, 0, 17, 8, 0, 12, 0, 16, 3}).AppendZeros(20);
+    ExpectPicture(Read(pngThenJpeg), kImageJpeg, 16, 12, 24);
 }
 
 TEST_F(ClsImageTest, PngDepthBeyond255IsAnOverflowAfterTheTypeIsSet) {
@@ -159,9 +159,9 @@ TEST_F(ClsImageTest, TruncatedPngIsOutOfRange) {
     EXPECT_EQ(o.width, 0);
     EXPECT_EQ(o.size, 24);
 
-    Bytes to_width = Png(8, 2);
-    to_width.Resize(18);
-    o = Read(to_width);
+    Bytes toWidth = Png(8, 2);
+    toWidth.Resize(18);
+    o = Read(toWidth);
     EXPECT_EQ(o.error, kErrSubscriptOutOfRange);
     EXPECT_EQ(o.type, kImagePng);
 }
@@ -257,10 +257,10 @@ TEST_F(ClsImageTest, TruncatedBmpKeepsWhatWasRead) {
 
 // ---------------------------------------------------------------- PCX
 
-Bytes Pcx(std::uint32_t x_min, std::uint32_t y_min, std::uint32_t x_max, std::uint32_t y_max, int bits, int planes) {
+Bytes Pcx(std::uint32_t xMin, std::uint32_t yMin, std::uint32_t xMax, std::uint32_t yMax, int bits, int planes) {
     Bytes b{0x0A, 5, 1, bits};
     b.Resize(128);
-    return b.PutLe16(4, x_min).PutLe16(6, y_min).PutLe16(8, x_max).PutLe16(10, y_max).Put(65, planes);
+    return b.PutLe16(4, xMin).PutLe16(6, yMin).PutLe16(8, xMax).PutLe16(10, yMax).Put(65, planes);
 }
 
 TEST_F(ClsImageTest, PcxSizeFromTheWindowAndDepthFromPlanesTimesBits) {
@@ -302,7 +302,7 @@ struct TiffEntry {
 
 class TiffBuilder {
 public:
-    explicit TiffBuilder(bool big_endian) : big_(big_endian) {}
+    explicit TiffBuilder(bool bigEndian) : big_(bigEndian) {}
 
     TiffBuilder& Entry(std::uint16_t tag, std::uint16_t type, std::vector<std::uint32_t> values) {
         entries_.push_back({tag, type, std::move(values)});
@@ -464,9 +464,9 @@ TEST_P(TiffTest, DirectoryPastTheEndIsOutOfRange) {
     EXPECT_EQ(o.width, 37);
     EXPECT_EQ(o.type, kImageUnknown);
 
-    Bytes header_only = b;
-    header_only.Resize(5);
-    EXPECT_EQ(Read(header_only).error, kErrSubscriptOutOfRange);
+    Bytes headerOnly = b;
+    headerOnly.Resize(5);
+    EXPECT_EQ(Read(headerOnly).error, kErrSubscriptOutOfRange);
 }
 
 TEST_P(TiffTest, EntryCountBeyondTheFileIsOutOfRange) {
@@ -493,12 +493,12 @@ TEST_F(ClsImageTest, LittleEndianTiffNeedsItsThirdSignatureByte) {
 // ---------------------------------------------------------------- JPEG
 
 // A stream: start of image, an APP0 segment, a table segment, the frame header.
-Bytes Jpeg(int frame_marker, std::uint32_t width, std::uint32_t height, int components) {
+Bytes Jpeg(int frameMarker, std::uint32_t width, std::uint32_t height, int components) {
     Bytes b{0xFF, 0xD8};
     b.Append({0xFF, 0xE0, 0, 16}).AppendText("JFIF").AppendZeros(10);
     b.Append({0xFF, 0xC4, 0, 5, 1, 2, 3});
     const std::size_t at = b.Size();
-    b.Append({0xFF, frame_marker, 0, 17, 8});
+    b.Append({0xFF, frameMarker, 0, 17, 8});
     b.PutBe16(at + 5, height).PutBe16(at + 7, width).Put(at + 9, components);
     b.AppendZeros(40);
     return b;
@@ -613,8 +613,8 @@ TEST_F(ClsImageTest, EachCallStartsFromZero) {
 TEST_F(ClsImageTest, FilesThatCannotBeOpenedRaiseTheFileLayersError) {
     EXPECT_EQ(ReadWith(reader_, folder_ / "missing.png").error, kErrFileNotFound);
     EXPECT_EQ(ReadWith(reader_, folder_ / "no folder" / "missing.png").error, kErrPathNotFound);
-    const int folder_error = ReadWith(reader_, folder_.Path()).error;
-    EXPECT_TRUE(folder_error == kErrPathFileAccess || folder_error == kErrPermissionDenied) << folder_error;
+    const int folderError = ReadWith(reader_, folder_.Path()).error;
+    EXPECT_TRUE(folderError == kErrPathFileAccess || folderError == kErrPermissionDenied) << folderError;
 }
 
 TEST_F(ClsImageTest, ReadsPathsOutsideTheAsciiRange) {

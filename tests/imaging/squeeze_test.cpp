@@ -26,8 +26,8 @@ BgraImage NoisePicture(int width, int height, std::uint32_t seed) {
 
 // The definition, pixel by pixel: overlap of source pixel [sx, sx+1) with
 // crest pixel [cx * W / w, (cx + 1) * W / w), measured in units of 1/w.
-std::uint8_t ReferenceValue(const BgraImage& source, int crest_width, int crest_height, int cx, int cy, int channel) {
-    const std::int64_t W = source.Width(), H = source.Height(), w = crest_width, h = crest_height;
+std::uint8_t ReferenceValue(const BgraImage& source, int crestWidth, int crestHeight, int cx, int cy, int channel) {
+    const std::int64_t W = source.Width(), H = source.Height(), w = crestWidth, h = crestHeight;
     auto overlap = [](std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1) {
         return std::max<std::int64_t>(0, std::min(a1, b1) - std::max(a0, b0));
     };
@@ -173,10 +173,10 @@ TEST(SqueezeTest, BottomUpRowsAndPaddedStridesGiveTheSameCrest) {
     const std::ptrdiff_t stride = 4 * 50 + 8;
     std::vector<std::uint8_t> stored(static_cast<std::size_t>(stride * 30), 0xAB);
     for (int y = 0; y < 30; ++y) std::copy_n(source.Row(y), 200, stored.data() + stride * (29 - y));
-    const ConstBgraView bottom_up{stored.data() + stride * 29, 50, 30, -stride};
+    const ConstBgraView bottomUp{stored.data() + stride * 29, 50, 30, -stride};
 
     std::vector<std::uint8_t> out(static_cast<std::size_t>(stride * 12), 0);
-    Squeeze(bottom_up, BgraView{out.data(), 24, 12, stride});
+    Squeeze(bottomUp, BgraView{out.data(), 24, 12, stride});
     for (int y = 0; y < 12; ++y)
         ASSERT_TRUE(std::equal(expected.Row(y), expected.Row(y) + 96, out.data() + stride * y)) << y;
     EXPECT_EQ(out[96], 0) << "pad bytes of the crest are left alone";

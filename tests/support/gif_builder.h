@@ -53,13 +53,13 @@ inline Bytes PackCodes(const std::vector<std::pair<int, int>>& codes) {
 
 // A valid stream that writes every pixel as a root code, with a Clear code
 // whenever the code width would grow, so all codes keep the first width.
-inline Bytes RootStream(int minimum_code_size, const std::vector<int>& pixels) {
-    const int clear = 1 << minimum_code_size;
-    const int width = minimum_code_size + 1;
-    const std::size_t per_clear = static_cast<std::size_t>(clear - 2);
+inline Bytes RootStream(int minimumCodeSize, const std::vector<int>& pixels) {
+    const int clear = 1 << minimumCodeSize;
+    const int width = minimumCodeSize + 1;
+    const std::size_t perClear = static_cast<std::size_t>(clear - 2);
     std::vector<std::pair<int, int>> codes;
     for (std::size_t i = 0; i < pixels.size(); ++i) {
-        if (i % per_clear == 0) codes.push_back({clear, width});
+        if (i % perClear == 0) codes.push_back({clear, width});
         codes.push_back({pixels[i], width});
     }
     codes.push_back({clear + 1, width});
@@ -81,26 +81,26 @@ inline Bytes SubBlocks(const Bytes& data) {
 
 class GifBuilder {
 public:
-    // Signature, screen descriptor and (when global_entries > 0) a global
+    // Signature, screen descriptor and (when globalEntries > 0) a global
     // table whose entry i is (i, 255 - i, i * 3).
-    explicit GifBuilder(int global_entries = 4, uint16_t screen_width = 10, uint16_t screen_height = 10,
+    explicit GifBuilder(int globalEntries = 4, uint16_t screenWidth = 10, uint16_t screenHeight = 10,
                         uint8_t background = 0, const char* signature = "GIF89a") {
         for (int i = 0; i < 6; ++i) bytes_.push_back(static_cast<uint8_t>(signature[i]));
-        Word(screen_width);
-        Word(screen_height);
+        Word(screenWidth);
+        Word(screenHeight);
         uint8_t packed = 0;
-        if (global_entries > 0) packed = static_cast<uint8_t>(0x80 | (Exponent(global_entries) - 1));
+        if (globalEntries > 0) packed = static_cast<uint8_t>(0x80 | (Exponent(globalEntries) - 1));
         bytes_.push_back(packed);
         bytes_.push_back(background);
         bytes_.push_back(0);
-        if (global_entries > 0) Table(global_entries);
+        if (globalEntries > 0) Table(globalEntries);
     }
 
     // Signature and screen descriptor, with the given global table (256
     // entries 0x00RRGGBB, padded with black) unless it is empty.
-    static GifBuilder WithPalette(uint16_t screen_width, uint16_t screen_height, uint8_t background,
+    static GifBuilder WithPalette(uint16_t screenWidth, uint16_t screenHeight, uint8_t background,
                                   const std::vector<uint32_t>& palette) {
-        GifBuilder gif(0, screen_width, screen_height, background);
+        GifBuilder gif(0, screenWidth, screenHeight, background);
         if (!palette.empty()) {
             gif.bytes_[10] = 0x87;
             gif.FullTable(palette);
@@ -111,14 +111,14 @@ public:
     // Image descriptor with an optional local table (256 entries 0x00RRGGBB,
     // padded with black); the image data follows through Append.
     GifBuilder& Descriptor(uint16_t left, uint16_t top, uint16_t width, uint16_t height,
-                           const std::vector<uint32_t>& local_palette) {
+                           const std::vector<uint32_t>& localPalette) {
         bytes_.push_back(0x2C);
         Word(left);
         Word(top);
         Word(width);
         Word(height);
-        bytes_.push_back(local_palette.empty() ? 0x00 : 0x87);
-        if (!local_palette.empty()) FullTable(local_palette);
+        bytes_.push_back(localPalette.empty() ? 0x00 : 0x87);
+        if (!localPalette.empty()) FullTable(localPalette);
         return *this;
     }
 
@@ -158,18 +158,18 @@ public:
 
     // Image descriptor, optional local table, minimum code size and the given
     // code bytes as sub-blocks. Without codes, a 1-pixel stream is written.
-    GifBuilder& Image(uint16_t left, uint16_t top, uint16_t width, uint16_t height, int local_entries = 0,
-                      bool interlaced = false, int minimum_code_size = 2, const Bytes* codes = nullptr) {
+    GifBuilder& Image(uint16_t left, uint16_t top, uint16_t width, uint16_t height, int localEntries = 0,
+                      bool interlaced = false, int minimumCodeSize = 2, const Bytes* codes = nullptr) {
         bytes_.push_back(0x2C);
         Word(left);
         Word(top);
         Word(width);
         Word(height);
         uint8_t packed = interlaced ? 0x40 : 0;
-        if (local_entries > 0) packed |= static_cast<uint8_t>(0x80 | (Exponent(local_entries) - 1));
+        if (localEntries > 0) packed |= static_cast<uint8_t>(0x80 | (Exponent(localEntries) - 1));
         bytes_.push_back(packed);
-        if (local_entries > 0) Table(local_entries, 7);
-        bytes_.push_back(static_cast<uint8_t>(minimum_code_size));
+        if (localEntries > 0) Table(localEntries, 7);
+        bytes_.push_back(static_cast<uint8_t>(minimumCodeSize));
         const Bytes fallback = PackCodes({{4, 3}, {1, 3}, {5, 3}});
         const Bytes blocks = SubBlocks(codes ? *codes : fallback);
         bytes_.insert(bytes_.end(), blocks.begin(), blocks.end());
