@@ -107,7 +107,8 @@ private:
             failure_ = "not enough memory for a " + std::to_string(width) + " x " + std::to_string(height) + " canvas";
             return;
         }
-        std::fill(canvas_.pixels().begin(), canvas_.pixels().end(), vx::ColorRefToPixel(background_));
+        std::fill(canvas_.pixels().begin(), canvas_.pixels().end(),
+                  vx::PixelOf(vx::ColorrefToRgb(vx::ColorrefOf(background_))));
         if (!canvasDc_.SelectBitmap(canvas_.handle()) ||
             !viewer_.SetAnimationBkg(vx::cGIFViewer::kBkgColour, background_, 0, 0, width, height,
                                      vx::gif::kStretchNone, -1, -1))
@@ -193,7 +194,7 @@ bool ParseColour(const std::wstring& text, COLORREF& colour) {
             return false;
         value = value * 16 + digit;
     }
-    colour = vx::RgbToColorref(value);
+    colour = vx::RgbToColorref(vx::Rgb{value});
     return true;
 }
 

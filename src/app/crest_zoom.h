@@ -13,8 +13,8 @@ struct CrestZoom {
     // A one-pixel divider is drawn after this many crest columns (0: none);
     // the columns after it move one pixel right, so no crest pixel is hidden.
     int dividerAfterColumn = 0;
-    Colorref backColour = 0;  // the frame's recess
-    Colorref dividerColour = 0;
+    Colorref backColour{};  // the frame's recess
+    Colorref dividerColour{};
 };
 
 // A `width` x `height` picture: the back colour with every crest pixel as a

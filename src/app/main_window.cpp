@@ -55,13 +55,9 @@ PictureSurface::Layout At(int x, int y, int width, int height, bool visible = tr
 Bitmap32 BitmapOf(const BgraImage& pixels) {
     Bitmap32 bitmap(pixels.Width(), pixels.Height());
     GdiFlush();
-    std::uint32_t* out = bitmap.pixels().data();
-    for (int y = 0; y < pixels.Height(); ++y) {
-        const std::uint8_t* row = pixels.Row(y);
-        for (int x = 0; x < pixels.Width(); ++x, row += 4)
-            *out++ = static_cast<std::uint32_t>(row[0]) | (static_cast<std::uint32_t>(row[1]) << 8) |
-                     (static_cast<std::uint32_t>(row[2]) << 16);
-    }
+    Bgra* out = bitmap.pixels().data();
+    for (int y = 0; y < pixels.Height(); ++y)
+        for (int x = 0; x < pixels.Width(); ++x) *out++ = PixelOf(ColorrefToRgb(pixels.ColorAt(x, y)));
     return bitmap;
 }
 

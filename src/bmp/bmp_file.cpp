@@ -95,7 +95,7 @@ int ColorTableEntries(int depth) {
 std::int64_t RowStride(std::int64_t width, int depth) { return (width * depth + 31) / 32 * 4; }
 
 std::int32_t ColorToRGBQuad(std::int32_t color) {
-    return static_cast<std::int32_t>(ColorrefToRgb(static_cast<Colorref>(color)));
+    return static_cast<std::int32_t>(ColorrefToRgb(Colorref{static_cast<std::uint32_t>(color)}));
 }
 
 std::vector<std::uint8_t> EncodeBmpFile(ConstBgraView picture, int depth, std::span<const std::int32_t> palette) {

@@ -10,19 +10,17 @@ namespace vx::bmp {
 
 namespace {
 
-// Colours as 0x00RRGGBB numbers: their natural order is the table order.
-using Key = std::uint32_t;
+// Colours keyed by their Rgb word: its natural order is the table order.
+using Key = Rgb;
 
-Key KeyOfPixel(const std::uint8_t* bgra) {
-    return (static_cast<Key>(bgra[2]) << 16) | (static_cast<Key>(bgra[1]) << 8) | bgra[0];
-}
-int RedOfKey(Key k) { return static_cast<int>((k >> 16) & 0xFF); }
-int GreenOfKey(Key k) { return static_cast<int>((k >> 8) & 0xFF); }
-int BlueOfKey(Key k) { return static_cast<int>(k & 0xFF); }
-Key KeyOfQuad(const RgbQuad& q) { return (static_cast<Key>(q.red) << 16) | (static_cast<Key>(q.green) << 8) | q.blue; }
+Key KeyOfPixel(const std::uint8_t* bgra) { return MakeRgb(bgra[2], bgra[1], bgra[0]); }
+int RedOfKey(Key k) { return static_cast<int>(RedOf(k)); }
+int GreenOfKey(Key k) { return static_cast<int>(GreenOf(k)); }
+int BlueOfKey(Key k) { return static_cast<int>(BlueOf(k)); }
+Key KeyOfQuad(const RgbQuad& q) { return MakeRgb(q.red, q.green, q.blue); }
 RgbQuad QuadOfKey(Key k) {
-    return RgbQuad{static_cast<std::uint8_t>(BlueOfKey(k)), static_cast<std::uint8_t>(GreenOfKey(k)),
-                   static_cast<std::uint8_t>(RedOfKey(k)), 0};
+    return RgbQuad{static_cast<std::uint8_t>(BlueOf(k)), static_cast<std::uint8_t>(GreenOf(k)),
+                   static_cast<std::uint8_t>(RedOf(k)), 0};
 }
 
 void CheckPicture(const ConstBgraView& picture) {

@@ -17,13 +17,10 @@ Bitmap32::Bitmap32(int width, int height) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap) DeleteObject(bitmap);
-        throw std::bad_alloc();
-    }
-    bitmap_.reset(bitmap);
-    bits_ = static_cast<std::uint32_t*>(bits);
+    UniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) throw std::bad_alloc();
+    bitmap_ = std::move(bitmap);
+    bits_ = static_cast<Bgra*>(bits);
     width_ = width;
     height_ = height;
 }
@@ -35,6 +32,10 @@ Bitmap32 Bitmap32::CopyFromDc(HDC source, int x, int y, int width, int height) {
     BitBlt(dc.get(), 0, 0, width, height, source, x, y, SRCCOPY);
     GdiFlush();
     return copy;
+}
+
+void Bitmap32::ClearFourthBytes() {
+    for (Bgra& pixel : pixels()) pixel = PixelOf(RgbOf(pixel));
 }
 
 Bitmap32 Bitmap32::Clone() const {
@@ -52,7 +53,7 @@ Bitmap32 SqueezeBitmap(const Bitmap32& picture, int sourceWidth, int sourceHeigh
     Bitmap32 squeezed(width, height);
     const BgraView into = squeezed.View();
     Squeeze(from, into);
-    for (std::uint32_t& p : squeezed.pixels()) p &= 0x00FFFFFF;
+    squeezed.ClearFourthBytes();
     return squeezed;
 }
 

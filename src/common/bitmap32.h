@@ -1,5 +1,5 @@
 // A 32-bit top-down DIB section: the one in-memory picture type of the
-// Win32 layer. Pixels are 0xAARRGGBB words (blue in the lowest byte), the
+// Win32 layer. Pixels are `Bgra` words (blue in the lowest byte), the
 // layout GDI reads and writes, so portable pixel code can work on them
 // directly.
 #pragma once
@@ -36,8 +36,8 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
-    std::span<std::uint32_t> pixels() { return {bits_, pixelCount()}; }
-    std::span<const std::uint32_t> pixels() const { return {bits_, pixelCount()}; }
+    std::span<Bgra> pixels() { return {bits_, pixelCount()}; }
+    std::span<const Bgra> pixels() const { return {bits_, pixelCount()}; }
     // The pixels as portable pixel code sees them (four bytes each, blue first).
     BgraView View() {
         return {reinterpret_cast<std::uint8_t*>(bits_), width_, height_, static_cast<std::ptrdiff_t>(stride())};
@@ -45,7 +45,9 @@ public:
     ConstBgraView View() const {
         return {reinterpret_cast<const std::uint8_t*>(bits_), width_, height_, static_cast<std::ptrdiff_t>(stride())};
     }
-    std::uint32_t pixel(int x, int y) const { return bits_[static_cast<std::size_t>(y) * width_ + x]; }
+    Bgra pixel(int x, int y) const { return bits_[static_cast<std::size_t>(y) * width_ + x]; }
+    // Loaded pictures carry 0 in the fourth byte, whatever their decoder left.
+    void ClearFourthBytes();
 
     // Copies whatever `source` shows (any bitmap the DC can blit from).
     static Bitmap32 CopyFromDc(HDC source, int x, int y, int width, int height);
@@ -55,7 +57,7 @@ private:
     std::size_t pixelCount() const { return static_cast<std::size_t>(width_) * height_; }
 
     UniqueBitmap bitmap_;
-    std::uint32_t* bits_ = nullptr;
+    Bgra* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
 };
@@ -66,8 +68,7 @@ private:
 // loaded pictures).
 Bitmap32 SqueezeBitmap(const Bitmap32& picture, int sourceWidth, int sourceHeight, int width, int height);
 
-// 0x00BBGGRR colour to the DIB's 0x00RRGGBB word, and back.
-inline Rgb ColorRefToPixel(COLORREF c) { return ColorrefToRgb(c); }
-inline COLORREF PixelToColorRef(Rgb p) { return RgbToColorref(p); }
+// The platform's COLORREF is the vocabulary's Colorref.
+inline Colorref ColorrefOf(COLORREF color) { return Colorref{static_cast<std::uint32_t>(color)}; }
 
 }  // namespace vx

@@ -9,7 +9,7 @@
 namespace vx {
 
 Bitmap32 LoadGifPicture(std::span<const std::uint8_t> bytes, COLORREF background) {
-    const gif::GifPicture picture = gif::ComposeFirstImage(bytes, background);
+    const gif::GifPicture picture = gif::ComposeFirstImage(bytes, ColorrefOf(background));
     if (picture.report.status != gif::GifStatus::Loaded)
         throw PictureLoadError(PictureLoadError::kInvalidPicture, gif::Describe(picture.report));
     const BgraImage& pixels = picture.pixels;
@@ -21,8 +21,7 @@ Bitmap32 LoadGifPicture(std::span<const std::uint8_t> bytes, COLORREF background
     }
     GdiFlush();
     std::memcpy(bitmap.pixels().data(), pixels.Bytes().data(), pixels.Bytes().size());
-    // Opaque pictures carry 0 in the fourth byte, as the other loaders leave them.
-    for (std::uint32_t& p : bitmap.pixels()) p &= 0x00FFFFFF;
+    bitmap.ClearFourthBytes();
     return bitmap;
 }
 

@@ -60,16 +60,13 @@ void CheckBeforeDecoding(std::span<const std::uint8_t> bytes) {
 
 // Straight-alpha BGRA laid over an opaque background colour.
 void FlattenOnto(Bitmap32& bitmap, COLORREF background) {
-    const unsigned bgR = GetRValue(background), bgG = GetGValue(background), bgB = GetBValue(background);
-    for (std::uint32_t& p : bitmap.pixels()) {
-        const unsigned a = p >> 24;
-        if (a == 255) {
-            p &= 0x00FFFFFF;
-            continue;
-        }
-        auto mix = [a](unsigned c, unsigned bg) { return (c * a + bg * (255 - a) + 127) / 255; };
-        const unsigned r = mix((p >> 16) & 0xFF, bgR), g = mix((p >> 8) & 0xFF, bgG), b = mix(p & 0xFF, bgB);
-        p = (r << 16) | (g << 8) | b;
+    const Colorref back = ColorrefOf(background);
+    for (Bgra& pixel : bitmap.pixels()) {
+        const unsigned alpha = pixel >> 24;
+        auto mix = [alpha](unsigned c, unsigned b) { return (c * alpha + b * (255 - alpha) + 127) / 255; };
+        pixel = alpha == 255 ? PixelOf(RgbOf(pixel))
+                             : PixelOf(MakeRgb(mix(RedOf(pixel), RedOf(back)), mix(GreenOf(pixel), GreenOf(back)),
+                                               mix(BlueOf(pixel), BlueOf(back))));
     }
 }
 
@@ -81,7 +78,7 @@ Bitmap32 MakeBitmap(UINT width, UINT height) {
     CheckPixelBudget(width, height);
     try {
         Bitmap32 bitmap(static_cast<int>(width), static_cast<int>(height));
-        std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), 0u);
+        std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), Bgra{});
         return bitmap;
     } catch (const std::bad_alloc&) {
         throw OutOfMemory();
@@ -173,7 +170,7 @@ bool LoadWithOle(IStream* stream, LONG size, COLORREF background, Bitmap32& out)
         height = bounded.height;
     }
     Bitmap32 bitmap = MakeBitmap(static_cast<UINT>(width), static_cast<UINT>(height));
-    std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), ColorRefToPixel(background));
+    std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), PixelOf(ColorrefToRgb(ColorrefOf(background))));
     UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
     {
         SelectGuard select(dc.get(), bitmap.handle());
@@ -181,7 +178,7 @@ bool LoadWithOle(IStream* stream, LONG size, COLORREF background, Bitmap32& out)
             return false;
     }
     GdiFlush();
-    for (std::uint32_t& p : bitmap.pixels()) p &= 0x00FFFFFF;
+    bitmap.ClearFourthBytes();
     out = std::move(bitmap);
     return true;
 }

@@ -60,7 +60,7 @@ int32_t AnimationBufferRows(bool hasRestorePrevious, bool colourBackground) {
 int32_t SaveAreaRow(bool colourBackground) { return colourBackground ? 1 : 2; }
 
 Colorref WindowBkgColor(const GifIndex& index) {
-    if (index.palettes.empty()) return 0;
+    if (index.palettes.empty()) return Colorref{};
     return RgbToColorref(index.palettes[0][index.backgroundIndex]);
 }
 

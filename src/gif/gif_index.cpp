@@ -74,7 +74,7 @@ void ReadColourTable(Reader& reader, GifIndex& index, int32_t number, int expone
     const uint8_t* rgb = reader.At();
     Palette& palette = index.palettes[static_cast<std::size_t>(number)];
     for (std::size_t i = 0; i < entries; ++i) {
-        palette[i] = (uint32_t{rgb[3 * i]} << 16) | (uint32_t{rgb[3 * i + 1]} << 8) | rgb[3 * i + 2];
+        palette[i] = MakeRgb(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
     }
     reader.Skip(3 * entries);
 }

@@ -376,10 +376,10 @@ SharedPicture cGIFViewer::FrameImage(std::int32_t Index, std::int32_t PicType) {
 
         if (PicType == kPicBitmap) {
             auto bitmap = std::make_shared<Bitmap32>(width, height);
-            std::uint32_t* out = bitmap->pixels().data();
+            Bgra* out = bitmap->pixels().data();
             for (int y = 0; y < height; ++y) {
                 const std::uint8_t* row = top + step * y;
-                for (int x = 0; x < width; ++x) *out++ = 0xFF000000u | palette[row[x]];
+                for (int x = 0; x < width; ++x) *out++ = OpaquePixel(palette[row[x]]);
             }
             result = std::move(bitmap);
         } else {
@@ -389,11 +389,11 @@ SharedPicture cGIFViewer::FrameImage(std::int32_t Index, std::int32_t PicType) {
             if (loaded.width() == width && loaded.height() == height) {
                 // The loader lays transparent pixels over black; the strip
                 // still knows which they were.
-                std::uint32_t* out = loaded.pixels().data();
+                Bgra* out = loaded.pixels().data();
                 for (int y = 0; y < height; ++y) {
                     const std::uint8_t* row = top + step * y;
                     for (int x = 0; x < width; ++x, ++out)
-                        *out = transparent && row[x] == t ? 0u : (*out | 0xFF000000u);
+                        *out = transparent && row[x] == t ? Bgra{} : OpaquePixel(RgbOf(*out));
                 }
                 result = std::make_shared<const Bitmap32>(std::move(loaded));
             }

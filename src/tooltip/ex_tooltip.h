@@ -95,11 +95,9 @@ public:
     const tooltip::TooltipTracker& Tracker() const { return tracker_; }
 
 private:
-    // A memory DC with its bitmap selected; gives the old bitmap back first.
     struct BackBuffer {
-        UniqueMemoryDc dc;
         UniqueBitmap bitmap;
-        HGDIOBJ previous = nullptr;
+        BitmapDc dc;  // after the bitmap: gives it back before it goes
         int width = 0, height = 0;
     };
 

@@ -29,8 +29,8 @@ BITMAPINFOHEADER Dib32(int w, int h) {
 
 // The w x h pixels at the top-left of `source`, read through a fresh
 // compatible bitmap (a bitmap selected into a DC cannot be read directly).
-std::vector<std::uint32_t> ReadPixels(HDC source, int x, int y, int w, int h, DWORD rop) {
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+std::vector<Bgra> ReadPixels(HDC source, int x, int y, int w, int h, DWORD rop) {
+    std::vector<Bgra> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
     UniqueMemoryDc dc(CreateCompatibleDC(source));
     UniqueBitmap bitmap(CreateCompatibleBitmap(source, w, h));
     if (!dc || !bitmap) return pixels;
@@ -80,13 +80,13 @@ void ExToolTip::ComposeAlpha(HDC dc, int w, int h) {
 
     RECT rect{};
     GetWindowRect(tipWindow_, &rect);
-    std::vector<std::uint32_t> screen;
+    std::vector<Bgra> screen;
     {
         WindowDc desktop(nullptr);
         if (!desktop.get()) return;
         screen = ReadPixels(desktop.get(), rect.left, rect.top, w, h, SRCCOPY | CAPTUREBLT);
     }
-    const std::vector<std::uint32_t> tip = ReadPixels(dc, 0, 0, w, h, SRCCOPY);
+    const std::vector<Bgra> tip = ReadPixels(dc, 0, 0, w, h, SRCCOPY);
     tooltip::BlendOver(tables, tip, screen, transparentAlpha_);
     BITMAPINFOHEADER header = Dib32(w, h);
     SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(w), static_cast<DWORD>(h), 0, 0, 0, static_cast<UINT>(h),
@@ -131,7 +131,8 @@ void ExToolTip::FillGradient(HDC dc) {
     const int w = content_.width;
     const int t = tooltip::WindowHeight(content_, placement_.stemY);
     const bool vertical = backStyle_ == kBackGradientLeftToRight;
-    const std::vector<tooltip::Colorref> lines = tooltip::GradientLines(gradientStart_, gradientEnd_, vertical ? w : t);
+    const std::vector<tooltip::Colorref> lines =
+        tooltip::GradientLines(Colorref{gradientStart_}, Colorref{gradientEnd_}, vertical ? w : t);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const int at = static_cast<int>(i);
         const RECT line = vertical ? RECT{at, 0, at + 1, t} : RECT{0, at, w, at + 1};

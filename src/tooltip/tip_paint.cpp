@@ -37,7 +37,7 @@ void BlendOver(const BlendTables& tables, std::span<const Bgra> tooltip, std::sp
             const auto sb = static_cast<std::uint8_t>(s >> shift);
             out |= static_cast<std::uint32_t>(tables.Add(tables.Scale(sb, kOpaque - a), tables.Scale(tb, a))) << shift;
         }
-        screen[i] = out;
+        screen[i] = Bgra{out};
     }
 }
 
@@ -51,12 +51,12 @@ std::vector<Colorref> GradientLines(Colorref start, Colorref end, std::int32_t n
         step[c] =
             n == 0 ? 0.0f : static_cast<float>(static_cast<double>(channel(end, c * 8) - channel(start, c * 8)) / n);
     for (std::int32_t i = 0; i <= n; ++i) {
-        Colorref colour = 0;
+        std::uint32_t colour = 0;
         for (int c = 0; c < 3; ++c) {
             const std::int32_t value = RoundHalfEven(static_cast<double>(step[c]) * i + channel(start, c * 8));
-            colour |= static_cast<Colorref>(std::clamp(value, 0, 255)) << (c * 8);
+            colour |= static_cast<std::uint32_t>(std::clamp(value, 0, 255)) << (c * 8);
         }
-        lines.push_back(colour);
+        lines.push_back(Colorref{colour});
     }
     return lines;
 }

@@ -105,11 +105,9 @@ HDC ExToolTip::EnsureBackBuffer(int w, int h) {
     UniqueMemoryDc display = DisplayDc();
     if (!display) return nullptr;
     BackBuffer made;
-    made.dc.reset(CreateCompatibleDC(display.get()));
     made.bitmap.reset(CreateCompatibleBitmap(display.get(), w, h));
-    if (!made.dc || !made.bitmap) return nullptr;
-    made.previous = SelectObject(made.dc.get(), made.bitmap.get());
-    if (!made.previous || made.previous == HGDI_ERROR) return nullptr;
+    made.dc = BitmapDc(UniqueMemoryDc(CreateCompatibleDC(display.get())));
+    if (!made.bitmap || !made.dc || !made.dc.SelectBitmap(made.bitmap.get())) return nullptr;
     made.width = w;
     made.height = h;
     backBuffer_ = std::move(made);
@@ -117,10 +115,8 @@ HDC ExToolTip::EnsureBackBuffer(int w, int h) {
 }
 
 void ExToolTip::ReleaseBackBuffer() {
-    if (backBuffer_.dc && backBuffer_.previous) SelectObject(backBuffer_.dc.get(), backBuffer_.previous);
-    backBuffer_.previous = nullptr;
-    backBuffer_.bitmap.reset();
     backBuffer_.dc.reset();
+    backBuffer_.bitmap.reset();
     backBuffer_.width = backBuffer_.height = 0;
 }
 

@@ -11,7 +11,7 @@
 namespace vx {
 namespace {
 
-BgraImage Picture(int width, int height, const std::function<std::uint32_t(int, int)>& colour) {
+BgraImage Picture(int width, int height, const std::function<Colorref(int, int)>& colour) {
     BgraImage image(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) image.SetColor(x, y, colour(x, y));
@@ -19,7 +19,7 @@ BgraImage Picture(int width, int height, const std::function<std::uint32_t(int, 
 }
 
 // A solid 40 x 40 block squeezes to exactly its colour.
-std::uint32_t BlockColour(int bx, int by) { return MakeColorref(bx * 16, by * 21, (bx + by) * 7); }
+Colorref BlockColour(int bx, int by) { return MakeColorref(bx * 16, by * 21, (bx + by) * 7); }
 
 TEST(CrestModel, EachModeSqueezesTheWholeSourceIntoItsCrest) {
     const BgraImage blocks = Picture(640, 480, [](int x, int y) { return BlockColour(x / 40, y / 40); });

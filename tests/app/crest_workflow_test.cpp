@@ -158,7 +158,7 @@ TEST_F(CrestWorkflowTest, AGifIsSqueezedWithItsLogicalScreen) {
     test::WriteFileBytes(path, gif::fixtures::WriteGif(plan));
     main_.ComposePicture(path);
     const SharedPicture crest = main_.PicClanCrest.Image();
-    const std::uint32_t back = ColorRefToPixel(GetSysColor(COLOR_BTNFACE));
+    const Bgra back = PixelOf(ColorrefToRgb(ColorrefOf(GetSysColor(COLOR_BTNFACE))));
     EXPECT_EQ(crest->pixel(0, 0), back);
     EXPECT_EQ(crest->pixel(7, 11), back);
     EXPECT_EQ(crest->pixel(15, 5), back);

@@ -15,7 +15,7 @@ BgraImage Numbered(int width, int height) {
 
 TEST(CrestZoom, ClanCrestBecomesEightByEightBlocksCentredInTheFrame) {
     const BgraImage crest = Numbered(16, 12);
-    const CrestZoom zoom{8, 0, MakeColorref(1, 2, 3), 0};
+    const CrestZoom zoom{8, 0, MakeColorref(1, 2, 3), Colorref{}};
     const BgraImage out = ZoomCrest(crest.View(), zoom, 156, 108);
     // 128 x 96 centred in 156 x 108: margins 14 and 6.
     for (int y = 0; y < 108; ++y)

@@ -301,7 +301,7 @@ TEST(BmpFileTest, AnIndependentDecoderReadsTheSamePixels) {
                 in >> item;
                 unsigned r, g, b;
                 ASSERT_EQ(std::sscanf(item.c_str(), "%u,%u,%u", &r, &g, &b), 3);
-                const std::uint32_t expected = picture.ColorAt(x, y);
+                const Colorref expected = picture.ColorAt(x, y);
                 if (c.depth == 16) {
                     ASSERT_EQ(MakeColorref(r >> 3, g >> 3, b >> 3),
                               MakeColorref(RedOf(expected) >> 3, GreenOf(expected) >> 3, BlueOf(expected) >> 3));

@@ -7,6 +7,7 @@
 
 #include "bmp/color_depth.h"
 #include "common/picture_loader.h"
+#include "common/win_handles.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -15,27 +16,21 @@ namespace {
 // A screen-compatible device bitmap painted with four colour bands.
 class DeviceBitmap {
 public:
-    DeviceBitmap(int width, int height) : screen_(GetDC(nullptr)), dc_(CreateCompatibleDC(screen_)) {
-        bitmap_ = CreateCompatibleBitmap(screen_, width, height);
-        old_ = SelectObject(dc_, bitmap_);
+    DeviceBitmap(int width, int height)
+        : bitmap_(CreateCompatibleBitmap(screen_.get(), width, height)),
+          dc_(UniqueMemoryDc(CreateCompatibleDC(screen_.get()))) {
+        dc_.SelectBitmap(bitmap_.get());
         const COLORREF bands[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 128, 0)};
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) SetPixel(dc_, x, y, bands[(x * 4) / width]);
+            for (int x = 0; x < width; ++x) SetPixel(dc_.get(), x, y, bands[(x * 4) / width]);
     }
-    ~DeviceBitmap() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-        ReleaseDC(nullptr, screen_);
-    }
-    HDC dc() const { return dc_; }
-    HBITMAP bitmap() const { return bitmap_; }
+    HDC dc() const { return dc_.get(); }
+    HBITMAP bitmap() const { return bitmap_.get(); }
 
 private:
-    HDC screen_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
+    ScreenDc screen_;
+    UniqueBitmap bitmap_;
+    BitmapDc dc_;  // after the bitmap: gives it back before it goes
 };
 
 std::uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {

@@ -13,15 +13,15 @@
 namespace vx::bmp {
 namespace {
 
-std::uint32_t ColorOfEntry(const RgbQuad& q) { return MakeColorref(q.red, q.green, q.blue); }
+Colorref ColorOfEntry(const RgbQuad& q) { return MakeColorref(q.red, q.green, q.blue); }
 
-std::uint32_t MappedColor(const IndexedPicture& indexed, int x, int y) {
+Colorref MappedColor(const IndexedPicture& indexed, int x, int y) {
     const std::uint8_t index = indexed.indices[static_cast<std::size_t>(y * indexed.width + x)];
     EXPECT_LT(index, indexed.colorTable.size());
     return ColorOfEntry(indexed.colorTable[index]);
 }
 
-int SquaredDistance(std::uint32_t a, std::uint32_t b) {
+int SquaredDistance(Colorref a, Colorref b) {
     const int dr = static_cast<int>(RedOf(a)) - static_cast<int>(RedOf(b));
     const int dg = static_cast<int>(GreenOf(a)) - static_cast<int>(GreenOf(b));
     const int db = static_cast<int>(BlueOf(a)) - static_cast<int>(BlueOf(b));
@@ -32,7 +32,7 @@ BgraImage Distinct(int width, int height, int colors, std::uint32_t salt = 0) {
     BgraImage picture(width, height);
     for (int i = 0; i < width * height; ++i) {
         const std::uint32_t n = (static_cast<std::uint32_t>(i % colors) * 2654435761u + salt) >> 8;
-        picture.SetColor(i % width, i / width, n & 0xFFFFFF);
+        picture.SetColor(i % width, i / width, Colorref{n & 0xFFFFFF});
     }
     return picture;
 }
@@ -110,7 +110,7 @@ TEST(ColorQuantizerTest, TooManyColoursAreMappedToTheNearestEntry) {
             ASSERT_EQ(indexed.colorTable.size(), static_cast<std::size_t>(entries));
             for (int y = 0; y < c.height; ++y)
                 for (int x = 0; x < c.width; ++x) {
-                    const std::uint32_t pixel = picture.ColorAt(x, y);
+                    const Colorref pixel = picture.ColorAt(x, y);
                     std::size_t firstBest = 0;
                     for (std::size_t i = 1; i < indexed.colorTable.size(); ++i)
                         if (SquaredDistance(pixel, ColorOfEntry(indexed.colorTable[i])) <
@@ -167,8 +167,8 @@ TEST(ColorQuantizerTest, ClustersGetTheirOwnMeanColours) {
     ASSERT_EQ(indexed.colorTable.size(), 2u);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 40; ++x) {
-            const std::uint32_t mapped = MappedColor(indexed, x, y);
-            const std::uint32_t centre = x < 20 ? MakeColorref(200, 30, 40) : MakeColorref(20, 90, 230);
+            const Colorref mapped = MappedColor(indexed, x, y);
+            const Colorref centre = x < 20 ? MakeColorref(200, 30, 40) : MakeColorref(20, 90, 230);
             ASSERT_LE(SquaredDistance(mapped, centre), 3) << x << "," << y;
         }
 }

@@ -16,7 +16,7 @@ protected:
         ASSERT_TRUE(host_);
     }
     void TearDown() override { DestroyWindow(host_); }
-    static SharedPicture Solid(int w, int h, std::uint32_t pixel) {
+    static SharedPicture Solid(int w, int h, Bgra pixel) {
         auto bitmap = std::make_shared<Bitmap32>(w, h);
         std::fill(bitmap->pixels().begin(), bitmap->pixels().end(), pixel);
         return bitmap;
@@ -29,7 +29,7 @@ TEST_F(SurfaceTest, StartsInItsBackColourAndDrawsItsPictureFromTheCorner) {
     PictureSurface::Layout layout{10, 20, 30, 20, true, RGB(0xC0, 0xC0, 0), PictureSurface::PictureFit::Natural};
     surface.Create(host_, L"s", layout);
     EXPECT_EQ(surface.ImageBitmap().pixel(5, 5), 0xC0C000u);
-    surface.SetPicture(Solid(10, 10, 0x123456));
+    surface.SetPicture(Solid(10, 10, Bgra{0x123456}));
     EXPECT_EQ(surface.ImageBitmap().pixel(5, 5), 0x123456u);
     EXPECT_EQ(surface.ImageBitmap().pixel(15, 5), 0xC0C000u);
 }
@@ -37,7 +37,7 @@ TEST_F(SurfaceTest, StartsInItsBackColourAndDrawsItsPictureFromTheCorner) {
 TEST_F(SurfaceTest, KeepsDrawingsWhileHiddenAndLosesThemOnCls) {
     PictureSurface surface;
     surface.Create(host_, L"s", {0, 0, 40, 40, false, RGB(0, 0, 0), PictureSurface::PictureFit::Natural});
-    surface.SetPicture(Solid(40, 40, 0x0000FF));
+    surface.SetPicture(Solid(40, 40, Bgra{0x0000FF}));
     SetPixel(surface.hDC(), 3, 3, RGB(255, 0, 0));
     surface.SetVisible(true);
     surface.SetVisible(false);
@@ -50,7 +50,7 @@ TEST_F(SurfaceTest, KeepsDrawingsWhileHiddenAndLosesThemOnCls) {
 TEST_F(SurfaceTest, HoldsAPictureLargerThanItself) {
     PictureSurface surface;
     surface.Create(host_, L"buffer", {0, 0, 8, 8, false, RGB(0, 0, 0), PictureSurface::PictureFit::Natural});
-    surface.SetPicture(Solid(100, 50, 0x00FF00));
+    surface.SetPicture(Solid(100, 50, Bgra{0x00FF00}));
     EXPECT_GE(surface.ImageBitmap().width(), 100);
     EXPECT_EQ(surface.ImageBitmap().pixel(99, 49), 0x00FF00u);
     EXPECT_EQ(surface.Image()->width(), 8);
@@ -60,8 +60,8 @@ TEST_F(SurfaceTest, AnImageControlStretchesItsPictureOverItself) {
     PictureSurface surface;
     surface.Create(host_, L"img", {0, 0, 24, 12, true, RGB(0, 0, 0), PictureSurface::PictureFit::Stretch});
     auto picture = std::make_shared<Bitmap32>(2, 1);
-    picture->pixels()[0] = 0xFF0000;
-    picture->pixels()[1] = 0x0000FF;
+    picture->pixels()[0] = Bgra{0xFF0000};
+    picture->pixels()[1] = Bgra{0x0000FF};
     surface.SetPicture(picture);
     EXPECT_EQ(surface.ImageBitmap().pixel(0, 11), 0xFF0000u);
     EXPECT_EQ(surface.ImageBitmap().pixel(11, 0), 0xFF0000u);

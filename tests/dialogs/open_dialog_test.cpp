@@ -197,8 +197,8 @@ TEST_F(OpenDialogTest, PreviewPaneSitsBesideTheListAndShowsTheWholePicture) {
     const int w = pane.right - pane.left, h = pane.bottom - pane.top;
     const int drawnHeight = (100 * w + 100) / 200;
     const int top = (h - drawnHeight) / 2;
-    EXPECT_EQ(PixelToColorRef(shown.pixel(w / 2, 2)), back);
-    EXPECT_EQ(PixelToColorRef(shown.pixel(w / 2, h - 3)), back);
+    EXPECT_EQ(RgbToColorref(RgbOf(shown.pixel(w / 2, 2))), back);
+    EXPECT_EQ(RgbToColorref(RgbOf(shown.pixel(w / 2, h - 3))), back);
     const std::uint32_t centre = shown.pixel(w / 2, h / 2);
     EXPECT_GT((centre >> 16) & 0xFF, 200u);
     EXPECT_LT(centre & 0xFF, 60u);

@@ -104,9 +104,9 @@ TEST(WindowBkgColor, GlobalEntryAtTheBackgroundIndexWithRedLow) {
     GifBuilder gif(4, 10, 10, 2);
     gif.Image(0, 0, 1, 1).Trailer();
     GifIndex index = IndexGif(gif.Get());
-    index.palettes[0][2] = 0xFF0000;  // red
+    index.palettes[0][2] = Rgb{0xFF0000};  // red
     EXPECT_EQ(WindowBkgColor(index), 0x0000FFu);
-    index.palettes[0][2] = 0x123456;
+    index.palettes[0][2] = Rgb{0x123456};
     EXPECT_EQ(WindowBkgColor(index), 0x563412u);
     EXPECT_EQ(WindowBkgColor(GifIndex{}), 0u);
 }

@@ -19,7 +19,7 @@ using testing::PackCodes;
 
 Palette Ramp() {
     Palette palette{};
-    for (int i = 0; i < 256; ++i) palette[i] = static_cast<uint32_t>((i << 16) | ((255 - i) << 8) | (i / 2));
+    for (int i = 0; i < 256; ++i) palette[i] = MakeRgb(i, 255 - i, i / 2);
     return palette;
 }
 

@@ -123,7 +123,7 @@ TEST(RealFiles, CoverTheKindsTheyAreMeantToCover) {
 // Encodes `pixels` as a frame stream and decodes it with giflib and with ours.
 void ExpectRoundTrip(const std::vector<uint8_t>& pixels, int width, int height) {
     Palette palette{};
-    for (int i = 0; i < 256; ++i) palette[i] = static_cast<uint32_t>(i * 0x010203);
+    for (int i = 0; i < 256; ++i) palette[i] = Rgb{static_cast<uint32_t>(i * 0x010203)};
     const Bytes gif = EncodeFrameGif(pixels.data(), width, width, height, palette, std::nullopt);
 
     const testing::ReferenceGif reference = testing::DecodeWithGiflib(gif);

@@ -9,7 +9,7 @@
 namespace vx::gif {
 namespace {
 
-constexpr uint32_t kOlive = 0x0000C0C0;  // 0x00BBGGRR
+constexpr Colorref kOlive{0x0000C0C0};
 
 TEST(GifPicture, TheFirstImageLiesOnItsLogicalScreen) {
     // Screen 32 x 24, a red 16 x 12 image at (16, 12) whose top-left pixel is
@@ -36,7 +36,7 @@ TEST(GifPicture, TheFirstImageLiesOnItsLogicalScreen) {
 
 TEST(GifPicture, RefusedFilesSayWhy) {
     EXPECT_FALSE(LooksLikeGif(std::vector<uint8_t>{'B', 'M', 0, 0}));
-    const GifPicture none = ComposeFirstImage(std::vector<uint8_t>(30, 'G'), 0);
+    const GifPicture none = ComposeFirstImage(std::vector<uint8_t>(30, 'G'), Colorref{});
     EXPECT_EQ(none.report.status, GifStatus::BadSignature);
     EXPECT_EQ(none.pixels.Width(), 0);
 }

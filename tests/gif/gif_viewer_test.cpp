@@ -73,13 +73,12 @@ std::vector<Grid> ExpectedComposition(const std::function<std::uint32_t(int, int
 // A 32-bit canvas with a memory DC, standing in for a client's surface.
 class Canvas {
 public:
-    Canvas(int width, int height, const std::function<std::uint32_t(int, int)>& paint)
-        : bitmap_(width, height), dc_(CreateCompatibleDC(nullptr)) {
+    Canvas(int width, int height, const std::function<std::uint32_t(int, int)>& paint) : bitmap_(width, height) {
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) bitmap_.pixels()[static_cast<std::size_t>(y) * width + x] = paint(x, y);
-        old_ = SelectObject(dc_.get(), bitmap_.handle());
+            for (int x = 0; x < width; ++x)
+                bitmap_.pixels()[static_cast<std::size_t>(y) * width + x] = Bgra{paint(x, y)};
+        dc_.SelectBitmap(bitmap_.handle());
     }
-    ~Canvas() { SelectObject(dc_.get(), old_); }
     HDC dc() const { return dc_.get(); }
     std::uint32_t At(int x, int y) const {
         GdiFlush();
@@ -94,8 +93,7 @@ public:
 
 private:
     Bitmap32 bitmap_;
-    UniqueMemoryDc dc_;
-    HGDIOBJ old_ = nullptr;
+    BitmapDc dc_;  // after the bitmap: gives it back before it goes
 };
 
 // Records what the viewer asks and tells.

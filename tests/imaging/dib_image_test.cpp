@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/bitmap32.h"
+#include "common/win_handles.h"
 #include "imaging/dib_image.h"
 #include "base/run_time_error.h"
 #include "support/win_test_support.h"
@@ -45,33 +46,22 @@ public:
             sizeof(BITMAPINFOHEADER),          width, height, 1, static_cast<WORD>(bitCount), BI_RGB, 0, 0, 0,
             static_cast<DWORD>(colors.size()), 0};
         if (!colors.empty()) std::memcpy(info.colors, colors.data(), colors.size() * sizeof(RGBQUAD));
-        bitmap_ = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits_, nullptr, 0);
-        dc_ = CreateCompatibleDC(nullptr);
-        previous_ = SelectObject(dc_, bitmap_);
-    }
-    ~TestDib() {
-        Deselect();
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
+        bitmap_.reset(
+            CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits_, nullptr, 0));
+        dc_.SelectBitmap(bitmap_.get());
     }
     // Out of its DC, for calls that want a bare picture.
     HBITMAP Picture() {
-        Deselect();
-        return bitmap_;
+        dc_.reset();
+        return bitmap_.get();
     }
-    HDC dc() const { return dc_; }
+    HDC dc() const { return dc_.get(); }
     std::uint8_t* bits() const { return static_cast<std::uint8_t*>(bits_); }
 
 private:
-    void Deselect() {
-        if (previous_) SelectObject(dc_, previous_);
-        previous_ = nullptr;
-    }
-
-    HBITMAP bitmap_ = nullptr;
-    HDC dc_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
     void* bits_ = nullptr;
+    UniqueBitmap bitmap_;
+    BitmapDc dc_;  // after the bitmap: gives it back before it goes
 };
 
 std::vector<RGBQUAD> SixteenColours() {
@@ -221,9 +211,9 @@ TEST(DibImage, PaintHdcDrawsTheWholeBitmapAtThePoint) {
     const std::uint8_t rows[16] = {255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 255, 0, 0};
     std::memcpy(bgr, rows, sizeof rows);
     Bitmap32 canvas(5, 4);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, canvas.handle());
-    image.PaintHDC(dc, 2, 1, SRCCOPY);
+    BitmapDc dc;
+    ASSERT_TRUE(dc.SelectBitmap(canvas.handle()));
+    image.PaintHDC(dc.get(), 2, 1, SRCCOPY);
     GdiFlush();
     EXPECT_EQ(canvas.pixel(2, 1) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(canvas.pixel(3, 1) & 0xFFFFFF, 0xFFFFFFu);
@@ -231,8 +221,6 @@ TEST(DibImage, PaintHdcDrawsTheWholeBitmapAtThePoint) {
     EXPECT_EQ(canvas.pixel(3, 2) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(canvas.pixel(1, 1) & 0xFFFFFF, 0u);
     EXPECT_EQ(canvas.pixel(4, 3) & 0xFFFFFF, 0u);
-    SelectObject(dc, old);
-    DeleteDC(dc);
 }
 
 TEST(DibImage, TransformsReturnNewImagesOfTheRightShape) {

@@ -51,7 +51,7 @@ void ExpectMatchesReference(const BgraImage& source, const BgraImage& crest) {
                     << "crest pixel " << cx << "," << cy << " byte " << k;
 }
 
-BgraImage Row(std::vector<std::uint32_t> colors) {
+BgraImage Row(std::vector<Colorref> colors) {
     BgraImage picture(static_cast<int>(colors.size()), 1);
     for (int x = 0; x < picture.Width(); ++x) picture.SetColor(x, 0, colors[static_cast<std::size_t>(x)]);
     return picture;

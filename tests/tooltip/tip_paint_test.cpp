@@ -10,6 +10,12 @@
 namespace vx::tooltip {
 namespace {
 
+std::vector<Bgra> Pixels(std::initializer_list<std::uint32_t> words) {
+    std::vector<Bgra> pixels;
+    for (const std::uint32_t word : words) pixels.push_back(Bgra{word});
+    return pixels;
+}
+
 TEST(TipRounding, TiesGoToTheEvenNeighbour) {
     EXPECT_EQ(RoundHalfEven(0.5), 0);
     EXPECT_EQ(RoundHalfEven(1.5), 2);
@@ -21,10 +27,10 @@ TEST(TipRounding, TiesGoToTheEvenNeighbour) {
 
 TEST(TipBlend, OpaqueIsTheTooltipTransparentIsTheScreenHalfIsTheRoundedSum) {
     const BlendTables tables;
-    const std::vector<std::uint32_t> tip = {0x11FFFFFF, 0x22010101, 0x33050505, 0x44643264, 0x55000000};
-    const std::vector<std::uint32_t> screen = {0xA0FFFFFF, 0xB0010101, 0xC0030303, 0xD0C864C8, 0xE0FF7F01};
+    const std::vector<Bgra> tip = Pixels({0x11FFFFFF, 0x22010101, 0x33050505, 0x44643264, 0x55000000});
+    const std::vector<Bgra> screen = Pixels({0xA0FFFFFF, 0xB0010101, 0xC0030303, 0xD0C864C8, 0xE0FF7F01});
 
-    std::vector<std::uint32_t> out = screen;
+    std::vector<Bgra> out = screen;
     BlendOver(tables, tip, out, 100);
     for (std::size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], (tip[i] & 0xFFFFFF) | (screen[i] & 0xFF000000)) << i;
 
@@ -37,26 +43,27 @@ TEST(TipBlend, OpaqueIsTheTooltipTransparentIsTheScreenHalfIsTheRoundedSum) {
     // 2.5 to 2 + 2; 100 + 50 and 50 + 25 exactly; 127 gives 63.5, so 64.
     out = screen;
     BlendOver(tables, tip, out, 50);
-    EXPECT_EQ(out, (std::vector<std::uint32_t>{0xA0FEFEFE, 0xB0000000, 0xC0040404, 0xD0964B96, 0xE07F4000}));
+    EXPECT_EQ(out, Pixels({0xA0FEFEFE, 0xB0000000, 0xC0040404, 0xD0964B96, 0xE07F4000}));
 }
 
 TEST(TipBlend, OpacityPastOneHundredIsOpaque) {
     const BlendTables tables;
-    const std::vector<std::uint32_t> tip = {0x00123456};
+    const std::vector<Bgra> tip = Pixels({0x00123456});
     for (const std::int32_t alpha : {101, 200, 255}) {
-        std::vector<std::uint32_t> out = {0x00ABCDEF};
+        std::vector<Bgra> out = Pixels({0x00ABCDEF});
         BlendOver(tables, tip, out, alpha);
         EXPECT_EQ(out[0], 0x00123456u) << alpha;
     }
 }
 
 TEST(TipGradient, StartsAndEndsOnItsColoursWithTiesToEven) {
-    const std::vector<Colorref> lines = GradientLines(0x00FF8000, 0x0000FF80, 200);
+    const std::vector<Colorref> lines = GradientLines(Colorref{0x00FF8000}, Colorref{0x0000FF80}, 200);
     ASSERT_EQ(lines.size(), 201u);
     EXPECT_EQ(lines.front(), 0x00FF8000u);
     EXPECT_EQ(lines.back(), 0x0000FF80u);
     // Red steps by 0.5 and green by 1.5: line 1 rounds 0.5 down, 1.5 up.
-    EXPECT_EQ(GradientLines(0x00000000, 0x00010301, 2), (std::vector<Colorref>{0x000000, 0x000200, 0x010301}));
+    EXPECT_EQ(GradientLines(Colorref{0x000000}, Colorref{0x010301}, 2),
+              (std::vector<Colorref>{Colorref{0x000000}, Colorref{0x000200}, Colorref{0x010301}}));
 }
 
 TEST(TipLayout, TitleIconAndTextPositions) {
