@@ -8,21 +8,12 @@
 #include <utility>
 
 #include "app/links.h"
+#include "base/swallowing_errors.h"
 
 namespace vx {
 namespace {
 
 constexpr wchar_t kHelpTitle[] = L"Ayuda / Help";
-
-// A failing tooltip must not take the mouse move down with it.
-template <typename Step>
-void SwallowingErrors(Step step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 }  // namespace
 
 void Main::HoverButton(PictureSurface& button, const PictureSurface& hoverStore, const wchar_t* title,

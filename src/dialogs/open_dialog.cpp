@@ -7,6 +7,7 @@
 
 #include "common/picture_loader.h"
 #include "dialogs/preview_geometry.h"
+#include "base/swallowing_errors.h"
 
 namespace vx::DlgPrev {
 
@@ -95,16 +96,12 @@ void DrawPreview() {
 void ShowSelection(HWND hDlg) {
     FetchSelectedPath(hDlg);
     if (State().selectedPath.empty()) return;
-    try {
+    // Not a picture (or a folder): the last good picture stays.
+    SwallowingErrors([&] {
         const COLORREF back = PictureSurface::ResolveColor(kPaneBackColor);
         State().previewPicture = std::make_shared<const Bitmap32>(LoadPictureFile(State().selectedPath, back));
-    } catch (...) {
-        // Not a picture (or a folder): the last good picture stays.
-    }
-    try {
-        DrawPreview();
-    } catch (...) {
-    }
+    });
+    SwallowingErrors([&] { DrawPreview(); });
     if (PictureSurface* pane = State().previewBox.get()) pane->Refresh();
 }
 
@@ -154,15 +151,14 @@ void OnDialogNotify(HWND hDlg, int code) {
 
 UINT_PTR CALLBACK PreviewHook(HWND hDlg, UINT uMsg, WPARAM, LPARAM lParam) {
     // Nothing may escape into the dialog's own code.
-    try {
+    SwallowingErrors([&] {
         if (uMsg == WM_DESTROY) {
             ReleasePane();
         } else if (uMsg == WM_NOTIFY && lParam) {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             OnDialogNotify(hDlg, static_cast<int>(header->code));
         }
-    } catch (...) {
-    }
+    });
     return 0;
 }
 

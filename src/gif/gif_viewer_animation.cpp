@@ -7,6 +7,7 @@
 #include "gif/gif_animation.h"
 #include "gif/gif_scale.h"
 #include "gif/gif_viewer_detail.h"
+#include "base/swallowing_errors.h"
 
 namespace vx {
 
@@ -41,10 +42,7 @@ void CALLBACK cGIFViewer::TimerProc(HWND hwnd, UINT, UINT_PTR idEvent, DWORD) {
         KillTimer(hwnd, idEvent);
         return;
     }
-    try {
-        viewer->Tick(hwnd);
-    } catch (...) {
-    }
+    SwallowingErrors([&] { viewer->Tick(hwnd); });
 }
 
 void cGIFViewer::Tick(HWND hwnd) {
@@ -57,7 +55,7 @@ void cGIFViewer::Tick(HWND hwnd) {
         animationIndex_ = 1;
         wrapped = true;
     }
-    try {
+    SwallowingErrors([&] {
         DrawCurrentFrame();
         bool carryOn = true;
         if (n == 1) {
@@ -77,15 +75,14 @@ void cGIFViewer::Tick(HWND hwnd) {
         } else if (state_ == kPlaying) {  // unless a client callback stopped it meanwhile
             StartFrameTimer();
         }
-    } catch (...) {
-    }
+    });
 }
 
 void cGIFViewer::SetAnimationState(std::int32_t Action) {
     if (!HasClient()) return;
     if (Action < kStopped || Action > kRedraw) Action = kStopped;
     const std::int32_t n = FrameCount();
-    try {
+    SwallowingErrors([&] {
         switch (Action) {
             case kPlaying:
                 if (state_ == kPlaying) return;
@@ -132,8 +129,7 @@ void cGIFViewer::SetAnimationState(std::int32_t Action) {
                 state_ = Action;
                 return;
         }
-    } catch (...) {
-    }
+    });
 }
 
 bool cGIFViewer::PauseIfPlaying() {

@@ -2,6 +2,7 @@
 
 #include "base/run_time_error.h"
 #include "tooltip/message_table.h"
+#include "base/swallowing_errors.h"
 
 namespace vx {
 namespace {
@@ -64,7 +65,7 @@ void ExToolTip::ShowToolTip(HWND aWnd, const std::wstring& Title, const std::wst
 
 void ExToolTip::zSubclass_Proc(bool, bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM&, LPARAM&) {
     // An error ends the handling of this message and nothing else.
-    try {
+    SwallowingErrors([&] {
         switch (uMsg) {
             case WM_DESTROY:
                 tracker_.OnTipDestroyed();
@@ -81,8 +82,7 @@ void ExToolTip::zSubclass_Proc(bool, bool&, LRESULT&, HWND&, UINT& uMsg, WPARAM&
             default:
                 break;
         }
-    } catch (...) {
-    }
+    });
 }
 
 tooltip::Point ExToolTip::CursorPosition() {

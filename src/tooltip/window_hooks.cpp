@@ -3,21 +3,12 @@
 #include <commctrl.h>
 
 #include "base/run_time_error.h"
+#include "base/swallowing_errors.h"
 
 namespace vx {
 namespace {
 
 constexpr char kSource[] = "ExToolTip";
-
-// Errors of one record never stop the removal of the others.
-template <typename Step>
-void IgnoringErrors(Step step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 }  // namespace
 
 int WindowHooks::Find(HWND hWnd) const {
@@ -79,7 +70,7 @@ void WindowHooks::Unsubclass(HWND hWnd) {
 void WindowHooks::UnsubclassAll() {
     for (int i = static_cast<int>(records_.size()) - 1; i >= 0; --i) {
         HWND window = records_[static_cast<std::size_t>(i)].window;
-        if (window) IgnoringErrors([&] { Unsubclass(window); });
+        if (window) SwallowingErrors([&] { Unsubclass(window); });
     }
 }
 
@@ -102,14 +93,14 @@ LRESULT CALLBACK WindowHooks::HookProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPAR
     ++block.depth;
     bool handled = false;
     LRESULT result = 0;
-    IgnoringErrors([&] { block.hooks->Report(block, true, handled, result, hWnd, uMsg, wParam, lParam); });
+    SwallowingErrors([&] { block.hooks->Report(block, true, handled, result, hWnd, uMsg, wParam, lParam); });
     if (!handled) {
         result = DefSubclassProc(hWnd, uMsg, wParam, lParam);
-        IgnoringErrors([&] { block.hooks->Report(block, false, handled, result, hWnd, uMsg, wParam, lParam); });
+        SwallowingErrors([&] { block.hooks->Report(block, false, handled, result, hWnd, uMsg, wParam, lParam); });
     }
     // A window that goes takes its hook with it, so no record names a
     // dead window.
-    if (uMsg == WM_NCDESTROY && !block.removed) IgnoringErrors([&] { block.hooks->Unsubclass(hWnd); });
+    if (uMsg == WM_NCDESTROY && !block.removed) SwallowingErrors([&] { block.hooks->Unsubclass(hWnd); });
     --block.depth;
     if (block.removed && block.depth == 0) delete &block;
     return result;
