@@ -346,27 +346,24 @@ CrestMode Main::CrestMode() const {
                                                                               : vx::CrestMode::AllyClan;
 }
 
-void Main::mnuClan_Click() {
-    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | MF_CHECKED);
-    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | MF_UNCHECKED);
-    ImgAllyCrest.SetVisible(false);
-    ImgClanCrest.SetVisible(true);
-    if (hasPicture_)
-        ShowComposedCrest(vx::CrestMode::Clan);
-    else
-        ImgClanCrest.SetPicture(ImgAllyCrest.Picture());
-    ShowZoomedCrest();
-}
+void Main::mnuClan_Click() { SwitchCrestMode(vx::CrestMode::Clan); }
 
-void Main::mnuAllyClan_Click() {
-    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | MF_UNCHECKED);
-    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | MF_CHECKED);
-    ImgAllyCrest.SetVisible(true);
-    ImgClanCrest.SetVisible(false);
+void Main::mnuAllyClan_Click() { SwitchCrestMode(vx::CrestMode::AllyClan); }
+
+void Main::SwitchCrestMode(vx::CrestMode mode) {
+    const bool clan = mode == vx::CrestMode::Clan;
+    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | (clan ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | (clan ? MF_UNCHECKED : MF_CHECKED));
+    PictureSurface& shown = clan ? ImgClanCrest : ImgAllyCrest;
+    PictureSurface& hidden = clan ? ImgAllyCrest : ImgClanCrest;
+    hidden.SetVisible(false);
+    shown.SetVisible(true);
+    // Before any picture the placeholder moves over; after one, the held
+    // picture is composed for the new mode.
     if (hasPicture_)
-        ShowComposedCrest(vx::CrestMode::AllyClan);
+        ShowComposedCrest(mode);
     else
-        ImgAllyCrest.SetPicture(ImgClanCrest.Picture());
+        shown.SetPicture(hidden.Picture());
     ShowZoomedCrest();
 }
 

@@ -173,6 +173,8 @@ private:
     // Composes the mode's crest from the picture held in PicBuff into the
     // mode's crest surface and shows it in the mode's preview.
     void ShowComposedCrest(vx::CrestMode mode);
+    // The menu's two modes: checks, shows and fills the mode's surfaces.
+    void SwitchCrestMode(vx::CrestMode mode);
     bool SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files);
     void ShowTooLargeMessage();
 
