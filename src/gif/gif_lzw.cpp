@@ -39,31 +39,49 @@ inline void CopyStringFast(const uint8_t* src, uint8_t* dst, std::size_t length)
     }
 }
 
-// Codes least significant bit first from one contiguous run of bytes.
+// Up to 63 bits of the code stream, least significant first, and the two
+// ways both readers fill it.
+struct BitReservoir {
+    uint64_t bits = 0;
+    int count = 0;
+
+    // Tops up from 8 readable bytes; returns how many of them it kept.
+    std::size_t TopUpFromWord(const uint8_t* at) {
+        uint64_t word;
+        std::memcpy(&word, at, 8);  // little-endian hosts (x86-64)
+        bits |= word << count;
+        const auto kept = static_cast<std::size_t>((63 - count) >> 3);
+        count |= 56;
+        return kept;
+    }
+    void Push(uint8_t byte) {
+        bits |= uint64_t{byte} << count;
+        count += 8;
+    }
+    uint32_t Take(int width, uint32_t mask) {
+        const uint32_t code = static_cast<uint32_t>(bits) & mask;
+        bits >>= width;
+        count -= width;
+        return code;
+    }
+};
+
+// Codes from one contiguous run of bytes.
 class ContiguousBits {
 public:
     explicit ContiguousBits(std::span<const uint8_t> bytes) : data_(bytes.data()), size_(bytes.size()) {}
 
     // Takes the next `width`-bit code; false when fewer bits remain.
     bool Next(int width, uint32_t mask, uint32_t& code) {
-        if (buffered_ < width) {
+        if (held_.count < width) {
             if (pos_ + 8 <= size_) {
-                uint64_t word;
-                std::memcpy(&word, data_ + pos_, 8);  // little-endian hosts (x86-64)
-                buffer_ |= word << buffered_;
-                pos_ += static_cast<std::size_t>((63 - buffered_) >> 3);
-                buffered_ |= 56;
+                pos_ += held_.TopUpFromWord(data_ + pos_);
             } else {
-                while (buffered_ <= 56 && pos_ < size_) {
-                    buffer_ |= uint64_t{data_[pos_++]} << buffered_;
-                    buffered_ += 8;
-                }
-                if (buffered_ < width) return false;
+                while (held_.count <= 56 && pos_ < size_) held_.Push(data_[pos_++]);
+                if (held_.count < width) return false;
             }
         }
-        code = static_cast<uint32_t>(buffer_) & mask;
-        buffer_ >>= width;
-        buffered_ -= width;
+        code = held_.Take(width, mask);
         return true;
     }
 
@@ -71,8 +89,7 @@ private:
     const uint8_t* data_;
     std::size_t size_;
     std::size_t pos_ = 0;
-    uint64_t buffer_ = 0;
-    int buffered_ = 0;
+    BitReservoir held_;
 };
 
 // Codes from a chain of data sub-blocks read in place: a length byte, that
@@ -83,21 +100,13 @@ public:
         : next_(chain.data()), blockEnd_(chain.data()), end_(chain.data() + chain.size()) {}
 
     bool Next(int width, uint32_t mask, uint32_t& code) {
-        if (buffered_ < width) {
+        if (held_.count < width) {
             if (blockEnd_ - next_ >= 8) {
-                uint64_t word;
-                std::memcpy(&word, next_, 8);  // little-endian hosts (x86-64)
-                buffer_ |= word << buffered_;
-                next_ += (63 - buffered_) >> 3;
-                buffered_ |= 56;
+                next_ += held_.TopUpFromWord(next_);
             } else {
-                while (buffered_ <= 56 && !finished_) {
+                while (held_.count <= 56 && !finished_) {
                     if (next_ == blockEnd_) {
-                        if (next_ == end_) {
-                            finished_ = true;
-                            break;
-                        }
-                        const std::size_t length = *next_++;
+                        const std::size_t length = next_ == end_ ? 0 : *next_++;
                         if (length == 0) {
                             finished_ = true;
                             break;
@@ -105,15 +114,12 @@ public:
                         blockEnd_ = next_ + std::min(length, static_cast<std::size_t>(end_ - next_));
                         continue;
                     }
-                    buffer_ |= uint64_t{*next_++} << buffered_;
-                    buffered_ += 8;
+                    held_.Push(*next_++);
                 }
-                if (buffered_ < width) return false;
+                if (held_.count < width) return false;
             }
         }
-        code = static_cast<uint32_t>(buffer_) & mask;
-        buffer_ >>= width;
-        buffered_ -= width;
+        code = held_.Take(width, mask);
         return true;
     }
 
@@ -122,8 +128,7 @@ private:
     const uint8_t* blockEnd_;  // end of the current sub-block's bytes
     const uint8_t* end_;       // end of the chain
     bool finished_ = false;
-    uint64_t buffer_ = 0;
-    int buffered_ = 0;
+    BitReservoir held_;
 };
 
 }  // namespace
