@@ -12,13 +12,21 @@
 namespace vx {
 namespace {
 
-struct Placement {
-    PictureSurface Main::*control;
-    const wchar_t* name;
-    enum Parent { Window, Barra, Fondo } parent;
-    int x, y, width, height;
-    bool visible;
-};
+// A control's rectangle in its parent's client coordinates, read from the
+// window itself.
+RECT RectInParent(HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -55,50 +63,48 @@ TEST_F(MainWindowTest, WindowIsAFixedCaptionedSixThirtySevenByFourSeventyNineCli
     EXPECT_EQ(GetMenu(hwnd), nullptr);
 }
 
-TEST_F(MainWindowTest, EveryControlIsWhereTheLayoutPutsIt) {
+TEST_F(MainWindowTest, TheSevenButtonsSitWholeInTheBarAndEachTakesTheClicksOnIt) {
     StartWithName(nullptr);
-    const Placement placements[] = {
-        {&Main::PicBarra, L"PicBarra", Placement::Window, 76, 425, 507, 49, true},
-        {&Main::PicTaringa, L"PicTaringa", Placement::Barra, 226, 12, 32, 32, true},
-        {&Main::PicRename, L"PicRename", Placement::Barra, 150, 10, 32, 32, true},
-        {&Main::PicFB, L"PicFB", Placement::Barra, 190, 12, 32, 32, true},
-        {&Main::PicTypeCrest, L"PicTypeCrest", Placement::Barra, 112, 10, 32, 32, true},
-        {&Main::PicSave, L"PicSave", Placement::Barra, 74, 10, 32, 32, true},
-        {&Main::PicBrowseImage, L"PicBrowseImage", Placement::Barra, 36, 10, 32, 32, true},
-        {&Main::PicSalir, L"PicSalir", Placement::Barra, 455, 10, 32, 32, true},
-        {&Main::PicFondo, L"PicFondo", Placement::Window, 0, 0, 640, 480, true},
-        {&Main::Pic7a, L"Pic7a", Placement::Fondo, 0, 0, 32, 32, false},
-        {&Main::Pic1b, L"Pic1b", Placement::Fondo, 0, 0, 32, 32, false},
-        {&Main::PicBuff, L"PicBuff", Placement::Fondo, 0, 0, 81, 36, false},
-        {&Main::Pictemp, L"Pictemp", Placement::Fondo, 0, 0, 76, 26, false},
-        {&Main::PicCrestAlly1, L"PicCrestAlly1", Placement::Fondo, 0, 0, 8, 12, false},
-        {&Main::PicCrestAlly2, L"PicCrestAlly2", Placement::Fondo, 0, 0, 16, 12, false},
-        {&Main::PicCrestAlly, L"PicCrestAlly", Placement::Fondo, 0, 0, 24, 12, false},
-        {&Main::PicClanCrest, L"PicClanCrest", Placement::Fondo, 0, 0, 16, 12, false},
-        {&Main::ImgAllyCrest, L"ImgAllyCrest", Placement::Fondo, 288, 104, 24, 12, false},
-        {&Main::ImgClanCrest, L"ImgClanCrest", Placement::Fondo, 296, 104, 16, 12, true},
-    };
-    for (const Placement& p : placements) {
-        SCOPED_TRACE(testing::Message() << std::string(p.name, p.name + wcslen(p.name)));
-        PictureSurface& control = main_.*p.control;
-        HWND hwnd = control.hWnd();
-        ASSERT_TRUE(hwnd);
-        EXPECT_EQ(test::WindowText(hwnd), p.name);
-        HWND parent = p.parent == Placement::Window  ? main_.hWnd()
-                      : p.parent == Placement::Barra ? main_.PicBarra.hWnd()
-                                                     : main_.PicFondo.hWnd();
-        EXPECT_EQ(GetParent(hwnd), parent);
-        RECT r{};
-        GetWindowRect(hwnd, &r);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-        if (p.visible || p.x || p.y) {
-            EXPECT_EQ(r.left, p.x);
-            EXPECT_EQ(r.top, p.y);
-        }
-        EXPECT_EQ(r.right - r.left, p.width);
-        EXPECT_EQ(r.bottom - r.top, p.height);
-        EXPECT_EQ(IsWindowVisible(hwnd) != FALSE, p.visible);
+    PictureSurface* const buttons[] = {&main_.PicBrowseImage, &main_.PicSave,    &main_.PicTypeCrest, &main_.PicRename,
+                                       &main_.PicFB,          &main_.PicTaringa, &main_.PicSalir};
+    RECT bar{};
+    GetClientRect(main_.PicBarra.hWnd(), &bar);
+    for (PictureSurface* button : buttons) {
+        HWND hwnd = button->hWnd();
+        SCOPED_TRACE(testing::Message() << Narrow(test::WindowText(hwnd)));
+        ASSERT_EQ(GetParent(hwnd), main_.PicBarra.hWnd());
+        EXPECT_TRUE(IsWindowVisible(hwnd));
+        const RECT r = RectInParent(hwnd);
+        EXPECT_EQ(r.right - r.left, 32);
+        EXPECT_EQ(r.bottom - r.top, 32);
+        EXPECT_TRUE(Inside(r, bar));
+        const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        EXPECT_EQ(ChildWindowFromPointEx(main_.PicBarra.hWnd(), centre, CWP_SKIPINVISIBLE), hwnd);
     }
+}
+
+TEST_F(MainWindowTest, TheClanCrestShowsInTheBackgroundAndEveryCrestSurfaceHasItsCrestSize) {
+    StartWithName(nullptr);
+    RECT background{};
+    GetClientRect(main_.PicFondo.hWnd(), &background);
+    EXPECT_TRUE(IsWindowVisible(main_.ImgClanCrest.hWnd()));
+    const struct {
+        PictureSurface* surface;
+        int width;
+    } crests[] = {{&main_.ImgClanCrest, 16}, {&main_.ImgAllyCrest, 24}, {&main_.PicClanCrest, 16},
+                  {&main_.PicCrestAlly, 24}, {&main_.PicCrestAlly1, 8}, {&main_.PicCrestAlly2, 16}};
+    for (const auto& crest : crests) {
+        HWND hwnd = crest.surface->hWnd();
+        SCOPED_TRACE(testing::Message() << Narrow(test::WindowText(hwnd)));
+        ASSERT_EQ(GetParent(hwnd), main_.PicFondo.hWnd());
+        const RECT r = RectInParent(hwnd);
+        EXPECT_TRUE(Inside(r, background));
+        EXPECT_EQ(r.right - r.left, crest.width);
+        EXPECT_EQ(r.bottom - r.top, 12);
+        if (crest.surface != &main_.ImgClanCrest) EXPECT_FALSE(IsWindowVisible(hwnd));
+    }
+    for (PictureSurface* store : {&main_.Pic7a, &main_.Pic1b, &main_.PicBuff, &main_.Pictemp})
+        EXPECT_FALSE(IsWindowVisible(store->hWnd()));
 }
 
 TEST_F(MainWindowTest, TheBarLiesOverTheBackground) {
