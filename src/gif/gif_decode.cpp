@@ -87,6 +87,46 @@ StripLayout PlanFrameStrip(const GifIndex& index) {
     return layout;
 }
 
+int64_t StripStride(int64_t width) { return ((width * 8 + 31) & ~int64_t{31}) / 8; }
+
+GifReport CheckStrip(const GifIndex& index, const StripLayout& layout) {
+    GifReport report;
+    report.frames = index.frames.size();
+    if (!index.frames.empty()) {
+        const FrameRecord& first = index.frames.front();
+        const bool same = std::all_of(index.frames.begin(), index.frames.end(), [&](const FrameRecord& f) {
+            return f.width == first.width && f.height == first.height;
+        });
+        if (same) {
+            report.frameWidth = first.width;
+            report.frameHeight = first.height;
+        }
+    }
+    report.width = layout.width;
+    report.height = layout.height;
+    const uint64_t bytes = static_cast<uint64_t>(StripStride(std::max<int64_t>(1, layout.width))) *
+                           static_cast<uint64_t>(std::max<int32_t>(1, layout.height));
+    if (bytes > kMaxStripBytes || layout.Pixels() > kMaxStripPixels) {
+        report.status = GifStatus::StripTooLarge;
+        report.needed = bytes;
+        report.limit = kMaxStripBytes;
+        return report;
+    }
+    if (bytes <= kStripBytesWithoutData) return report;
+    uint64_t areas = 0, reachable = 0;
+    for (const FrameRecord& frame : index.frames)
+        areas += static_cast<uint64_t>(frame.width) * static_cast<uint64_t>(frame.height);
+    for (const ImageBlock& block : index.blocks) {
+        reachable += MaxPixelsFromData(block.dataBytes);
+        if (reachable >= areas) return report;
+    }
+    if (areas <= reachable) return report;
+    report.status = GifStatus::FramesBeyondData;
+    report.needed = areas;
+    report.limit = reachable;
+    return report;
+}
+
 bool StripIsPlausible(const GifIndex& index, const StripLayout& layout) {
     return CheckStrip(index, layout).status == GifStatus::Loaded;
 }

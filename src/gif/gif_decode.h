@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "gif/gif_index.h"
+#include "gif/gif_limits.h"
 #include "gif/gif_lzw.h"
 
 namespace vx::gif {
@@ -41,7 +42,14 @@ struct StripLayout {
 
 StripLayout PlanFrameStrip(const GifIndex& index);
 
-// True when the strip may be made (CheckStrip in gif_limits.h): a strip
+// Bytes per strip row: one byte per pixel, padded to 4 bytes.
+int64_t StripStride(int64_t width);
+
+// Loaded when the strip of `layout` may be made: within kMaxStripBytes, and
+// either within kStripBytesWithoutData or with frames the data can fill.
+GifReport CheckStrip(const GifIndex& index, const StripLayout& layout);
+
+// True when the strip may be made (CheckStrip): a strip
 // within a fixed budget always; beyond it only when the compressed data
 // could fill the frames' own areas; never beyond the strip limits. A tiny
 // file declaring huge frames fails this test, so no large allocation ever

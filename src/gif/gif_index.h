@@ -22,7 +22,9 @@ using Palette = std::array<Rgb, 256>;
 
 // What a frame leaves behind before the next one is drawn: the Graphic
 // Control Extension's disposal method, bits 2..4 of its packed byte, & 3.
-enum class Disposal : uint8_t {
+// Written `Disposal::Keep`; unscoped so that readers of the frame records
+// that take the method as the file's number still can.
+enum Disposal : uint8_t {
     Unspecified = 0,        // drawn over, as Keep
     Keep = 1,               // the frame stays
     RestoreBackground = 2,  // its rectangle returns to the background

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "gif/gif_decode.h"
 #include "gif/gif_index.h"
 
 namespace vx::gif {
@@ -54,15 +53,8 @@ struct GifReport {
 // need 263 MB, the limit is 256 MB".
 std::string Describe(const GifReport& report);
 
-// Bytes per strip row: one byte per pixel, padded to 4 bytes.
-int64_t StripStride(int64_t width);
-
 // Loaded when the index pass accepted at least one frame; otherwise why not.
 GifReport CheckIndex(const GifIndex& index);
-
-// Loaded when the strip of `layout` may be made: within kMaxStripBytes, and
-// either within kStripBytesWithoutData or with frames the data can fill.
-GifReport CheckStrip(const GifIndex& index, const StripLayout& layout);
 
 // Loaded when an animation buffer of `rows` rows of width x height fits
 // kMaxBufferPixels.

@@ -101,7 +101,7 @@ TEST_F(MainWindowTest, TheClanCrestShowsInTheBackgroundAndEveryCrestSurfaceHasIt
         EXPECT_TRUE(Inside(r, background));
         EXPECT_EQ(r.right - r.left, crest.width);
         EXPECT_EQ(r.bottom - r.top, 12);
-        if (crest.surface != &main_.ImgClanCrest) EXPECT_FALSE(IsWindowVisible(hwnd));
+        EXPECT_EQ(IsWindowVisible(hwnd) != FALSE, crest.surface == &main_.ImgClanCrest);
     }
     for (PictureSurface* store : {&main_.Pic7a, &main_.Pic1b, &main_.PicBuff, &main_.Pictemp})
         EXPECT_FALSE(IsWindowVisible(store->hWnd()));
