@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <limits>
 #include <stdexcept>
+
+#include "base/nearest_entry.h"
 
 namespace vx::bmp {
 
@@ -14,9 +15,6 @@ namespace {
 using Key = Rgb;
 
 Key KeyOfPixel(const std::uint8_t* bgra) { return MakeRgb(bgra[2], bgra[1], bgra[0]); }
-int RedOfKey(Key k) { return static_cast<int>(RedOf(k)); }
-int GreenOfKey(Key k) { return static_cast<int>(GreenOf(k)); }
-int BlueOfKey(Key k) { return static_cast<int>(BlueOf(k)); }
 Key KeyOfQuad(const RgbQuad& q) { return MakeRgb(q.red, q.green, q.blue); }
 RgbQuad QuadOfKey(Key k) {
     return RgbQuad{static_cast<std::uint8_t>(BlueOf(k)), static_cast<std::uint8_t>(GreenOf(k)),
@@ -66,93 +64,6 @@ std::vector<ColorCount> DistinctColors(const ConstBgraView& picture) {
     }
     return distinct;
 }
-
-// Nearest table entry by squared RGB distance, the lowest index on a tie.
-// The colour cube is cut into 16 x 16 x 16 cells; for each cell that is
-// asked about, the entries that can be nearest to some colour in it are
-// listed once: every entry whose closest point of the cell is no farther
-// than the farthest point of the cell from the entry that is best in the
-// worst case. A search then looks at that short list only. For a few
-// searches the lists cost more than they save, and every entry is tried.
-class NearestEntry {
-public:
-    NearestEntry(const std::vector<RgbQuad>& table, std::size_t searches)
-        : table_(table), useCells_(searches > kSearchesWorthCells) {
-        if (useCells_) {
-            cells_.resize(kCells * kCells * kCells);
-            built_.assign(kCells * kCells * kCells, false);
-        }
-    }
-
-    int Find(Key key) {
-        const int r = RedOfKey(key), g = GreenOfKey(key), b = BlueOfKey(key);
-        if (!useCells_) {
-            int bestDistance = std::numeric_limits<int>::max();
-            int bestIndex = 0;
-            for (std::size_t i = 0; i < table_.size(); ++i) {
-                const RgbQuad& q = table_[i];
-                const int dr = q.red - r, dg = q.green - g, db = q.blue - b;
-                const int distance = dr * dr + dg * dg + db * db;
-                if (distance < bestDistance) {
-                    bestDistance = distance;
-                    bestIndex = static_cast<int>(i);
-                }
-            }
-            return bestIndex;
-        }
-        const std::size_t cell =
-            static_cast<std::size_t>(((r / kCellSize) * kCells + g / kCellSize) * kCells + b / kCellSize);
-        if (!built_[cell])
-            BuildCell(cell, r / kCellSize * kCellSize, g / kCellSize * kCellSize, b / kCellSize * kCellSize);
-        int bestDistance = std::numeric_limits<int>::max();
-        int bestIndex = 0;
-        for (const std::uint8_t index : cells_[cell]) {  // ascending indices: the first of equals wins
-            const RgbQuad& q = table_[index];
-            const int dr = q.red - r, dg = q.green - g, db = q.blue - b;
-            const int distance = dr * dr + dg * dg + db * db;
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                bestIndex = index;
-            }
-        }
-        return bestIndex;
-    }
-
-private:
-    static constexpr std::size_t kSearchesWorthCells = 16384;
-    static constexpr int kCellSize = 16;
-    static constexpr int kCells = 256 / kCellSize;
-
-    // Squared distance from v to the nearest and the farthest point of [low, low + kCellSize - 1].
-    static int Nearest1D(int v, int low) {
-        const int high = low + kCellSize - 1;
-        const int d = v < low ? low - v : v > high ? v - high : 0;
-        return d * d;
-    }
-    static int Farthest1D(int v, int low) {
-        const int d = std::max(std::abs(v - low), std::abs(v - (low + kCellSize - 1)));
-        return d * d;
-    }
-
-    void BuildCell(std::size_t cell, int r0, int g0, int b0) {
-        int bound = std::numeric_limits<int>::max();
-        for (const RgbQuad& q : table_)
-            bound = std::min(bound, Farthest1D(q.red, r0) + Farthest1D(q.green, g0) + Farthest1D(q.blue, b0));
-        for (std::size_t i = 0; i < table_.size(); ++i) {
-            const RgbQuad& q = table_[i];
-            if (Nearest1D(q.red, r0) + Nearest1D(q.green, g0) + Nearest1D(q.blue, b0) <= bound)
-                cells_[cell].push_back(static_cast<std::uint8_t>(i));
-        }
-        built_[cell] = true;
-    }
-
-    std::vector<RgbQuad> table_;
-    bool useCells_;
-    std::vector<std::vector<std::uint8_t>> cells_;
-    std::vector<bool> built_;
-};
-
-// ---- splitting the colour space
 
 struct Sample {
     std::array<int, 3> channel;  // red, green, blue
@@ -242,7 +153,10 @@ std::vector<RgbQuad> SplitColorSpace(const std::vector<ColorCount>& distinct, in
     std::vector<Sample> samples;
     samples.reserve(distinct.size());
     for (const ColorCount& c : distinct)
-        samples.push_back({{RedOfKey(c.key), GreenOfKey(c.key), BlueOfKey(c.key)}, c.key, c.count});
+        samples.push_back(
+            {{static_cast<int>(RedOf(c.key)), static_cast<int>(GreenOf(c.key)), static_cast<int>(BlueOf(c.key))},
+             c.key,
+             c.count});
 
     std::vector<Box> boxes{MakeBox(samples, 0, samples.size())};
     while (boxes.size() < static_cast<std::size_t>(entries)) {
@@ -273,11 +187,11 @@ void Refine(const std::vector<ColorCount>& distinct, std::vector<RgbQuad>& table
         std::vector<std::array<std::uint64_t, 3>> sum(table.size(), {0, 0, 0});
         for (std::size_t k = 0; k < distinct.size(); ++k) {
             const ColorCount& c = distinct[k];
-            const auto i = static_cast<std::size_t>(nearest.Find(c.key));
+            const std::size_t i = nearest.Find(c.key);
             count[i] += c.count;
-            sum[i][0] += c.count * static_cast<std::uint64_t>(RedOfKey(c.key));
-            sum[i][1] += c.count * static_cast<std::uint64_t>(GreenOfKey(c.key));
-            sum[i][2] += c.count * static_cast<std::uint64_t>(BlueOfKey(c.key));
+            sum[i][0] += c.count * RedOf(c.key);
+            sum[i][1] += c.count * GreenOf(c.key);
+            sum[i][2] += c.count * BlueOf(c.key);
         }
         bool changed = false;
         for (std::size_t i = 0; i < table.size(); ++i) {
@@ -336,7 +250,7 @@ IndexedPicture MapDistinct(const ConstBgraView& picture, const std::vector<Color
     std::vector<std::uint8_t> indexOfDistinct(distinct.size());
     bool exact = true;
     for (std::size_t i = 0; i < distinct.size(); ++i) {
-        const int index = nearest.Find(distinct[i].key);
+        const unsigned index = nearest.Find(distinct[i].key);
         indexOfDistinct[i] = static_cast<std::uint8_t>(index);
         if (KeyOfQuad(table[static_cast<std::size_t>(index)]) != distinct[i].key) exact = false;
     }

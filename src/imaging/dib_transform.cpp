@@ -5,9 +5,9 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 
 #include "base/bgra_image.h"
+#include "base/nearest_entry.h"
 #include "imaging/squeeze.h"
 
 namespace vx::dib {
@@ -137,37 +137,6 @@ void TurnPacked(const ConstDibView& source, const DibView& target, const Mapping
 void ClearRows(const DibView& target) {
     std::memset(target.bits, 0, static_cast<std::size_t>(target.stride) * static_cast<std::size_t>(target.height));
 }
-
-// Index of the entry nearest to a colour (squared distance in red, green
-// and blue; the lowest index on a tie).
-class NearestEntry {
-public:
-    explicit NearestEntry(std::span<const Bgrx> palette) : palette_(palette) {}
-
-    unsigned operator()(Bgrx color) {
-        const std::uint32_t key = color.blue | (color.green << 8) | (color.red << 16);
-        const auto found = known_.find(key);
-        if (found != known_.end()) return found->second;
-        unsigned best = 0;
-        int bestDistance = std::numeric_limits<int>::max();
-        for (std::size_t i = 0; i < palette_.size(); ++i) {
-            const int db = int{palette_[i].blue} - color.blue;
-            const int dg = int{palette_[i].green} - color.green;
-            const int dr = int{palette_[i].red} - color.red;
-            const int distance = db * db + dg * dg + dr * dr;
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                best = static_cast<unsigned>(i);
-            }
-        }
-        known_.emplace(key, best);
-        return best;
-    }
-
-private:
-    std::span<const Bgrx> palette_;
-    std::unordered_map<std::uint32_t, unsigned> known_;
-};
 
 }  // namespace
 
@@ -321,7 +290,8 @@ void ResamplePixels(const ConstDibView& source, std::span<const Bgrx> sourcePale
     const BgraImage averaged = Squeeze(wide.View(), target.width, target.height);
 
     ClearRows(target);
-    NearestEntry nearest(targetPalette);
+    NearestEntry nearest(targetPalette,
+                         static_cast<std::size_t>(target.width) * static_cast<std::size_t>(target.height));
     for (std::int32_t y = 0; y < target.height; ++y) {
         const std::uint8_t* in = averaged.Row(y);
         std::uint8_t* out = target.Row(y);
@@ -332,7 +302,7 @@ void ResamplePixels(const ConstDibView& source, std::span<const Bgrx> sourcePale
                 out[3 * x + 1] = c.green;
                 out[3 * x + 2] = c.red;
             } else {
-                OrIndex(out, x, target.bitCount, nearest(c));
+                OrIndex(out, x, target.bitCount, nearest.Find(c));
             }
         }
     }
