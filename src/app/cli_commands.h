@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/utf8.h"
+
 namespace vx::cli {
 
 inline constexpr int kExitOk = 0;
@@ -14,7 +16,6 @@ inline constexpr int kExitUsage = 2;
 
 extern const char kUsage[];
 
-std::string Utf8(const std::wstring& text);
 // One line, flushed at once.
 void PrintLine(std::FILE* stream, const std::string& line);
 

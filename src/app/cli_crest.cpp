@@ -22,11 +22,11 @@ namespace {
 std::optional<std::string> CrestPathsFailure(const std::wstring& picturePath, const std::wstring& folder) {
     std::error_code ec;
     if (std::filesystem::is_directory(std::filesystem::path(picturePath), ec))
-        return Utf8(picturePath) + " is a folder, not a picture";
+        return vx::Utf8FromWide(picturePath) + " is a folder, not a picture";
     const std::filesystem::file_status status = std::filesystem::status(std::filesystem::path(folder), ec);
     if (std::filesystem::is_directory(status)) return std::nullopt;
-    if (std::filesystem::exists(status)) return Utf8(folder) + " is a file, not a folder";
-    return "the folder does not exist: " + Utf8(folder);
+    if (std::filesystem::exists(status)) return vx::Utf8FromWide(folder) + " is a file, not a folder";
+    return "the folder does not exist: " + vx::Utf8FromWide(folder);
 }
 
 std::string ReadFailure(const std::string& shownPicture, const vx::RunTimeError& error) {
@@ -44,7 +44,7 @@ std::string LoadFailure(const std::string& shownPicture, const vx::PictureLoadEr
 
 int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, bool keepProportions,
           const vx::PictureTurn& turn) {
-    const std::string shownPicture = Utf8(picturePath);
+    const std::string shownPicture = vx::Utf8FromWide(picturePath);
     if (const auto failure = CrestPathsFailure(picturePath, folder)) {
         PrintLine(stderr, "vexillor-cli: " + *failure);
         return kExitFailure;
@@ -81,11 +81,11 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
         mode, picture.View(), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
     const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
     if (const std::optional<vx::RunTimeError> failure = vx::WriteCrestFiles(files)) {
-        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + Utf8(folder) + ": " +
+        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + vx::Utf8FromWide(folder) + ": " +
                               vx::ErrorSentenceWithNumber(failure->Number()));
         return kExitFailure;
     }
-    for (const vx::CrestFile& file : files) PrintLine(stdout, Utf8(file.path));
+    for (const vx::CrestFile& file : files) PrintLine(stdout, vx::Utf8FromWide(file.path));
     return kExitOk;
 }
 
@@ -108,7 +108,8 @@ bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, boo
             const bool given = i + 1 < options.size();
             turn.rotateDegrees = given ? vx::ParseRotation(options[++i]) : 0;
             if (turn.rotateDegrees == 0) {
-                problem = "vexillor-cli: --rotate takes 90, 180 or 270" + (given ? ", not " + Utf8(options[i]) : "");
+                problem = "vexillor-cli: --rotate takes 90, 180 or 270" +
+                          (given ? ", not " + vx::Utf8FromWide(options[i]) : "");
                 return false;
             }
         } else {

@@ -129,7 +129,7 @@ private:
             madeFolders_.push_back(*it);
         }
         if (std::filesystem::is_directory(folder_, ec)) return true;
-        failure_ = "cannot make the folder " + Utf8(folder_.wstring());
+        failure_ = "cannot make the folder " + vx::Utf8FromWide(folder_.wstring());
         if (std::filesystem::exists(folder_, ec)) failure_ += ": it is a file, not a folder";
         return false;
     }
@@ -144,7 +144,8 @@ private:
             vx::bmp::WriteBmpFile(path, view, 24);
             written_.push_back(path);
         } catch (const vx::RunTimeError& error) {
-            failure_ = "cannot write " + Utf8(path.wstring()) + ": " + vx::ErrorSentenceWithNumber(error.Number());
+            failure_ =
+                "cannot write " + vx::Utf8FromWide(path.wstring()) + ": " + vx::ErrorSentenceWithNumber(error.Number());
         }
         ShowProgress(frame);
     }
@@ -216,7 +217,7 @@ void ReportFramesLeftOut(const std::wstring& gifPath, std::int32_t frames) {
         return;
     }
     if (vx::gif::ImagesLeftOut(bytes))
-        PrintLine(stderr, "vexillor-cli: " + Utf8(gifPath) + ": read " + std::to_string(frames) +
+        PrintLine(stderr, "vexillor-cli: " + vx::Utf8FromWide(gifPath) + ": read " + std::to_string(frames) +
                               " frames, the most the engine keeps; the rest of the file was left out");
 }
 
@@ -224,7 +225,8 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
     std::error_code ec;
     if (std::filesystem::exists(std::filesystem::path(outDir), ec) &&
         !std::filesystem::is_directory(std::filesystem::path(outDir), ec)) {
-        PrintLine(stderr, "vexillor-cli: cannot make the folder " + Utf8(outDir) + ": it is a file, not a folder");
+        PrintLine(stderr,
+                  "vexillor-cli: cannot make the folder " + vx::Utf8FromWide(outDir) + ": it is a file, not a folder");
         return kExitFailure;
     }
     // The viewer paces frames with timers on a window; this one is never shown.
@@ -235,13 +237,13 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
     const std::int32_t frames = viewer.LoadGIF(gifPath, 1, &exporter, timerWindow.get());
     if (frames == 0) {
         exporter.RemoveWritten();
-        PrintLine(stderr, "vexillor-cli: cannot display GIF file " + Utf8(gifPath) + ": " +
+        PrintLine(stderr, "vexillor-cli: cannot display GIF file " + vx::Utf8FromWide(gifPath) + ": " +
                               vx::gif::Describe(viewer.LastReport()));
         return kExitFailure;
     }
     if (frames < 0) {
         exporter.RemoveWritten();
-        PrintLine(stderr, "vexillor-cli: cannot play " + Utf8(gifPath) + ": no timer for the animation");
+        PrintLine(stderr, "vexillor-cli: cannot play " + vx::Utf8FromWide(gifPath) + ": no timer for the animation");
         return kExitFailure;
     }
     // The first frame was shown while loading; each step shows the next.
@@ -253,7 +255,7 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
         failure = "only " + std::to_string(exporter.Written()) + " of " + std::to_string(frames) + " frames were drawn";
     if (!failure.empty()) {
         exporter.RemoveWritten();
-        PrintLine(stderr, "vexillor-cli: " + Utf8(gifPath) + ": " + failure);
+        PrintLine(stderr, "vexillor-cli: " + vx::Utf8FromWide(gifPath) + ": " + failure);
         return kExitFailure;
     }
     ReportFramesLeftOut(gifPath, frames);
@@ -283,7 +285,7 @@ int GifFramesCommand(const std::vector<std::wstring>& args) {
         } else if (args[i] == L"--background") {
             valid = ParseColour(args[i + 1], background);
         } else if (args[i] == L"--max-output") {
-            const auto size = vx::gif::ParseByteSize(Utf8(args[i + 1]));
+            const auto size = vx::gif::ParseByteSize(vx::Utf8FromWide(args[i + 1]));
             valid = size.has_value();
             if (size) maxOutput = *size;
         } else {

@@ -20,15 +20,6 @@ const char kUsage[] =
     "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] "
     "[--rotate 90|180|270] | gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE] | --help";
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
-    return out;
-}
-
 void PrintLine(std::FILE* stream, const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stream);
     std::fputc('\n', stream);

@@ -1,19 +1,12 @@
 #include "bmp/color_depth.h"
 
 #include "bmp/bmp_file.h"
+#include "common/utf8.h"
 
 namespace vx {
 namespace {
 
 constexpr wchar_t kTitle[] = L"Vexillor";
-
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
 
 // The box belongs to the window being saved from (the top-level window of
 // the bitmap's DC, else the thread's active window), so that window stays
@@ -25,7 +18,9 @@ HWND MessageOwner(HDC hDC) {
     return owner ? owner : GetActiveWindow();
 }
 
-void Tell(HDC hDC, const std::string& text) { MessageBoxW(MessageOwner(hDC), Widen(text).c_str(), kTitle, MB_OK); }
+void Tell(HDC hDC, const std::string& text) {
+    MessageBoxW(MessageOwner(hDC), WideFromUtf8(text).c_str(), kTitle, MB_OK);
+}
 
 }  // namespace
 
