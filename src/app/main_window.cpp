@@ -1,23 +1,18 @@
+// The main window: start-up, the skin's controls and menus, the character's
+// animation and name, and the dispatch of its messages.
 #include "app/main_window.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <filesystem>
-#include <optional>
 #include <stdexcept>
 #include <vector>
 
-#include "app/crest_zoom.h"
-#include "app/files.h"
 #include "app/input_box.h"
 #include "app/resource_ids.h"
 #include "app/settings.h"
-#include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
 #include "common/window_object.h"
-#include "dialogs/open_dialog.h"
-#include "base/run_time_error.h"
 
 namespace vx {
 namespace {
@@ -48,35 +43,6 @@ PictureSurface::Layout At(int x, int y, int width, int height, bool visible = tr
     layout.height = height;
     layout.visible = visible;
     return layout;
-}
-
-// Crest pixels onto a crest surface's persistent image, with the fourth
-// byte 0 as in every picture the surfaces hold.
-Bitmap32 BitmapOf(const BgraImage& pixels) {
-    Bitmap32 bitmap(pixels.Width(), pixels.Height());
-    GdiFlush();
-    Bgra* out = bitmap.pixels().data();
-    for (int y = 0; y < pixels.Height(); ++y)
-        for (int x = 0; x < pixels.Width(); ++x) *out++ = PixelOf(ColorrefToRgb(pixels.ColorAt(x, y)));
-    return bitmap;
-}
-
-void DrawPixels(PictureSurface& target, const BgraImage& pixels) {
-    const Bitmap32 bitmap = BitmapOf(pixels);
-    UniqueMemoryDc source(CreateCompatibleDC(target.hDC()));
-    {
-        SelectGuard select(source.get(), bitmap.handle());
-        BitBlt(target.hDC(), 0, 0, bitmap.width(), bitmap.height(), source.get(), 0, 0, SRCCOPY);
-    }
-    GdiFlush();
-}
-
-std::wstring Utf8ToWide(const std::string& text) {
-    if (text.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
 }
 
 PictureSurface::Layout Hidden(int width, int height, COLORREF back = 0x80000000 | COLOR_BTNFACE) {
@@ -341,169 +307,6 @@ void Main::DrawOutlinedText(PictureSurface& surface, int x, int y, const std::ws
     GdiFlush();
 }
 
-CrestMode Main::CrestMode() const {
-    return (GetMenuState(crestMenu_, kMenuClanId, MF_BYCOMMAND) & MF_CHECKED) ? vx::CrestMode::Clan
-                                                                              : vx::CrestMode::AllyClan;
-}
-
-void Main::mnuClan_Click() { SwitchCrestMode(vx::CrestMode::Clan); }
-
-void Main::mnuAllyClan_Click() { SwitchCrestMode(vx::CrestMode::AllyClan); }
-
-void Main::SwitchCrestMode(vx::CrestMode mode) {
-    const bool clan = mode == vx::CrestMode::Clan;
-    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | (clan ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | (clan ? MF_UNCHECKED : MF_CHECKED));
-    PictureSurface& shown = clan ? ImgClanCrest : ImgAllyCrest;
-    PictureSurface& hidden = clan ? ImgAllyCrest : ImgClanCrest;
-    hidden.SetVisible(false);
-    shown.SetVisible(true);
-    // Before any picture the placeholder moves over; after one, the held
-    // picture is composed for the new mode.
-    if (hasPicture_)
-        ShowComposedCrest(mode);
-    else
-        shown.SetPicture(hidden.Picture());
-    ShowZoomedCrest();
-}
-
-bool Main::KeepProportions() const {
-    return (GetMenuState(crestMenu_, kMenuKeepProportionsId, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
-void Main::mnuKeepProportions_Click() {
-    const bool keep = !KeepProportions();
-    CheckMenuItem(crestMenu_, kMenuKeepProportionsId, MF_BYCOMMAND | (keep ? MF_CHECKED : MF_UNCHECKED));
-    SaveSetting(kAppTitle, kSettingsSection, kKeepProportionsKey, keep ? L"1" : L"0");
-    if (hasPicture_) {
-        ShowComposedCrest(CrestMode());
-        ShowZoomedCrest();
-    }
-}
-
-void Main::ShowZoomedCrest() {
-    const vx::CrestMode mode = CrestMode();
-    // Before a picture is opened the placeholder stands for the crest.
-    const SharedPicture crest = !hasPicture_                  ? placeholder_
-                                : mode == vx::CrestMode::Clan ? PicClanCrest.Image()
-                                                              : PicCrestAlly.Image();
-    if (!crest) return;
-    const bool strip = hasPicture_ && mode == vx::CrestMode::AllyClan;
-    CrestZoom zoom;
-    zoom.scale = strip ? kStripZoom : kClanZoom;
-    zoom.dividerAfterColumn = strip ? kAllyCrestWidth : 0;
-    zoom.backColour = MakeColorref(14, 12, 18);       // the frame's recess in the artwork
-    zoom.dividerColour = MakeColorref(200, 156, 74);  // the frame's gold
-    GdiFlush();
-    const BgraImage zoomed = ZoomCrest(crest->View(), zoom, kZoomWidth, kZoomHeight);
-    ImgZoomCrest.SetPicture(std::make_shared<const Bitmap32>(BitmapOf(zoomed)));
-}
-
-void Main::PicTypeCrest_Click() {
-    POINT at{};
-    GetCursorPos(&at);
-    // Without this the menu would not close when the user clicks elsewhere.
-    SetForegroundWindow(hwnd_);
-    TrackPopupMenu(crestMenu_, 0, at.x, at.y, 0, hwnd_, nullptr);
-    PostMessageW(hwnd_, WM_NULL, 0, 0);
-}
-
-void Main::ShowTooLargeMessage() {
-    MessageBoxW(hwnd_,
-                L"Hubo un problema al cargar esta imagen. Puede ser que sea demasiado grande. Intente reducir el "
-                L"tama\u00F1ao ( menor a 800 x 600 ) e intente nuevamente\r\n\r\n"
-                L"Error loading image. May be very Big, try resize to 800 x 600.",
-                kAppTitle, MB_OK);
-}
-
-void Main::PicBrowseImage_Click() {
-    if (!OpenDialog) return;
-    DlgPrev::OwnerForm = hwnd_;
-    lastChosenPath_ = OpenDialog->Abrir(hwnd_);
-    if (lastChosenPath_.empty()) return;
-    ComposePicture(lastChosenPath_);
-}
-
-void Main::ComposePicture(const std::wstring& path) {
-    try {
-        if (!ImageInfo) ImageInfo = std::make_unique<clsImage>();
-        ImageInfo->ReadImageInfo(std::filesystem::path(path));
-        const PixelSize header{ImageInfo->Width(), ImageInfo->Height()};
-
-        SharedPicture picture;
-        try {
-            picture = std::make_shared<const Bitmap32>(
-                LoadPictureFile(path, PictureSurface::ResolveColor(PicBuff.BackColor())));
-        } catch (const PictureLoadError& error) {
-            MessageBoxW(hwnd_, PictureLoadMessage(error).c_str(), kAppTitle, MB_OK);
-            return;
-        }
-        const PixelSize own{picture->width(), picture->height()};
-        PicBuff.SetPicture(std::move(picture));
-        pictureSource_ = CrestSourceSize(header, own);
-        hasPicture_ = true;
-        ShowComposedCrest(CrestMode());
-        ShowZoomedCrest();
-    } catch (const RunTimeError& error) {
-        if (error.Number() == kErrSubscriptOutOfRange) ShowTooLargeMessage();
-    } catch (...) {
-        // Anything else leaves the crest as it was, without a message.
-    }
-}
-
-void Main::ShowComposedCrest(vx::CrestMode mode) {
-    PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
-    PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
-    GdiFlush();
-    const BgraImage crest = ComposeCrest(mode, PicBuff.ImageBitmap().View(), pictureSource_, KeepProportions());
-    if (crest.Width() > 0) DrawPixels(target, crest);
-    target.Refresh();
-    preview.SetPicture(target.Image());
-}
-
-void Main::PicSave_Click() {
-    const vx::CrestMode mode = CrestMode();
-    const std::wstring lastFolder = GetSetting(kAppTitle, kSettingsSection, kCrestFolderKey, L"");
-    const std::wstring folder = Files::BrowseForFolder(hwnd_, FolderBrowserTitle(mode), lastFolder);
-    if (folder.empty()) return;
-    const auto remember = [&](bool saved) {
-        if (saved) SaveSetting(kAppTitle, kSettingsSection, kCrestFolderKey, folder);
-    };
-    if (mode == vx::CrestMode::Clan) {
-        remember(SaveClanCrest(folder));
-        return;
-    }
-    // The cut surfaces hold exactly the pieces the save writes.
-    const std::vector<CrestFile> pieces = PlanCrestFiles(mode, PicCrestAlly.Image()->View(), folder);
-    DrawPixels(PicCrestAlly1, pieces[0].pixels);
-    DrawPixels(PicCrestAlly2, pieces[1].pixels);
-    PicCrestAlly1.Refresh();
-    PicCrestAlly2.Refresh();
-    remember(SaveAllyAndClanCrests(folder));
-}
-
-bool Main::SaveClanCrest(const std::wstring& folder) {
-    return SaveCrestFiles(vx::CrestMode::Clan,
-                          PlanCrestFiles(vx::CrestMode::Clan, PicClanCrest.Image()->View(), folder));
-}
-
-bool Main::SaveAllyAndClanCrests(const std::wstring& folder) {
-    return SaveCrestFiles(vx::CrestMode::AllyClan,
-                          PlanCrestFiles(vx::CrestMode::AllyClan, PicCrestAlly.Image()->View(), folder));
-}
-
-bool Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files) {
-    // Every file is encoded and written aside before any crest is replaced:
-    // a failed save leaves the folder's crests as they were.
-    if (const std::optional<RunTimeError> failure = WriteCrestFiles(files)) {
-        MessageBoxW(hwnd_, Utf8ToWide(bmp::kFailureTextStart + failure->Description()).c_str(), kAppTitle, MB_OK);
-        return false;
-    }
-    MessageBoxW(hwnd_, ConfirmationText(mode, files).c_str(), ConfirmationTitle(mode).c_str(),
-                MB_OK | MB_ICONINFORMATION);
-    return true;
-}
-
 void Main::PicSalir_Click() { ExitProcess(0); }
 
 LRESULT CALLBACK Main::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -524,9 +327,11 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(hwnd_);
             return 0;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd_, &ps);
-            EndPaint(hwnd_, &ps);
+            {
+                // The window's own area is only validated; the character's
+                // surfaces are drawn by the paint handler below.
+                const PaintScope validate(hwnd_);
+            }
             Form_Paint();
             return 0;
         }

@@ -202,11 +202,9 @@ LRESULT PictureSurface::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd_, &ps);
+            const PaintScope paint(hwnd_);
             GdiFlush();
-            BitBlt(dc, 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
-            EndPaint(hwnd_, &ps);
+            BitBlt(paint.dc(), 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
             return 0;
         }
         case WM_MOUSEMOVE:

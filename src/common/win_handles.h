@@ -184,6 +184,41 @@ private:
     HGDIOBJ old_;
 };
 
+// BeginPaint for the life of the guard, EndPaint when it goes.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { EndPaint(window_, &paint_); }
+    HDC dc() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};  // before dc_: BeginPaint fills it
+    HDC dc_;
+};
+
+// Halftone stretching on a DC, with the brush origin it needs, for the life
+// of the guard; the DC's own mode and origin come back after.
+class HalftoneStretch {
+public:
+    explicit HalftoneStretch(HDC dc) : dc_(dc), oldMode_(SetStretchBltMode(dc, HALFTONE)) {
+        SetBrushOrgEx(dc, 0, 0, &oldOrigin_);
+    }
+    HalftoneStretch(const HalftoneStretch&) = delete;
+    HalftoneStretch& operator=(const HalftoneStretch&) = delete;
+    ~HalftoneStretch() {
+        SetStretchBltMode(dc_, oldMode_);
+        SetBrushOrgEx(dc_, oldOrigin_.x, oldOrigin_.y, nullptr);
+    }
+
+private:
+    HDC dc_;
+    int oldMode_;
+    POINT oldOrigin_{};
+};
+
 // Balances CoInitializeEx on the thread that called it; a thread already
 // in another apartment mode keeps it.
 class ComApartment {
