@@ -39,7 +39,6 @@ void DrawPixels(PictureSurface& target, const BgraImage& pixels) {
     GdiFlush();
 }
 
-
 }  // namespace
 
 CrestMode Main::CrestMode() const {

@@ -43,7 +43,9 @@ struct FrameRecord {
     // Extension, or of the image separator 0x2C when it has none. A viewer may
     // reuse the field for the frame's x offset in its frame strip.
     int32_t position = 0;
-    uint8_t transparent_index = 0;              // valid when transparent == 1
+    // Valid when transparent == 1. Named apart from the house style because
+    // tools outside this tree read the record by this name.
+    uint8_t transparent_index = 0;
     uint8_t transparent = 0;                    // 1 when the extension's transparency bit is set
     Disposal disposal = Disposal::Unspecified;  // (packed / 4) & 3
     uint8_t spare = 0;

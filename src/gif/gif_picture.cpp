@@ -60,11 +60,11 @@ GifPicture ComposeFirstImage(std::span<const uint8_t> file, Colorref background)
             for (int32_t x = frame.left; x < right; ++x) {
                 const uint8_t i = row[x - frame.left];
                 if (frame.transparent && i == frame.transparent_index) continue;
-                const uint32_t rgb = palette[i];  // 0x00RRGGBB
+                const Rgb colour = palette[i];
                 uint8_t* p = out + 4 * static_cast<std::size_t>(x);
-                p[0] = static_cast<uint8_t>(rgb);
-                p[1] = static_cast<uint8_t>(rgb >> 8);
-                p[2] = static_cast<uint8_t>(rgb >> 16);
+                p[0] = static_cast<uint8_t>(BlueOf(colour));
+                p[1] = static_cast<uint8_t>(GreenOf(colour));
+                p[2] = static_cast<uint8_t>(RedOf(colour));
                 p[3] = 255;
             }
         }

@@ -13,7 +13,7 @@ void PutWord(std::vector<uint8_t>& out, int32_t value) {
 }  // namespace
 
 std::vector<uint8_t> EncodeFrameGif(const uint8_t* topRow, std::ptrdiff_t rowStep, int32_t width, int32_t height,
-                                    const Palette& palette, std::optional<uint8_t> transparent_index) {
+                                    const Palette& palette, std::optional<uint8_t> transparentIndex) {
     std::vector<uint8_t> out;
     const std::size_t pixels =
         width > 0 && height > 0 ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0;
@@ -26,14 +26,14 @@ std::vector<uint8_t> EncodeFrameGif(const uint8_t* topRow, std::ptrdiff_t rowSte
     out.push_back(0x87);  // global table of 256 entries
     out.push_back(0);     // background index
     out.push_back(0);     // aspect ratio
-    for (uint32_t entry : palette) {
-        out.push_back(static_cast<uint8_t>(entry >> 16));
-        out.push_back(static_cast<uint8_t>(entry >> 8));
-        out.push_back(static_cast<uint8_t>(entry));
+    for (const Rgb entry : palette) {
+        out.push_back(static_cast<uint8_t>(RedOf(entry)));
+        out.push_back(static_cast<uint8_t>(GreenOf(entry)));
+        out.push_back(static_cast<uint8_t>(BlueOf(entry)));
     }
 
-    if (transparent_index) {
-        const uint8_t extension[] = {0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, *transparent_index, 0x00};
+    if (transparentIndex) {
+        const uint8_t extension[] = {0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, *transparentIndex, 0x00};
         out.insert(out.end(), extension, extension + 8);
     }
 

@@ -128,15 +128,15 @@ public:
     }
 
     // Graphic Control Extension with a raw packed byte.
-    GifBuilder& Gce(uint8_t packed, uint16_t delay, uint8_t transparent_index = 0) {
+    GifBuilder& Gce(uint8_t packed, uint16_t delay, uint8_t transparentIndex = 0) {
         Raw({0x21, 0xF9, 0x04, packed});
         Word(delay);
-        Raw({transparent_index, 0x00});
+        Raw({transparentIndex, 0x00});
         return *this;
     }
-    GifBuilder& Gce(Disposal disposal, uint16_t delay, bool transparent, uint8_t transparent_index) {
+    GifBuilder& Gce(Disposal disposal, uint16_t delay, bool transparent, uint8_t transparentIndex) {
         return Gce(static_cast<uint8_t>((static_cast<int>(disposal) << 2) | (transparent ? 1 : 0)), delay,
-                   transparent_index);
+                   transparentIndex);
     }
 
     GifBuilder& Netscape(uint16_t loops, const char* id = "NETSCAPE2.0") {
