@@ -29,7 +29,7 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-void CheckIndex(const GifIndex& index) {
+void CheckIndexInvariants(const GifIndex& index) {
     Check(index.frames.size() == index.blocks.size());
     Check(index.frames.size() <= static_cast<std::size_t>(kMaxFrames));
     int32_t width = 0, height = 0;
@@ -98,7 +98,7 @@ void CompareBitSources(std::span<const uint8_t> file, const GifIndex& index, std
 
 void FuzzFile(std::span<const uint8_t> file) {
     const GifIndex index = IndexGif(file);
-    CheckIndex(index);
+    CheckIndexInvariants(index);
     if (index.frames.empty()) return;
 
     const StripLayout layout = PlanFrameStrip(index);
