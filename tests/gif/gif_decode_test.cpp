@@ -1,6 +1,16 @@
 // The LZW decoder and the frame strip: raw colour indices for every frame,
 // hostile code streams handled deterministically, no allocation beyond what
 // a file can fill.
+//
+// Departures from the format the decoder tolerates, each with the test that
+// pins it:
+//   - no Clear code at the start: StreamsMayOmitTheLeadingClearCode
+//   - no End code once the image is full: MissingEndCodeIsFineOnceTheImageIsFull
+//   - an End code before the image is full: EarlyEndCodeLeavesTheRestAtZero
+//   - a code beyond the table: CodeBeyondTheTableStopsAndKeepsWhatCameBefore
+//   - data after the image's last pixel: DataBeyondTheImageIsIgnored
+//   - a full table without a Clear code: FullTableWithoutClearKeepsTwelveBitCodes
+//   - a frame larger than its data: FrameLargerThanItsDataDecodesWhatTheDataHolds
 #include "gif/gif_decode.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,16 @@
 // The index pass: what a viewer learns about a file before any pixel is
 // decoded.
+//
+// Departures from the format the reader tolerates, each with the test that
+// pins it:
+//   - a lower-case signature ("gif89a"): SignatureIsCaseBlindButOnlyForTheTwoVersions
+//   - zero bytes between blocks, and an unknown block byte taken as the
+//     trailer: StrayZeroBytesAreSkippedAndUnknownBlocksEndThePass
+//   - an application block cut by the file's end:
+//     ApplicationIdentifierRunningPastTheEndIsNotAnError
+//   - a file cut anywhere keeps its complete frames:
+//     TruncationAtEveryByteKeepsExactlyTheCompleteFrames
+//   - frames beyond the stored screen widen it: FramesBeyondTheScreenWidenTheLogicalSize
 #include "gif/gif_index.h"
 
 #include <gtest/gtest.h>
