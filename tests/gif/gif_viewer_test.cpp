@@ -99,6 +99,10 @@ private:
 // Records what the viewer asks and tells.
 class Client : public IGifRender {
 public:
+    Client() = default;
+    // Draws into the canvas.
+    explicit Client(const Canvas& canvas) : dc(canvas.dc()) {}
+
     struct Note {
         std::int32_t frame, message;
         std::intptr_t value;
@@ -208,8 +212,7 @@ GifPlan ThreeFrames(std::optional<std::uint16_t> loops = {}) {
 
 TEST_F(GifViewerTest, LoadReportsProgressAndShowsTheFirstFrameWhileDecoding) {
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     EXPECT_EQ(viewer.LoadGIF(Save(ThreeFrames()), 42, &client, window_), 3);
     using N = Client::Note;
@@ -318,8 +321,7 @@ TEST_F(GifViewerTest, AFrameStripBeyondTheViewersLimitIsRefused) {
 TEST_F(GifViewerTest, TruncatedFilesKeepTheirCompleteFramesAndNeverFail) {
     const std::vector<std::uint8_t> whole = WriteGif(CompositionAnimation());
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     std::int32_t previous = 0;
     for (std::size_t length = 0; length <= whole.size(); ++length) {
@@ -344,8 +346,7 @@ TEST_F(GifViewerTest, ZeroSizeFramesLoadAndDrawNothing) {
     plan.frames.push_back(Frame(1, 1, 0, 0, {}));
     plan.frames.push_back(Frame(1, 0, 1, 0, {}));
     Canvas canvas(2, 2, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     ColourBackgroundOnLoad(viewer, client, RGB(0xFF, 0, 0xFF));
     ASSERT_EQ(viewer.LoadGIF(Save(plan), 1, &client, window_), 3);
@@ -375,8 +376,7 @@ TEST_F(GifViewerTest, ClientsMayUseFramesThatAreNotDecodedYet) {
     plan.frames.push_back(SolidFrame(0, 0, 4, 4, 2));
     plan.frames.push_back(SolidFrame(0, 0, 4, 4, 3));
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     SharedPicture early;
     client.onRendered = [&](const Client::Note& note) {
@@ -461,8 +461,7 @@ TEST_F(GifViewerTest, ATransparentSingleFrameShowsTheBackgroundAndEndsWhenPlayed
     plan.globalPalette = kPalette;
     plan.frames.push_back(Frame(0, 0, 2, 2, {0, 1, 1, 0}, gif::Disposal::Unspecified, 0));
     Canvas canvas(2, 2, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     client.onRendered = [&](const Client::Note& note) {
         if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
@@ -485,8 +484,7 @@ TEST_F(GifViewerTest, APaletteIndexColourKeepsItsMeaning) {
     plan.globalPalette = kPalette;
     plan.frames.push_back(Frame(0, 0, 2, 1, {0, 1}, gif::Disposal::Unspecified, 0));
     Canvas canvas(2, 1, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     // Entry 1 of the default palette, not the colour 0x000001.
     client.onRendered = [&](const Client::Note& note) {
@@ -517,8 +515,7 @@ TEST_F(GifViewerTest, AnOpaqueSingleFrameNeedsNoBuffer) {
     plan.globalPalette = kPalette;
     plan.frames.push_back(SolidFrame(0, 0, 3, 3, 2));
     Canvas canvas(5, 5, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     bool accepted = false;
     client.onRendered = [&](const Client::Note& note) {
@@ -540,8 +537,7 @@ TEST_F(GifViewerTest, ANewBackgroundColourShowsUnderTheNextFrame) {
     plan.frames.push_back(Frame(0, 0, 2, 1, {1, 0}, gif::Disposal::RestoreBackground, 0));
     plan.frames.push_back(Frame(0, 0, 2, 1, {0, 2}, gif::Disposal::RestoreBackground, 0));
     Canvas canvas(2, 1, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     client.onRendered = [&](const Client::Note& note) {
         if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
@@ -556,8 +552,7 @@ TEST_F(GifViewerTest, ANewBackgroundColourShowsUnderTheNextFrame) {
 
 TEST_F(GifViewerTest, ABackgroundFromAWindowThatIsGoneChangesNothing) {
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     ASSERT_EQ(viewer.LoadGIF(Save(CompositionAnimation()), 1, &client, window_), 5);
     ASSERT_TRUE(
@@ -586,8 +581,7 @@ TEST_F(GifViewerTest, WindowBackgroundColourComesFromTheGlobalTable) {
 
 TEST_F(GifViewerTest, PlaysEachFrameOnItsOwnTimerAndStopsAfterTheLoopCount) {
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     client.postNotify = false;
     cGIFViewer viewer;
     viewer.SetMinimumDelay(30000);  // no timer expires by itself during the test
@@ -622,8 +616,7 @@ TEST_F(GifViewerTest, PlaysEachFrameOnItsOwnTimerAndStopsAfterTheLoopCount) {
 
 TEST_F(GifViewerTest, WithoutALoopCountTheAnimationNeverStops) {
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     viewer.SetMinimumDelay(30000);
     ASSERT_EQ(viewer.LoadGIF(Save(ThreeFrames()), 1, &client, window_), 3);
@@ -636,8 +629,7 @@ TEST_F(GifViewerTest, WithoutALoopCountTheAnimationNeverStops) {
 
 TEST_F(GifViewerTest, StepPauseStopAndPlayFollowTheirRules) {
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     viewer.SetMinimumDelay(30000);
     ASSERT_EQ(viewer.LoadGIF(Save(ThreeFrames()), 1, &client, window_), 3);
@@ -698,8 +690,7 @@ TEST_F(GifViewerTest, FramesAskedNotToBeDrawnStillAdvance) {
 
 TEST_F(GifViewerTest, OperationsThatPauseLeaveAPlayingAnimationPlaying) {
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     viewer.SetMinimumDelay(30000);
     client.onRendered = [&](const Client::Note& note) {
@@ -723,8 +714,7 @@ TEST_F(GifViewerTest, OperationsThatPauseLeaveAPlayingAnimationPlaying) {
 
 TEST_F(GifViewerTest, ReloadingStopsTheAnimationFirst) {
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     cGIFViewer viewer;
     viewer.SetMinimumDelay(30000);
     const std::wstring path = Save(ThreeFrames());
@@ -740,8 +730,7 @@ TEST_F(GifViewerTest, ReloadingStopsTheAnimationFirst) {
 
 TEST_F(GifViewerTest, ADestroyedViewerLeavesNoTimerAndIgnoresLateMessages) {
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     auto viewer = std::make_unique<cGIFViewer>();
     viewer->SetMinimumDelay(30000);
     ASSERT_EQ(viewer->LoadGIF(Save(ThreeFrames()), 1, &client, window_), 3);
@@ -876,8 +865,7 @@ TEST_F(GifViewerTest, LargeFramePicturesMatchTheDecodedIndices) {
 TEST_F(GifViewerTest, UnloadingReleasesEveryGraphicsObject) {
     const std::wstring path = Save(CompositionAnimation());
     Canvas canvas(4, 4, [](int, int) { return 0u; });
-    Client client;
-    client.dc = canvas.dc();
+    Client client(canvas);
     auto viewer = std::make_unique<cGIFViewer>();
     client.onRendered = [&](const Client::Note& note) {
         if (note.message == cGIFViewer::kMsgLoading && note.value == 0)
