@@ -57,20 +57,21 @@ def bronze_ring(img, box, width):
     img.alpha_composite(metal)
 
 
-def information():
-    disc, mask = radial_disc((16, 16, 240, 240), (124, 178, 236), (22, 52, 120))
+def ringed_disc(centre, edge, letter, ink):
+    """A shaded disc in a bronze ring with one letter on it."""
+    disc, mask = radial_disc((16, 16, 240, 240), centre, edge)
     img = with_outline(disc, mask, 10)
     bronze_ring(img, (16, 16, 240, 240), 14)
-    glyph(img, "i", 168, (250, 244, 224, 255), (128, 132))
+    glyph(img, letter, 168, ink, (128, 132))
     return img
+
+
+def information():
+    return ringed_disc((124, 178, 236), (22, 52, 120), "i", (250, 244, 224, 255))
 
 
 def help_icon():
-    disc, mask = radial_disc((16, 16, 240, 240), (236, 196, 120), (110, 66, 26))
-    img = with_outline(disc, mask, 10)
-    bronze_ring(img, (16, 16, 240, 240), 14)
-    glyph(img, "?", 168, (252, 246, 226, 255), (128, 132))
-    return img
+    return ringed_disc((236, 196, 120), (110, 66, 26), "?", (252, 246, 226, 255))
 
 
 def warning():
