@@ -81,12 +81,15 @@ std::vector<CrestFile> PlanCrestFiles(CrestMode mode, ConstBgraView crest, const
     return files;
 }
 
-std::optional<RunTimeError> WriteCrestFiles(const std::vector<CrestFile>& files) {
+std::optional<RunTimeError> WriteCrestFiles(const std::vector<CrestFile>& files, std::wstring* failedFile) {
     std::vector<FileContent> contents;
     try {
         for (const CrestFile& file : files) contents.push_back({std::filesystem::path(file.path), file.bytes});
         WriteFilesAtomically(contents, bmp::kWriterSource);
         return std::nullopt;
+    } catch (const FileWriteError& error) {
+        if (failedFile) *failedFile = error.Target().wstring();
+        return error;
     } catch (const RunTimeError& error) {
         return error;
     } catch (const std::bad_alloc&) {

@@ -74,7 +74,10 @@ std::vector<CrestFile> PlanCrestFiles(CrestMode mode, ConstBgraView crest, const
 // all-or-nothing writer). Returns the writer's error when nothing was
 // written (the window shows its description after the writer's "Fehler!",
 // the command line its plain sentence), nullopt on success.
-std::optional<RunTimeError> WriteCrestFiles(const std::vector<CrestFile>& files);
+// When given, `failedFile` gets the path of the file that could not be
+// written.
+std::optional<RunTimeError> WriteCrestFiles(const std::vector<CrestFile>& files,
+                                            std::wstring* failedFile = nullptr);
 
 // The folder browser's title, and the confirmation shown after a save that
 // wrote `files`.

@@ -37,6 +37,41 @@ std::string ErrorSentence(int number) {
     }
 }
 
+std::string ErrorSentenceSpanish(int number) {
+    switch (number) {
+        case kErrInvalidArgument:
+            return "la petici\u00f3n no es v\u00e1lida";
+        case kErrOverflow:
+            return "un tama\u00f1o o una profundidad del archivo supera lo que permite el formato";
+        case kErrOutOfMemory:
+            return "no hay memoria suficiente";
+        case kErrSubscriptOutOfRange:
+            return "el archivo est\u00e1 vac\u00edo o su cabecera est\u00e1 cortada";
+        case kErrBadFileName:
+            return "el nombre del archivo no es v\u00e1lido";
+        case kErrFileNotFound:
+            return "el archivo no existe";
+        case kErrDeviceIO:
+            return "el dispositivo fall\u00f3 al leer o escribir";
+        case kErrDiskFull:
+            return "el disco est\u00e1 lleno";
+        case kErrInputPastEndOfFile:
+            return "el archivo termina antes de sus datos";
+        case kErrPermissionDenied:
+            return "permiso denegado: el archivo es de solo lectura, otro programa lo tiene bloqueado o no es "
+                   "accesible";
+        case kErrPathFileAccess:
+            return "la ruta es una carpeta o no puede usarse como archivo";
+        case kErrPathNotFound:
+            return "la carpeta no existe";
+        case kErrInvalidPicture:
+            return "imagen no v\u00e1lida: no es una que el programa pueda cargar, o le faltan los datos de sus "
+                   "p\u00edxeles";
+        default:
+            return ErrorSentence(number);
+    }
+}
+
 std::string ErrorSentenceWithNumber(int number) {
     return ErrorSentence(number) + " (error " + std::to_string(number) + ")";
 }

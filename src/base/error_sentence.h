@@ -11,6 +11,10 @@ namespace vx {
 // number without a sentence of its own gives its standard description.
 std::string ErrorSentence(int number);
 
+// The same sentence in Spanish (UTF-8), for the window's two-language
+// messages; a number without one gives the English sentence.
+std::string ErrorSentenceSpanish(int number);
+
 // The sentence followed by " (error N)".
 std::string ErrorSentenceWithNumber(int number);
 

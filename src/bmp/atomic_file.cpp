@@ -194,16 +194,27 @@ void WriteFilesAtomically(std::span<const FileContent> files, const std::string&
     // one; finding that out only when moving would mean undoing earlier moves.
     for (const FileContent& file : files) {
         std::error_code ec;
-        if (std::filesystem::is_directory(file.target, ec)) throw MakeRunTimeError(kErrPathFileAccess, source);
-        if (IsReadOnlyFile(file.target)) throw MakeRunTimeError(kErrPermissionDenied, source);
+        if (std::filesystem::is_directory(file.target, ec))
+            throw FileWriteError(MakeRunTimeError(kErrPathFileAccess, source), file.target);
+        if (IsReadOnlyFile(file.target))
+            throw FileWriteError(MakeRunTimeError(kErrPermissionDenied, source), file.target);
     }
     std::vector<std::filesystem::path> temporaries;
     std::vector<Moved> moved;
+    const std::filesystem::path* current = nullptr;  // the target being written or moved
+    const auto undo = [&] {
+        PutBack(moved, source);
+        for (const auto& temporary : temporaries)
+            if (!temporary.empty()) RemoveQuietly(temporary);
+    };
     try {
-        for (const FileContent& file : files)
+        for (const FileContent& file : files) {
+            current = &file.target;
             temporaries.push_back(WriteTemporaryBeside(file.target, file.bytes, source));
+        }
         for (std::size_t i = 0; i < files.size(); ++i) {
             const std::filesystem::path& target = files[i].target;
+            current = &target;
             std::error_code ec;
             if (std::filesystem::exists(target, ec)) {
                 const std::filesystem::path backup = BackupNameFor(target);
@@ -215,10 +226,12 @@ void WriteFilesAtomically(std::span<const FileContent> files, const std::string&
             }
             temporaries[i].clear();
         }
+    } catch (const RunTimeError& error) {
+        undo();
+        if (current == nullptr) throw;
+        throw FileWriteError(error, *current);
     } catch (...) {
-        PutBack(moved, source);
-        for (const auto& temporary : temporaries)
-            if (!temporary.empty()) RemoveQuietly(temporary);
+        undo();
         throw;
     }
     for (const Moved& done : moved)

@@ -7,7 +7,21 @@
 #include <span>
 #include <string>
 
+#include "base/run_time_error.h"
+
 namespace vx {
+
+// A file layer error about one target of a save, so the user can be told
+// which file could not be written.
+class FileWriteError : public RunTimeError {
+public:
+    FileWriteError(const RunTimeError& error, std::filesystem::path target)
+        : RunTimeError(error), target_(std::move(target)) {}
+    const std::filesystem::path& Target() const noexcept { return target_; }
+
+private:
+    std::filesystem::path target_;
+};
 
 // Writes `bytes` into a new temporary file in the folder of `target`,
 // flushes it to the disk and then moves it over `target` in one step. An
@@ -31,7 +45,8 @@ struct FileContent {
 // backup. When a move fails (a target locked by another program), the
 // files already moved are put back from their backups, or removed when
 // they are new, and the error is raised. Backups and temporary files are
-// removed either way.
+// removed either way. What is raised is a FileWriteError naming the target
+// that failed.
 void WriteFilesAtomically(std::span<const FileContent> files, const std::string& source);
 
 // The platform's one-step move of a finished file over `to` (which may or

@@ -17,6 +17,21 @@ constexpr FilterEntry kEntries[] = {
     {0x80, L"Archivo JPG (*.jpg)", L"*.jpg"},           {0x800, L"Windows Metafile (*.wmf)", L"*.wmf"},
 };
 
+// The formats the picture loader reads, each with every name it goes by.
+constexpr FilterEntry kEveryPicture[] = {
+    {kFilterEveryPicture, L"Todas las im\u00E1genes / All pictures",
+     L"*.png;*.jpg;*.jpeg;*.jpe;*.jfif;*.bmp;*.dib;*.gif;*.ico;*.tif;*.tiff;*.emf;*.wmf"},
+    {kFilterEveryPicture, L"PNG (*.png)", L"*.png"},
+    {kFilterEveryPicture, L"JPEG (*.jpg;*.jpeg;*.jpe;*.jfif)", L"*.jpg;*.jpeg;*.jpe;*.jfif"},
+    {kFilterEveryPicture, L"Mapa de bits / Bitmap (*.bmp;*.dib)", L"*.bmp;*.dib"},
+    {kFilterEveryPicture, L"GIF (*.gif)", L"*.gif"},
+    {kFilterEveryPicture, L"Icono / Icon (*.ico)", L"*.ico"},
+    {kFilterEveryPicture, L"TIFF (*.tif;*.tiff)", L"*.tif;*.tiff"},
+    {kFilterEveryPicture, L"Enhanced Metafile (*.emf)", L"*.emf"},
+    {kFilterEveryPicture, L"Windows Metafile (*.wmf)", L"*.wmf"},
+    {kFilterEveryPicture, L"Todos los archivos / All files (*.*)", L"*.*"},
+};
+
 void Append(std::wstring& text, const FilterEntry& entry) {
     if (!text.empty()) text.push_back(L'\0');
     text += entry.description;
@@ -30,6 +45,10 @@ std::wstring BuildFilterText(std::int32_t mask) {
     std::wstring text;
     if (mask & kAllPictures.bit) {
         Append(text, kAllPictures);
+        return text;
+    }
+    if (mask & kFilterEveryPicture) {
+        for (const FilterEntry& entry : kEveryPicture) Append(text, entry);
         return text;
     }
     for (const FilterEntry& entry : kEntries)

@@ -120,7 +120,8 @@ struct OldPair {
         const FileContent files[] = {{folder_ / "ally.bmp", newAlly}, {folder_ / "clan.bmp", newClan}};
         try {
             WriteFilesAtomically(files, "test");
-        } catch (const RunTimeError& e) {
+        } catch (const FileWriteError& e) {
+            failedTarget = e.Target();
             return e.Number();
         }
         return 0;
@@ -132,6 +133,7 @@ struct OldPair {
     }
 
     const TempFolder& folder_;
+    mutable std::filesystem::path failedTarget;  // what the last Replace reported
     const std::vector<std::uint8_t> ally = Pattern(1174, 12), clan = Pattern(1270, 13);
 };
 
@@ -141,6 +143,7 @@ TEST(AtomicFileTest, AReadOnlyTargetIsRefusedWithNothingChanged) {
     std::filesystem::permissions(folder / "clan.bmp", std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::remove);
     EXPECT_EQ(pair.Replace(), kErrPermissionDenied);
+    EXPECT_EQ(pair.failedTarget, folder / "clan.bmp");
     std::filesystem::permissions(folder / "clan.bmp", std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     pair.ExpectUnchanged();
@@ -156,6 +159,7 @@ TEST(AtomicFileTest, ALockedSecondTargetPutsTheFirstBack) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(lock, INVALID_HANDLE_VALUE);
         EXPECT_EQ(pair.Replace(), kErrPermissionDenied);
+        EXPECT_EQ(pair.failedTarget, folder / "clan.bmp");
         CloseHandle(lock);
     }
     pair.ExpectUnchanged();
