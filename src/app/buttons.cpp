@@ -33,7 +33,10 @@ void Main::HoverButton(PictureSurface& button, const PictureSurface& hoverStore,
 }
 
 void Main::PicBrowseImage_MouseMove() {
-    HoverButton(PicBrowseImage, Pic1b, L"Ayuda", L"Abre una imagen GIF, JPG o BMP\r\nOpen GIF, JPG or BMP images");
+    // Every format the open dialog lists, as its first entry does.
+    HoverButton(PicBrowseImage, Pic1b, L"Ayuda",
+                L"Abre una imagen PNG, JPG, BMP, GIF, ICO, TIF, EMF o WMF\r\n"
+                L"Open PNG, JPG, BMP, GIF, ICO, TIF, EMF or WMF pictures");
 }
 
 void Main::PicSave_MouseMove() { HoverButton(PicSave, Pic2b, kHelpTitle, L"Guarda la crest / Saves Crest"); }

@@ -19,6 +19,14 @@ extern const char kUsage[];
 // One line, flushed at once.
 void PrintLine(std::FILE* stream, const std::string& line);
 
+// Prints "vexillor-cli: PROBLEM" and the usage line on standard error and
+// returns kExitUsage.
+int WrongArguments(const std::string& problem);
+
+// What is wrong with an argument that no option took: "unknown option
+// --bogus", "repeated option --ally" (when `known`), or "extra argument x".
+std::string ArgumentProblem(const std::wstring& argument, bool known);
+
 // `info FILE`.
 int Info(const std::wstring& file);
 // `crest PICTURE FOLDER [options]`, given the arguments after `crest`.

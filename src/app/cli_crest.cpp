@@ -8,6 +8,8 @@
 
 #include "app/cli_commands.h"
 #include "app/crest_workflow.h"
+#include "app/failure_messages.h"
+#include "app/picture_failure.h"
 #include "app/picture_turn.h"
 #include "base/error_sentence.h"
 #include "base/run_time_error.h"
@@ -22,24 +24,11 @@ namespace {
 std::optional<std::string> CrestPathsFailure(const std::wstring& picturePath, const std::wstring& folder) {
     std::error_code ec;
     if (std::filesystem::is_directory(std::filesystem::path(picturePath), ec))
-        return vx::Utf8FromWide(picturePath) + " is a folder, not a picture";
+        return vx::PictureFailureLine(vx::Utf8FromWide(picturePath), {vx::PictureFailure::Stage::Folder, 0, {}, {}});
     const std::filesystem::file_status status = std::filesystem::status(std::filesystem::path(folder), ec);
     if (std::filesystem::is_directory(status)) return std::nullopt;
     if (std::filesystem::exists(status)) return vx::Utf8FromWide(folder) + " is a file, not a folder";
     return "the folder does not exist: " + vx::Utf8FromWide(folder);
-}
-
-std::string ReadFailure(const std::string& shownPicture, const vx::RunTimeError& error) {
-    return "cannot read " + shownPicture + ": " + vx::ErrorSentenceWithNumber(error.Number());
-}
-
-// Limits name their figures in the loader's own sentence; everything else
-// is told by its number.
-std::string LoadFailure(const std::string& shownPicture, const vx::PictureLoadError& error) {
-    const std::string reason = error.spanish().empty()
-                                   ? vx::ErrorSentenceWithNumber(static_cast<int>(error.number()))
-                                   : std::string(error.what()) + " (error " + std::to_string(error.number()) + ")";
-    return "cannot load " + shownPicture + ": " + reason;
 }
 
 int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, bool keepProportions,
@@ -53,14 +42,16 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
     try {
         reader.ReadImageInfo(std::filesystem::path(picturePath));
     } catch (const vx::RunTimeError& error) {
-        PrintLine(stderr, "vexillor-cli: " + ReadFailure(shownPicture, error));
+        PrintLine(stderr,
+                  "vexillor-cli: " +
+                      vx::PictureFailureLine(shownPicture, {vx::PictureFailure::Stage::Read, error.Number(), {}, {}}));
         return kExitFailure;
     }
     vx::Bitmap32 picture;
     try {
         picture = vx::LoadPictureFile(picturePath, GetSysColor(COLOR_BTNFACE));
     } catch (const vx::PictureLoadError& error) {
-        PrintLine(stderr, "vexillor-cli: " + LoadFailure(shownPicture, error));
+        PrintLine(stderr, "vexillor-cli: " + vx::PictureFailureLine(shownPicture, vx::LoadFailureOf(error)));
         return kExitFailure;
     }
 
@@ -80,9 +71,10 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
     const vx::BgraImage crest = vx::ComposeCrest(
         mode, picture.View(), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
     const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
-    if (const std::optional<vx::RunTimeError> failure = vx::WriteCrestFiles(files)) {
-        PrintLine(stderr, "vexillor-cli: cannot write the crest files into " + vx::Utf8FromWide(folder) + ": " +
-                              vx::ErrorSentenceWithNumber(failure->Number()));
+    std::wstring failedFile;
+    if (const std::optional<vx::RunTimeError> failure = vx::WriteCrestFiles(files, &failedFile)) {
+        if (failedFile.empty()) failedFile = files.front().path;
+        PrintLine(stderr, "vexillor-cli: " + vx::SaveFailureLine(vx::Utf8FromWide(failedFile), failure->Number()));
         return kExitFailure;
     }
     for (const vx::CrestFile& file : files) PrintLine(stdout, vx::Utf8FromWide(file.path));
@@ -108,12 +100,12 @@ bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, boo
             const bool given = i + 1 < options.size();
             turn.rotateDegrees = given ? vx::ParseRotation(options[++i]) : 0;
             if (turn.rotateDegrees == 0) {
-                problem = "vexillor-cli: --rotate takes 90, 180 or 270" +
-                          (given ? ", not " + vx::Utf8FromWide(options[i]) : "");
+                problem = "--rotate takes 90, 180 or 270" + (given ? ", not " + vx::Utf8FromWide(options[i]) : "");
                 return false;
             }
         } else {
-            problem = kUsage;
+            const bool known = flag || option == L"--rotate";
+            problem = ArgumentProblem(option, known);
             return false;
         }
     }
@@ -127,10 +119,8 @@ int CrestCommand(const std::vector<std::wstring>& args) {
     bool keepProportions = false;
     vx::PictureTurn turn;
     std::string problem;
-    if (!ParseCrestOptions({args.begin() + 2, args.end()}, ally, keepProportions, turn, problem)) {
-        PrintLine(stderr, problem);
-        return kExitUsage;
-    }
+    if (!ParseCrestOptions({args.begin() + 2, args.end()}, ally, keepProportions, turn, problem))
+        return WrongArguments(problem);
     return Crest(args[0], args[1], ally, keepProportions, turn);
 }
 

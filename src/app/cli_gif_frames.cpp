@@ -278,23 +278,23 @@ int GifFrames(const std::wstring& gifPath, const std::wstring& outDir, COLORREF 
 int GifFramesCommand(const std::vector<std::wstring>& args) {
     COLORREF background = RGB(0, 0, 0);
     std::uint64_t maxOutput = vx::gif::kDefaultMaxExportBytes;
-    bool valid = true;
-    for (std::size_t i = 2; i < args.size() && valid; i += 2) {
-        if (i + 1 >= args.size()) {
-            valid = false;
-        } else if (args[i] == L"--background") {
-            valid = ParseColour(args[i + 1], background);
-        } else if (args[i] == L"--max-output") {
-            const auto size = vx::gif::ParseByteSize(vx::Utf8FromWide(args[i + 1]));
+    bool backgroundSeen = false, maxOutputSeen = false;
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        const std::wstring& option = args[i];
+        bool* seen = option == L"--background" ? &backgroundSeen : option == L"--max-output" ? &maxOutputSeen : nullptr;
+        if (!seen || *seen) return WrongArguments(ArgumentProblem(option, seen != nullptr));
+        *seen = true;
+        if (i + 1 >= args.size()) return WrongArguments(vx::Utf8FromWide(option) + " needs a value");
+        const std::wstring& value = args[i + 1];
+        bool valid = true;
+        if (seen == &backgroundSeen) {
+            valid = ParseColour(value, background);
+        } else {
+            const auto size = vx::gif::ParseByteSize(vx::Utf8FromWide(value));
             valid = size.has_value();
             if (size) maxOutput = *size;
-        } else {
-            valid = false;
         }
-    }
-    if (!valid) {
-        PrintLine(stderr, kUsage);
-        return kExitUsage;
+        if (!valid) return WrongArguments(vx::Utf8FromWide(option) + " does not take " + vx::Utf8FromWide(value));
     }
     return GifFrames(args[0], args[1], background, maxOutput);
 }

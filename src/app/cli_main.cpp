@@ -12,18 +12,30 @@
 #include <vector>
 
 #include "app/cli_commands.h"
+#include "common/version_info.h"
 #include "common/win_handles.h"
 
 namespace vx::cli {
 
 const char kUsage[] =
     "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] "
-    "[--rotate 90|180|270] | gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE] | --help";
+    "[--rotate 90|180|270] | gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE] | --help | --version";
 
 void PrintLine(std::FILE* stream, const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stream);
     std::fputc('\n', stream);
     std::fflush(stream);
+}
+
+int WrongArguments(const std::string& problem) {
+    if (!problem.empty()) PrintLine(stderr, "vexillor-cli: " + problem);
+    PrintLine(stderr, kUsage);
+    return kExitUsage;
+}
+
+std::string ArgumentProblem(const std::wstring& argument, bool known) {
+    if (!argument.starts_with(L"--")) return "extra argument " + Utf8FromWide(argument);
+    return (known ? "repeated option " : "unknown option ") + Utf8FromWide(argument);
 }
 
 namespace {
@@ -49,6 +61,9 @@ void PrintHelp() {
         "      Before the squeeze the picture can be turned, in this order whatever the order\n"
         "      of the options: --rotate 90 a quarter turn anticlockwise, 180 a half turn,\n"
         "      270 a quarter turn clockwise; then --mirror left to right; then --flip upside down.\n"
+        "\n"
+        "  vexillor-cli --version\n"
+        "      Prints the program's version.\n"
         "\n"
         "  vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE]\n"
         "      Plays the GIF animation through the program's own viewer and writes every frame,\n"
@@ -79,9 +94,24 @@ int wmain(int argc, wchar_t** argv) {
         PrintHelp();
         return kExitOk;
     }
-    if (args.size() == 2 && args[0] == L"info") return Info(args[1]);
-    if (args.size() >= 3 && args[0] == L"crest") return CrestCommand({args.begin() + 1, args.end()});
-    if (args.size() >= 3 && args[0] == L"gif-frames") return GifFramesCommand({args.begin() + 1, args.end()});
-    PrintLine(stderr, kUsage);
-    return kExitUsage;
+    if (args.size() == 1 && args[0] == L"--version") {
+        PrintLine(stdout, "vexillor-cli " + vx::Utf8FromWide(vx::ProgramVersion()));
+        return kExitOk;
+    }
+    if (args.empty()) return WrongArguments({});
+    const std::wstring& command = args[0];
+    if (command == L"info") {
+        if (args.size() == 2) return Info(args[1]);
+        return WrongArguments(args.size() < 2 ? "info needs a FILE" : ArgumentProblem(args[2], false));
+    }
+    if (command == L"crest") {
+        if (args.size() >= 3) return CrestCommand({args.begin() + 1, args.end()});
+        return WrongArguments("crest needs a PICTURE and a FOLDER");
+    }
+    if (command == L"gif-frames") {
+        if (args.size() >= 3) return GifFramesCommand({args.begin() + 1, args.end()});
+        return WrongArguments("gif-frames needs a GIF and an OUTDIR");
+    }
+    return WrongArguments(command.starts_with(L"--") ? ArgumentProblem(command, false)
+                                                     : "unknown command " + vx::Utf8FromWide(command));
 }

@@ -76,8 +76,7 @@ std::vector<CrestFile> PlanCrestFiles(CrestMode mode, ConstBgraView crest, const
 // the command line its plain sentence), nullopt on success.
 // When given, `failedFile` gets the path of the file that could not be
 // written.
-std::optional<RunTimeError> WriteCrestFiles(const std::vector<CrestFile>& files,
-                                            std::wstring* failedFile = nullptr);
+std::optional<RunTimeError> WriteCrestFiles(const std::vector<CrestFile>& files, std::wstring* failedFile = nullptr);
 
 // The folder browser's title, and the confirmation shown after a save that
 // wrote `files`.

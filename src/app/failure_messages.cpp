@@ -14,8 +14,7 @@ std::string EnglishReason(const PictureFailure& failure) {
 }
 
 std::string SpanishReason(const PictureFailure& failure) {
-    return WithNumber(failure.spanish.empty() ? ErrorSentenceSpanish(failure.number) : failure.spanish,
-                      failure.number);
+    return WithNumber(failure.spanish.empty() ? ErrorSentenceSpanish(failure.number) : failure.spanish, failure.number);
 }
 
 }  // namespace

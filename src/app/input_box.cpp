@@ -69,6 +69,8 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             SendDlgItemMessageW(dialog, kInputBoxEditId, EM_LIMITTEXT, 0, 0);
             SetFocus(GetDlgItem(dialog, kInputBoxEditId));
+            // Typing replaces the text offered; an arrow key keeps it.
+            SendDlgItemMessageW(dialog, kInputBoxEditId, EM_SETSEL, 0, -1);
             return FALSE;  // focus set here
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK) {
@@ -94,13 +96,14 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring& title) {
+std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring& title,
+                      const std::wstring& defaultText) {
     DialogTemplate box;
     box.Begin(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 250, 86, title, 4);
     box.Item(SS_LEFT | SS_NOPREFIX, 7, 7, 180, 48, kInputBoxPromptId, kStatic, prompt);
     box.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, 193, 7, 50, 14, IDOK, kButton, L"OK");
     box.Item(BS_PUSHBUTTON | WS_TABSTOP, 193, 25, 50, 14, IDCANCEL, kButton, L"Cancel");
-    box.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 64, 236, 14, kInputBoxEditId, kEdit, L"");
+    box.Item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 7, 64, 236, 14, kInputBoxEditId, kEdit, defaultText);
     BoxState state;
     const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), box.Get(), owner, &BoxProc,
                                                    reinterpret_cast<LPARAM>(&state));

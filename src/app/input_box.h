@@ -10,8 +10,10 @@ namespace vx {
 inline constexpr int kInputBoxPromptId = 100;
 inline constexpr int kInputBoxEditId = 101;
 
-// Shows `prompt` and an empty edit field with OK and Cancel (Enter and
-// Escape work); returns the text typed, or empty text when cancelled.
-std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring& title);
+// Shows `prompt` and an edit field holding `defaultText`, selected, with OK
+// and Cancel (Enter and Escape work); returns the text typed, or empty text
+// when cancelled.
+std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring& title,
+                      const std::wstring& defaultText = {});
 
 }  // namespace vx

@@ -5,13 +5,19 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <vector>
 
 #include "app/input_box.h"
+#include "app/name_label.h"
 #include "app/resource_ids.h"
 #include "app/settings.h"
+#include "base/error_sentence.h"
+#include "base/run_time_error.h"
 #include "common/picture_loader.h"
+#include "common/utf8.h"
+#include "dialogs/filter_text.h"
 #include "common/window_object.h"
 
 namespace vx {
@@ -115,11 +121,15 @@ bool Main::Start(const Options& options) {
 
     CreateControls();
     CreateMenus();
+    if (GetSetting(kAppTitle, kSettingsSection, kCrestModeKey, L"Clan") == L"AllyClan")
+        SwitchCrestMode(vx::CrestMode::AllyClan);
     WireEvents();
     Form_Load();
     if (!hwnd_) return false;
     ShowWindow(hwnd_, options_.showCommand);
     UpdateWindow(hwnd_);
+    if (!characterFailure_.empty())
+        MessageBoxW(hwnd_, characterFailure_.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
     if (!options_.initialPicture.empty()) ComposePicture(options_.initialPicture);
     return true;
 }
@@ -214,18 +224,16 @@ void Main::Form_Initialize() {
 
 void Main::Form_Load() {
     ViewGIF(options_.characterFile.empty() ? ProgramFolder() + L"\\char0.dat" : options_.characterFile);
-    // A character that cannot be shown has ended the program already.
     if (!hwnd_) return;
     DoEvents();
-    const std::wstring name = GetSetting(kAppTitle, kSettingsSection, kNameKey, kDefaultName);
-    DrawOutlinedText(PicFondo, kNameX, kNameY, name, kWhite, kBlack);
-    PicFondo.Refresh();
+    DrawNameLabel(GetSetting(kAppTitle, kSettingsSection, kNameKey, kDefaultName));
 
     OpenDialog = std::make_unique<CVistaPrevia>();
     OpenDialog->SetCancelError(true);
     OpenDialog->SetInitDir(ProgramFolder());
     OpenDialog->SetDialogTitle(L"Abrir archivo de imagen");
-    OpenDialog->SetFilter2(1);
+    // Every format the loader reads, not only the three of the first list.
+    OpenDialog->SetFilter2(kFilterEveryPicture);
 
     // The buttons set what they need before each use.
     ToolTip = std::make_unique<ExToolTip>();
@@ -244,10 +252,13 @@ void Main::ViewGIF(const std::wstring& FileName) {
     if (!GifViewer || !hwnd_) return;
     awaitingLoadStart_ = true;
     if (GifViewer->LoadGIF(FileName, kViewerId, this, hwnd_) == 0) {
+        // The character is decoration: the crest work goes on without it,
+        // on the bare stage, and the user learns once which file is wrong.
+        std::error_code ec;
+        const bool missing = !std::filesystem::exists(std::filesystem::path(FileName), ec);
+        const std::string reason = missing ? ErrorSentence(kErrFileNotFound) : gif::Describe(GifViewer->LastReport());
         GifViewer.reset();
-        MessageBoxW(hwnd_, L"Cannot display GIF file", kAppTitle, MB_OK | MB_ICONEXCLAMATION);
-        Form_Unload();
-        DestroyWindow(hwnd_);
+        characterFailure_ = WideFromUtf8(CharacterFailureMessage(Utf8FromWide(FileName), reason));
         return;
     }
     GifViewer->SetAnimationState(cGIFViewer::kPlaying);
@@ -274,12 +285,27 @@ void Main::Rendered(std::int32_t, std::int32_t, std::int32_t Message, std::intpt
 
 void Main::PicRename_Click() {
     const std::wstring name =
-        InputBox(hwnd_, L"Please enter the new name\r\nIngrese el nuevo nombre", L"Cambiar nombre de personaje");
+        InputBox(hwnd_, L"Please enter the new name\r\nIngrese el nuevo nombre", L"Cambiar nombre de personaje", name_);
     if (name.empty()) return;
     PicFondo.Cls();
-    DrawOutlinedText(PicFondo, kNameX, kNameY, name, kWhite, kBlack);
-    PicFondo.Refresh();
+    DrawNameLabel(name);
     SaveSetting(kAppTitle, kSettingsSection, kNameKey, name);
+}
+
+std::wstring Main::NameLabelText(const std::wstring& name) {
+    HDC dc = PicFondo.hDC();
+    // The outline reaches one pixel past the text on the right.
+    return FitWithEllipsis(name, kNameRight - kNameX - 1, [dc](const std::wstring& text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    });
+}
+
+void Main::DrawNameLabel(const std::wstring& name) {
+    name_ = name;
+    DrawOutlinedText(PicFondo, kNameX, kNameY, NameLabelText(name), kWhite, kBlack);
+    PicFondo.Refresh();
 }
 
 void Main::Form_Unload() { OpenDialog.reset(); }

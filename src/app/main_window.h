@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/crest_workflow.h"
+#include "app/failure_messages.h"
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
 #include "dialogs/open_picture_dialog.h"
@@ -25,10 +26,15 @@ public:
     static constexpr wchar_t kDefaultName[] = L"Korvald";
     static constexpr wchar_t kKeepProportionsKey[] = L"KeepProportions";  // "0" or "1"
     static constexpr wchar_t kCrestFolderKey[] = L"CrestFolder";          // the folder of the last save
+    static constexpr wchar_t kPictureFolderKey[] = L"PictureFolder";      // the folder of the last picture opened
+    static constexpr wchar_t kCrestModeKey[] = L"CrestMode";              // "Clan" or "AllyClan"
     static constexpr int kClientWidth = 637;
     static constexpr int kClientHeight = 479;
     static constexpr int kNameX = 315;
     static constexpr int kNameY = 100;
+    // Where the name plate's gold line ends: a longer name is cut short
+    // with an ellipsis before it.
+    static constexpr int kNameRight = 460;
     static constexpr int kCharacterX = 270;
     static constexpr int kCharacterY = 123;
     static constexpr int kCharacterSize = 300;
@@ -148,6 +154,10 @@ public:
     // the open button does with the chosen file (and a dropped file).
     void ComposePicture(const std::wstring& path);
 
+    // The name as the label shows it: whole, or cut short with an ellipsis
+    // to fit the plate.
+    std::wstring NameLabelText(const std::wstring& name);
+
     void DrawOutlinedText(PictureSurface& surface, int x, int y, const std::wstring& text, COLORREF textColor,
                           COLORREF outlineColor);
 
@@ -177,6 +187,10 @@ private:
     void SwitchCrestMode(vx::CrestMode mode);
     bool SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files);
     void ShowTooLargeMessage();
+    void ShowPictureFailure(const std::wstring& path, const PictureFailure& failure);
+    void DrawNameLabel(const std::wstring& name);
+    // The open dialog's first folder: the last picture's, while it exists.
+    std::wstring PictureFolder() const;
 
     HWND hwnd_ = nullptr;
     Options options_;
@@ -186,6 +200,8 @@ private:
     bool terminated_ = false;
     bool awaitingLoadStart_ = false;  // no loading-start notification answered yet
     std::wstring lastChosenPath_;
+    std::wstring name_;              // the character's name, whole
+    std::wstring characterFailure_;  // told once the window is up; empty when the character plays
     // Whether PicBuff holds an opened picture, and the part of it squeezed.
     bool hasPicture_ = false;
     SharedPicture placeholder_;

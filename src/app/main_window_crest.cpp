@@ -8,6 +8,7 @@
 #include "app/crest_zoom.h"
 #include "app/files.h"
 #include "app/main_window.h"
+#include "app/picture_failure.h"
 #include "app/settings.h"
 #include "base/run_time_error.h"
 #include "bmp/bmp_file.h"
@@ -58,6 +59,7 @@ void Main::SwitchCrestMode(vx::CrestMode mode) {
     PictureSurface& hidden = clan ? ImgAllyCrest : ImgClanCrest;
     hidden.SetVisible(false);
     shown.SetVisible(true);
+    SaveSetting(kAppTitle, kSettingsSection, kCrestModeKey, clan ? L"Clan" : L"AllyClan");
     // Before any picture the placeholder moves over; after one, the held
     // picture is composed for the new mode.
     if (hasPicture_)
@@ -108,16 +110,23 @@ void Main::PicTypeCrest_Click() {
     PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
-void Main::ShowTooLargeMessage() {
-    MessageBoxW(hwnd_,
-                L"Hubo un problema al cargar esta imagen. Puede ser que sea demasiado grande. Intente reducir el "
-                L"tama\u00F1ao ( menor a 800 x 600 ) e intente nuevamente\r\n\r\n"
-                L"Error loading image. May be very Big, try resize to 800 x 600.",
-                kAppTitle, MB_OK);
+void Main::ShowTooLargeMessage() { MessageBoxW(hwnd_, WideFromUtf8(kPictureTooBigMessage).c_str(), kAppTitle, MB_OK); }
+
+void Main::ShowPictureFailure(const std::wstring& path, const PictureFailure& failure) {
+    MessageBoxW(hwnd_, WideFromUtf8(PictureFailureMessage(Utf8FromWide(path), failure)).c_str(), kAppTitle,
+                MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::wstring Main::PictureFolder() const {
+    const std::wstring last = GetSetting(kAppTitle, kSettingsSection, kPictureFolderKey, L"");
+    std::error_code ec;
+    if (!last.empty() && std::filesystem::is_directory(std::filesystem::path(last), ec)) return last;
+    return ProgramFolder();
 }
 
 void Main::PicBrowseImage_Click() {
     if (!OpenDialog) return;
+    OpenDialog->SetInitDir(PictureFolder());
     DlgPrev::OwnerForm = hwnd_;
     lastChosenPath_ = OpenDialog->Abrir(hwnd_);
     if (lastChosenPath_.empty()) return;
@@ -125,9 +134,21 @@ void Main::PicBrowseImage_Click() {
 }
 
 void Main::ComposePicture(const std::wstring& path) {
+    // Every road out of here either shows the new crest or tells why not;
+    // a failure leaves the crest as it was.
+    std::error_code ec;
+    if (std::filesystem::is_directory(std::filesystem::path(path), ec)) {
+        ShowPictureFailure(path, {PictureFailure::Stage::Folder, kErrPathFileAccess, {}, {}});
+        return;
+    }
     try {
         if (!ImageInfo) ImageInfo = std::make_unique<clsImage>();
-        ImageInfo->ReadImageInfo(std::filesystem::path(path));
+        try {
+            ImageInfo->ReadImageInfo(std::filesystem::path(path));
+        } catch (const RunTimeError& error) {
+            ShowPictureFailure(path, {PictureFailure::Stage::Read, error.Number(), {}, {}});
+            return;
+        }
         const PixelSize header{ImageInfo->Width(), ImageInfo->Height()};
 
         SharedPicture picture;
@@ -135,7 +156,10 @@ void Main::ComposePicture(const std::wstring& path) {
             picture = std::make_shared<const Bitmap32>(
                 LoadPictureFile(path, PictureSurface::ResolveColor(PicBuff.BackColor())));
         } catch (const PictureLoadError& error) {
-            MessageBoxW(hwnd_, PictureLoadMessage(error).c_str(), kAppTitle, MB_OK);
+            if (RanOutOfMemory(error))
+                ShowTooLargeMessage();
+            else
+                ShowPictureFailure(path, LoadFailureOf(error));
             return;
         }
         const PixelSize own{picture->width(), picture->height()};
@@ -144,10 +168,12 @@ void Main::ComposePicture(const std::wstring& path) {
         hasPicture_ = true;
         ShowComposedCrest(CrestMode());
         ShowZoomedCrest();
+        SaveSetting(kAppTitle, kSettingsSection, kPictureFolderKey,
+                    std::filesystem::path(path).parent_path().wstring());
+    } catch (const std::bad_alloc&) {
+        ShowTooLargeMessage();
     } catch (const RunTimeError& error) {
-        if (error.Number() == kErrSubscriptOutOfRange) ShowTooLargeMessage();
-    } catch (...) {
-        // Anything else leaves the crest as it was, without a message.
+        ShowPictureFailure(path, {PictureFailure::Stage::Load, error.Number(), {}, {}});
     }
 }
 
@@ -162,6 +188,12 @@ void Main::ShowComposedCrest(vx::CrestMode mode) {
 }
 
 void Main::PicSave_Click() {
+    // Without a picture the crest surfaces hold only their back colour:
+    // writing that would replace a real crest with a blank one.
+    if (!hasPicture_) {
+        MessageBoxW(hwnd_, WideFromUtf8(kOpenPictureFirstMessage).c_str(), kAppTitle, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     const vx::CrestMode mode = CrestMode();
     const std::wstring lastFolder = GetSetting(kAppTitle, kSettingsSection, kCrestFolderKey, L"");
     const std::wstring folder = Files::BrowseForFolder(hwnd_, FolderBrowserTitle(mode), lastFolder);
@@ -195,8 +227,11 @@ bool Main::SaveAllyAndClanCrests(const std::wstring& folder) {
 bool Main::SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files) {
     // Every file is encoded and written aside before any crest is replaced:
     // a failed save leaves the folder's crests as they were.
-    if (const std::optional<RunTimeError> failure = WriteCrestFiles(files)) {
-        MessageBoxW(hwnd_, WideFromUtf8(bmp::kFailureTextStart + failure->Description()).c_str(), kAppTitle, MB_OK);
+    std::wstring failedFile;
+    if (const std::optional<RunTimeError> failure = WriteCrestFiles(files, &failedFile)) {
+        if (failedFile.empty()) failedFile = files.front().path;
+        MessageBoxW(hwnd_, WideFromUtf8(SaveFailureMessage(Utf8FromWide(failedFile), failure->Number())).c_str(),
+                    kAppTitle, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     MessageBoxW(hwnd_, ConfirmationText(mode, files).c_str(), ConfirmationTitle(mode).c_str(),

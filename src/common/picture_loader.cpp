@@ -244,12 +244,6 @@ std::vector<std::uint8_t> ReadWholeFile(HANDLE file, LONGLONG size) {
 
 }  // namespace
 
-std::wstring PictureLoadMessage(const PictureLoadError& error) {
-    if (error.spanish().empty()) return L"No se pudo cargar esta imagen.\r\n\r\nThis picture could not be loaded.";
-    const std::string english = error.what();
-    return error.spanish() + L"\r\n\r\n" + std::wstring(english.begin(), english.end());
-}
-
 Bitmap32 LoadPictureBytes(std::span<const std::uint8_t> bytes, COLORREF background) {
     return LoadFromBytes(bytes, background);
 }

@@ -34,10 +34,6 @@ private:
     std::wstring spanish_;
 };
 
-// The window's two-language message for a picture that could not be
-// loaded: Spanish, a blank line, English.
-std::wstring PictureLoadMessage(const PictureLoadError& error);
-
 // Transparent pixels are laid over `background` (0x00BBGGRR), so the
 // result is opaque and looks as it would drawn on that colour.
 Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background);

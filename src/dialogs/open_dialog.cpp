@@ -19,6 +19,7 @@ constexpr int kFileListId = 0x460;      // the classic list box
 constexpr int kShellViewId = 0x461;     // the shell view that holds the list on newer dialogs
 constexpr DWORD kPathCapacity = 32768;  // the longest path the platform allows
 constexpr COLORREF kPaneBackColor = 0x80000000 | COLOR_BTNFACE;
+constexpr wchar_t kNoPreviewText[] = L"Sin vista previa / No preview";
 
 struct ModuleState {
     std::unique_ptr<PictureSurface> previewBox;
@@ -93,15 +94,28 @@ void DrawPreview() {
     GdiFlush();
 }
 
+// A file that cannot be shown clears the pane and says so, rather than
+// leaving the last good picture there as if it were this one.
+void DrawNoPreview() {
+    PictureSurface* pane = State().previewBox.get();
+    if (!pane) return;
+    pane->Cls();
+    RECT area{0, 0, pane->Width(), pane->Height()};
+    SetBkMode(pane->hDC(), TRANSPARENT);
+    SetTextColor(pane->hDC(), GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(pane->hDC(), kNoPreviewText, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    GdiFlush();
+}
+
 void ShowSelection(HWND hDlg) {
     FetchSelectedPath(hDlg);
     if (State().selectedPath.empty()) return;
-    // Not a picture (or a folder): the last good picture stays.
+    State().previewPicture.reset();
     SwallowingErrors([&] {
         const COLORREF back = PictureSurface::ResolveColor(kPaneBackColor);
         State().previewPicture = std::make_shared<const Bitmap32>(LoadPictureFile(State().selectedPath, back));
     });
-    SwallowingErrors([&] { DrawPreview(); });
+    SwallowingErrors([&] { State().previewPicture ? DrawPreview() : DrawNoPreview(); });
     if (PictureSurface* pane = State().previewBox.get()) pane->Refresh();
 }
 

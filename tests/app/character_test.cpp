@@ -1,6 +1,6 @@
 // The character display: the animation plays on the background from
-// start-up, a missing animation ends the program with its warning, and the
-// rename button changes, draws and keeps the name.
+// start-up, a missing animation is named once and the window goes on without
+// it, and the rename button changes, draws and keeps the name.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -39,11 +39,19 @@ protected:
                 ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, expected.pixel(x, y) & 0xFFFFFF) << x << "," << y;
     }
 
-    std::wstring Rename(const std::wstring& answer, bool confirm) {
+    // Returns the box's prompt; `offered` gets the text the box started
+    // with when it was all selected, ready to be typed over.
+    std::wstring Rename(const std::wstring& answer, bool confirm, std::wstring* offered = nullptr) {
         std::wstring prompt;
         HWND box = nullptr;
         ModalDriver driver({test::WaitForDialog(kRenameTitle, box), [&] {
                                 prompt = test::WindowText(GetDlgItem(box, kInputBoxPromptId));
+                                HWND edit = GetDlgItem(box, kInputBoxEditId);
+                                DWORD from = 0, to = 0;
+                                SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                                             reinterpret_cast<LPARAM>(&to));
+                                const std::wstring text = test::WindowText(edit);
+                                if (offered && from == 0 && to == text.size()) *offered = text;
                                 SetWindowTextW(GetDlgItem(box, kInputBoxEditId), answer.c_str());
                                 test::ClickButton(box, confirm ? IDOK : IDCANCEL);
                                 return true;
@@ -115,24 +123,31 @@ TEST_F(CharacterTest, MoreThanAHundredFramesKeepTheFirstOutOfTheBackground) {
     }
 }
 
-TEST_F(CharacterTest, AMissingAnimationWarnsAndEndsTheProgram) {
+TEST_F(CharacterTest, AMissingAnimationIsNamedOnceAndTheWindowWorksWithoutIt) {
+    const std::wstring missing = test::DataPath(L"pictures\\no-such-char0.dat");
     std::wstring text;
     bool warningIcon = false;
     ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text, IDOK, &warningIcon)});
-    EXPECT_FALSE(Start(test::DataPath(L"pictures\\no-such-char0.dat")));
-    EXPECT_EQ(text, L"Cannot display GIF file");
+    ASSERT_TRUE(Start(missing));
+    EXPECT_TRUE(text.starts_with(L"Cannot display GIF file"));
+    EXPECT_NE(text.find(missing + L": the file does not exist"), std::wstring::npos);
     EXPECT_TRUE(warningIcon);
-    EXPECT_EQ(main_.hWnd(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(main_.hWnd()));
     EXPECT_EQ(main_.GifViewer, nullptr);
     test::PumpFor(100);
     EXPECT_TRUE(test::ThreadDialogs().empty());
+    EXPECT_EQ(ChangedStagePixels(), 0);
+    ExpectLabel(main_, L"Korvald");
 }
 
-TEST_F(CharacterTest, AFileThatIsNoGifEndsTheProgramToo) {
+TEST_F(CharacterTest, AFileThatIsNoGifIsNamedWithWhatIsWrong) {
+    const std::wstring notGif = test::DataPath(L"pictures\\sample.png");
     std::wstring text;
     ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text)});
-    EXPECT_FALSE(Start(test::DataPath(L"pictures\\sample.png")));
-    EXPECT_EQ(text, L"Cannot display GIF file");
+    ASSERT_TRUE(Start(notGif));
+    EXPECT_TRUE(text.starts_with(L"Cannot display GIF file"));
+    EXPECT_NE(text.find(notGif + L": "), std::wstring::npos);
+    EXPECT_TRUE(main_.hWnd());
 }
 
 TEST_F(CharacterTest, RenamingDrawsStoresAndKeepsTheNameForTheNextStart) {
@@ -143,17 +158,28 @@ TEST_F(CharacterTest, RenamingDrawsStoresAndKeepsTheNameForTheNextStart) {
     EXPECT_EQ(GetSetting(L"Vexillor", L"Options", L"Nombre", L""), L"Ulf");
     ExpectLabel(main_, L"Ulf");
 
-    // A longer name after a shorter one leaves no trace of it, and the next
-    // start shows the stored name.
-    Rename(L"Brunhilde of the Northern Marches", true);
-    ExpectLabel(main_, L"Brunhilde of the Northern Marches");
+    // The box offers the name to change; a longer name after a shorter one
+    // leaves no trace of it, is cut short with an ellipsis inside the plate
+    // and is stored whole; the next start shows the stored name.
+    const std::wstring longName = L"Brunhilde of the Northern Marches";
+    std::wstring offered;
+    Rename(longName, true, &offered);
+    EXPECT_EQ(offered, L"Ulf");
+    EXPECT_EQ(GetSetting(L"Vexillor", L"Options", L"Nombre", L""), longName);
+    const std::wstring shown = main_.NameLabelText(longName);
+    EXPECT_TRUE(shown.ends_with(L"\u2026")) << std::string(shown.begin(), shown.end());
+    ExpectLabel(main_, shown);
+    const Bitmap32& image = main_.PicFondo.ImageBitmap();
+    for (int y = 95; y < 122; ++y)
+        for (int x = Main::kNameRight + 1; x < 600; ++x)
+            ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, main_.PicFondo.Picture()->pixel(x, y) & 0xFFFFFF) << x << "," << y;
     main_.Close();
     Main nextStart;
     Main::Options options;
     options.quitOnDestroy = false;
     ASSERT_TRUE(nextStart.Start(options));
     nextStart.GifViewer->SetAnimationState(cGIFViewer::kStopped);
-    ExpectLabel(nextStart, L"Brunhilde of the Northern Marches");
+    ExpectLabel(nextStart, shown);
 }
 
 TEST_F(CharacterTest, CancellingTheRenameKeepsTheOldName) {

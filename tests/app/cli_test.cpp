@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <vector>
 
 #include "bmp/bmp_file.h"
@@ -144,7 +145,8 @@ TEST(CommandLine, CrestTurnsThePictureRotateThenMirrorThenFlip) {
     for (const wchar_t* wrong : {L"--rotate 45", L"--rotate", L"--rotate -90", L"--rotate 90 --rotate 90"}) {
         const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" " + wrong);
         EXPECT_EQ(result.exitCode, 2u) << wrong;
-        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+        // What is wrong, then the usage line.
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 2) << result.err;
     }
     EXPECT_EQ(GetFileAttributesW(folder.File(L"clan.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
@@ -266,11 +268,25 @@ TEST(CommandLine, HelpAndWrongArguments) {
     EXPECT_NE(help.out.find("vexillor-cli info FILE"), std::string::npos);
     EXPECT_NE(help.out.find("vexillor-cli crest PICTURE FOLDER [--ally]"), std::string::npos);
     EXPECT_NE(help.out.find("[--mirror] [--flip] [--rotate 90|180|270]"), std::string::npos);
-    for (const wchar_t* wrong : {L"", L"paint x", L"info", L"crest a b --sideways", L"crest a b --mirror --mirror"}) {
-        const auto result = Cli(wrong);
+    EXPECT_TRUE(Cli(L"").err.starts_with("usage: "));
+    // Each mistake names itself before the usage line.
+    const struct {
+        const wchar_t* arguments;
+        const char* problem;
+    } wrongs[] = {{L"paint x", "unknown command paint"},
+                  {L"info", "info needs a FILE"},
+                  {L"info a b", "extra argument b"},
+                  {L"crest a b --bogus", "unknown option --bogus"},
+                  {L"crest a b --mirror --mirror", "repeated option --mirror"},
+                  {L"crest a b c", "extra argument c"}};
+    for (const auto& wrong : wrongs) {
+        const auto result = Cli(wrong.arguments);
         EXPECT_EQ(result.exitCode, 2u);
-        EXPECT_TRUE(result.err.starts_with("usage: ")) << result.err;
+        EXPECT_TRUE(result.err.starts_with("vexillor-cli: " + std::string(wrong.problem) + "\nusage: ")) << result.err;
     }
+    const auto version = Cli(L"--version");
+    EXPECT_EQ(version.exitCode, 0u);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("vexillor-cli [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
 }
 
 }  // namespace

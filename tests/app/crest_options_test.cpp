@@ -2,6 +2,7 @@
 // banner, keep-proportions, the last save folder, and a picture given on
 // the command line.
 #include <windows.h>
+#include <commdlg.h>
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
@@ -159,6 +160,49 @@ TEST_F(CrestOptionsTest, APictureOnTheCommandLineIsComposedOnceTheWindowIsUp) {
     EXPECT_FALSE(driver.TimedOut());
     EXPECT_FALSE(text.empty());
     EXPECT_EQ(broken.PicClanCrest.Image()->pixel(0, 0), 0xC0C000u);
+}
+
+TEST_F(CrestOptionsTest, OpenWithAMissingPathOrAFolderSaysSo) {
+    const std::wstring missing = folder_.File(L"gone.png");
+    for (const std::wstring& path : {missing, folder_.WidePath()}) {
+        std::wstring text;
+        ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text)});
+        Main main;
+        ASSERT_TRUE(main.Start(WindowOptions(path)));
+        EXPECT_FALSE(driver.TimedOut());
+        EXPECT_NE(text.find(path), std::wstring::npos) << std::string(text.begin(), text.end());
+        EXPECT_NE(text.find(path == missing ? L"the file does not exist" : L"is a folder, not a picture"),
+                  std::wstring::npos);
+    }
+}
+
+TEST_F(CrestOptionsTest, TheModeAndThePicturesFolderSurviveARestart) {
+    CreateDirectoryW(folder_.File(L"Logos").c_str(), nullptr);
+    const std::wstring logo = WritePicture(folder_, L"Logos\\quarters.bmp", 48, 24, Quarters);
+    {
+        Main main;
+        ASSERT_TRUE(main.Start(WindowOptions(logo)));
+        main.mnuAllyClan_Click();
+    }
+    Main again;
+    ASSERT_TRUE(again.Start(WindowOptions()));
+    EXPECT_EQ(again.CrestMode(), CrestMode::AllyClan);
+    EXPECT_TRUE(GetMenuState(again.MnuTypeCrest(), Main::kMenuAllyClanId, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(IsWindowVisible(again.ImgAllyCrest.hWnd()));
+    EXPECT_FALSE(IsWindowVisible(again.ImgClanCrest.hWnd()));
+
+    // The open dialog starts where the last picture came from.
+    HWND dlg = nullptr;
+    std::wstring shownFolder(MAX_PATH, L'\0');
+    ModalDriver driver({test::WaitForDialog(L"Abrir archivo de imagen", dlg), [&] {
+                            SendMessageW(dlg, CDM_GETFOLDERPATH, shownFolder.size(),
+                                         reinterpret_cast<LPARAM>(shownFolder.data()));
+                            PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+                            return true;
+                        }});
+    again.PicBrowseImage_Click();
+    ASSERT_FALSE(driver.TimedOut());
+    EXPECT_EQ(std::wstring(shownFolder.c_str()), folder_.File(L"Logos"));
 }
 
 }  // namespace

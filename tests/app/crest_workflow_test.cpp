@@ -22,9 +22,6 @@ using test::ModalDriver;
 using test::TempFolder;
 
 constexpr wchar_t kOpenTitle[] = L"Abrir archivo de imagen";
-const std::wstring kTooLarge =
-    L"Hubo un problema al cargar esta imagen. Puede ser que sea demasiado grande. Intente reducir el tama\u00F1ao "
-    L"( menor a 800 x 600 ) e intente nuevamente\r\n\r\nError loading image. May be very Big, try resize to 800 x 600.";
 
 // A 24-bit BMP of the given pixels (0x00RRGGBB words, top row first).
 std::wstring WritePicture(const TempFolder& folder, const std::wstring& name, int width, int height,
@@ -220,11 +217,21 @@ TEST_F(CrestWorkflowTest, SavingTheAllyStripCutsItIntoAllyAndClanFiles) {
     for (std::uint32_t p : clanPixels.pixels()) EXPECT_EQ(p & 0xFFFFFF, 0x0000FFu);
 }
 
-TEST_F(CrestWorkflowTest, SavingBeforeOpeningWritesTheBackColour) {
-    TempFolder out;
-    Save(out.WidePath(), L"Listo! / Done");
-    Bitmap32 decoded = LoadPictureFile(out.WidePath() + L"\\clan.bmp", 0);
-    EXPECT_EQ(decoded.pixel(7, 7) & 0xFFFFFF, 0xC0C000u);
+TEST_F(CrestWorkflowTest, SavingBeforeAnyPictureAsksForOneAndWritesNothing) {
+    std::wstring text;
+    HWND owner = nullptr;
+    ModalDriver driver({[&] {
+                            const std::vector<HWND> boxes = test::ThreadDialogs();
+                            if (boxes.empty()) return false;
+                            owner = GetWindow(boxes.front(), GW_OWNER);
+                            return true;
+                        },
+                        test::AnswerMessageBox(L"Vexillor", text)});
+    main_.PicSave_Click();
+    EXPECT_EQ(text, L"Primero abre una imagen. / Open a picture first.");
+    EXPECT_EQ(owner, main_.hWnd());
+    // The folder browser never opened, so nothing could be written.
+    EXPECT_TRUE(driver.Finished());
 }
 
 TEST_F(CrestWorkflowTest, CancellingTheDialogsChangesNothing) {
@@ -237,6 +244,7 @@ TEST_F(CrestWorkflowTest, CancellingTheDialogsChangesNothing) {
     EXPECT_EQ(main_.PicClanCrest.Image()->pixel(0, 0), 0xC0C000u);
     EXPECT_FALSE(main_.ImageInfo);
 
+    Open(BlockPicture());
     TempFolder out;
     ModalDriver saveDriver({test::ChooseFolder(L"")});
     main_.PicSave_Click();
@@ -245,16 +253,18 @@ TEST_F(CrestWorkflowTest, CancellingTheDialogsChangesNothing) {
     EXPECT_EQ(GetFileAttributesW((out.WidePath() + L"\\clan.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(CrestWorkflowTest, ATruncatedHeaderShowsTheTooLargeMessageAndKeepsTheCrest) {
+TEST_F(CrestWorkflowTest, AnEmptyPictureIsNamedAndSaysWhatIsWrongAndKeepsTheCrest) {
     Open(BlockPicture());
-    const std::wstring truncated = folder_.File(L"truncated.bmp");
-    auto bytes = test::ReadFileBytes(folder_.File(L"blocks.bmp"));
-    bytes.resize(20);
-    test::WriteFileBytes(truncated, bytes);
+    const std::wstring empty = folder_.File(L"empty.png");
+    test::WriteFileBytes(empty, {});
     std::wstring text;
     ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text)});
-    main_.ComposePicture(truncated);
-    EXPECT_EQ(text, kTooLarge);
+    main_.ComposePicture(empty);
+    EXPECT_NE(text.find(L"No se pudo abrir la imagen " + empty + L": el archivo est\u00E1 vac\u00EDo"),
+              std::wstring::npos);
+    EXPECT_NE(text.find(L"Cannot open the picture " + empty + L": the file is empty or its header is cut short"),
+              std::wstring::npos);
+    EXPECT_EQ(text.find(L"800 x 600"), std::wstring::npos);
     EXPECT_EQ(main_.PicClanCrest.Image()->pixel(3, 4), BlockColour(3, 4));
 }
 
@@ -263,7 +273,7 @@ TEST_F(CrestWorkflowTest, APictureTheLoaderRejectsIsReportedAndChangesNothing) {
     std::wstring text;
     ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text)});
     main_.ComposePicture(test::DataPath(L"pictures\\notapicture.txt"));
-    EXPECT_EQ(text, L"No se pudo cargar esta imagen.\r\n\r\nThis picture could not be loaded.");
+    EXPECT_NE(text.find(L"notapicture.txt: invalid picture"), std::wstring::npos);
     EXPECT_EQ(main_.PicClanCrest.Image()->pixel(3, 4), BlockColour(3, 4));
 }
 
@@ -291,6 +301,7 @@ TEST_F(CrestWorkflowTest, ADroppedFileIsComposedLikeAChosenOne) {
 }
 
 TEST_F(CrestWorkflowTest, AFailedWriteIsReportedOnceWithoutAConfirmation) {
+    Open(BlockPicture());
     TempFolder out;
     // A folder where the crest file should go: the write must fail.
     CreateDirectoryW((out.WidePath() + L"\\clan.bmp").c_str(), nullptr);
@@ -309,6 +320,23 @@ TEST_F(CrestWorkflowTest, AFailedWriteIsReportedOnceWithoutAConfirmation) {
     EXPECT_EQ(owner, main_.hWnd());
     test::PumpFor(200);
     EXPECT_TRUE(test::ThreadDialogs().empty());
+}
+
+TEST_F(CrestWorkflowTest, AReadOnlyClanCrestIsNamedAndNoCrestChanges) {
+    Open(BlockPicture());
+    TempFolder out;
+    const std::wstring clan = out.WidePath() + L"\\clan.bmp";
+    test::WriteFileBytes(clan, {'o', 'l', 'd'});
+    SetFileAttributesW(clan.c_str(), FILE_ATTRIBUTE_READONLY);
+    std::wstring failure;
+    ModalDriver driver({test::ChooseFolder(out.WidePath()), test::AnswerMessageBox(L"Vexillor", failure)});
+    main_.PicSave_Click();
+    SetFileAttributesW(clan.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(failure.starts_with(L"Fehler!\r\n")) << std::string(failure.begin(), failure.end());
+    EXPECT_NE(failure.find(L"Cannot write " + clan + L": permission denied: the file is read-only"),
+              std::wstring::npos);
+    EXPECT_NE(failure.find(L"No crest was changed."), std::wstring::npos);
+    EXPECT_EQ(test::ReadFileBytes(clan), (std::vector<unsigned char>{'o', 'l', 'd'}));
 }
 
 TEST_F(CrestWorkflowTest, AFailedAllyAndClanSaveReplacesNeitherFile) {

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/reference_label.h"
 #include "app/settings.h"
+#include "dialogs/filter_text.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -202,7 +203,9 @@ TEST_F(MainWindowTest, OpenDialogIsSetUpAtStart) {
     EXPECT_TRUE(main_.OpenDialog->CancelError());
     EXPECT_EQ(main_.OpenDialog->InitDir(), Main::ProgramFolder());
     EXPECT_EQ(main_.OpenDialog->DialogTitle(), L"Abrir archivo de imagen");
-    EXPECT_EQ(main_.OpenDialog->Filter2(), 1);
+    // Every picture the loader reads is listed, not only JPG, BMP and GIF.
+    EXPECT_EQ(main_.OpenDialog->Filter2(), kFilterEveryPicture);
+    EXPECT_EQ(main_.OpenDialog->FilterText(), BuildFilterText(kFilterEveryPicture));
 }
 
 TEST_F(MainWindowTest, TheOpenButtonShowsTheDialogAndKeepsTheChosenPath) {

@@ -242,9 +242,10 @@ TEST_F(OpenDialogTest, TheClassicDialogHoldsThePaneCloseBesideTheList) {
     EXPECT_LE(client.right - pane.right, 16);
 }
 
-TEST_F(OpenDialogTest, APreviewKeepsTheLastGoodPictureWhenTheSelectionIsNoPicture) {
+TEST_F(OpenDialogTest, ASelectionThatIsNoPictureClearsThePreviewAndSaysSo) {
     HWND dlg = nullptr;
     SharedPicture first, after;
+    int written = 0, panePixels = 0;  // pixels of the pane that are not its back colour
     ModalDriver driver({
         test::WaitForDialog(kTitle, dlg),
         [&] { return SelectInList(dlg, L"sample.bmp"); },
@@ -257,6 +258,11 @@ TEST_F(OpenDialogTest, APreviewKeepsTheLastGoodPictureWhenTheSelectionIsNoPictur
         [&] {
             test::PumpFor(300);
             after = DlgPrev::PreviewPicture();
+            const Bitmap32& pane = DlgPrev::PreviewBox()->ImageBitmap();
+            const std::uint32_t back = pane.pixel(0, 0) & 0xFFFFFF;
+            for (int y = 0; y < pane.height(); ++y)
+                for (int x = 0; x < pane.width(); ++x) written += (pane.pixel(x, y) & 0xFFFFFF) != back;
+            panePixels = pane.width() * pane.height();
             return true;
         },
         Cancel(dlg),
@@ -264,7 +270,10 @@ TEST_F(OpenDialogTest, APreviewKeepsTheLastGoodPictureWhenTheSelectionIsNoPictur
     Open();
     ASSERT_FALSE(driver.TimedOut());
     ASSERT_TRUE(first);
-    EXPECT_EQ(after, first);
+    EXPECT_EQ(after, nullptr);
+    // A line of text on a cleared pane, not the picture before.
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, panePixels / 10);
     EXPECT_EQ(DlgPrev::PreviewPicture(), nullptr);
 }
 

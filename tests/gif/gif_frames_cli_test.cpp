@@ -243,7 +243,9 @@ TEST(GifFramesCommand, WrongArgumentsShowTheUsage) {
           L"gif-frames a.gif out --max-output", L"gif-frames a.gif out --max-output 2T"}) {
         const auto result = Cli(wrong);
         EXPECT_EQ(result.exitCode, 2u) << std::string(wrong, wrong + wcslen(wrong));
-        EXPECT_TRUE(result.err.starts_with("usage: ")) << result.err;
+        // The first line says what is wrong, the second how it is used.
+        EXPECT_TRUE(result.err.starts_with("vexillor-cli: ")) << result.err;
+        EXPECT_NE(result.err.find("\nusage: "), std::string::npos) << result.err;
     }
     const auto help = Cli(L"--help");
     EXPECT_NE(help.out.find("vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB]"), std::string::npos);

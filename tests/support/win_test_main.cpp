@@ -28,6 +28,12 @@ void ReportEarlyExit() {
     }
 }
 
+// Every test starts as the program's first start on a machine: settings a
+// test before it kept (a crest mode, a folder) cannot leak into it.
+class FreshSettings : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo&) override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vexillor"); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,6 +48,7 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings);
     const int result = RUN_ALL_TESTS();
     g_testsFinished = true;
     CoUninitialize();
