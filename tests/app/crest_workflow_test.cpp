@@ -40,6 +40,16 @@ std::wstring WritePicture(const TempFolder& folder, const std::wstring& name, in
 
 std::uint32_t BlockColour(int bx, int by) { return ((bx * 16) << 16) | ((by * 21) << 8) | ((bx + by) * 7); }
 
+// Waits for the next message box and records the window that owns it.
+ModalDriver::Step OwnerOfNextBox(HWND& owner) {
+    return [&owner] {
+        const std::vector<HWND> boxes = test::ThreadDialogs();
+        if (boxes.empty()) return false;
+        owner = GetWindow(boxes.front(), GW_OWNER);
+        return true;
+    };
+}
+
 class CrestWorkflowTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -220,13 +230,7 @@ TEST_F(CrestWorkflowTest, SavingTheAllyStripCutsItIntoAllyAndClanFiles) {
 TEST_F(CrestWorkflowTest, SavingBeforeAnyPictureAsksForOneAndWritesNothing) {
     std::wstring text;
     HWND owner = nullptr;
-    ModalDriver driver({[&] {
-                            const std::vector<HWND> boxes = test::ThreadDialogs();
-                            if (boxes.empty()) return false;
-                            owner = GetWindow(boxes.front(), GW_OWNER);
-                            return true;
-                        },
-                        test::AnswerMessageBox(L"Vexillor", text)});
+    ModalDriver driver({OwnerOfNextBox(owner), test::AnswerMessageBox(L"Vexillor", text)});
     main_.PicSave_Click();
     EXPECT_EQ(text, L"Primero abre una imagen. / Open a picture first.");
     EXPECT_EQ(owner, main_.hWnd());
@@ -307,14 +311,8 @@ TEST_F(CrestWorkflowTest, AFailedWriteIsReportedOnceWithoutAConfirmation) {
     CreateDirectoryW((out.WidePath() + L"\\clan.bmp").c_str(), nullptr);
     std::wstring failure;
     HWND owner = nullptr;
-    ModalDriver driver({test::ChooseFolder(out.WidePath()),
-                        [&] {
-                            const std::vector<HWND> boxes = test::ThreadDialogs();
-                            if (boxes.empty()) return false;
-                            owner = GetWindow(boxes.front(), GW_OWNER);
-                            return true;
-                        },
-                        test::AnswerMessageBox(L"Vexillor", failure)});
+    ModalDriver driver(
+        {test::ChooseFolder(out.WidePath()), OwnerOfNextBox(owner), test::AnswerMessageBox(L"Vexillor", failure)});
     main_.PicSave_Click();
     EXPECT_TRUE(failure.starts_with(L"Fehler!\r\n")) << std::string(failure.begin(), failure.end());
     EXPECT_EQ(owner, main_.hWnd());
