@@ -1,0 +1,171 @@
+#include "imaging/detail_squeeze.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "imaging/area_cover.h"
+#include "imaging/linear_light.h"
+
+namespace vx {
+
+namespace {
+
+constexpr int kReducedPixelsPerCrestPixel = 16;
+// Deviations (as a share of the byte range) below about this level weigh
+// alike: 6 levels, the grain of a photo or a JPEG.
+constexpr double kFlatDeviation = 6.0 / 255.0;
+constexpr double kFlatWeight = kFlatDeviation * kFlatDeviation * kFlatDeviation * kFlatDeviation;
+
+void CheckView(const std::uint8_t* top, int width, int height, std::ptrdiff_t stride, const char* what) {
+    if (top == nullptr || width < 1 || height < 1) throw std::invalid_argument(std::string(what) + " is empty");
+    if (std::abs(stride) < 4 * static_cast<std::ptrdiff_t>(width))
+        throw std::invalid_argument(std::string(what) + " rows overlap");
+}
+
+// A picture in linear light (0..65535) and in tone (the byte scale,
+// 0..255), three channels a pixel in the order blue, green, red.
+struct LightPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<double> light;
+    std::vector<double> tone;
+};
+
+// The source as it is, when it is small enough.
+LightPicture AsLight(ConstBgraView source) {
+    LightPicture picture{source.width, source.height, {}, {}};
+    const std::size_t count = 3 * static_cast<std::size_t>(source.width) * static_cast<std::size_t>(source.height);
+    picture.light.resize(count);
+    picture.tone.resize(count);
+    std::size_t at = 0;
+    for (int y = 0; y < source.height; ++y) {
+        const std::uint8_t* row = source.Row(y);
+        for (int x = 0; x < source.width; ++x)
+            for (int k = 0; k < 3; ++k, ++at) {
+                picture.light[at] = kLinearOfByte[row[4 * x + k]];
+                picture.tone[at] = row[4 * x + k];
+            }
+    }
+    return picture;
+}
+
+// The exact area average of the source in linear light at `width` x
+// `height`. Whole source pixels inside a reduced pixel are summed in
+// integers; only the two partial ones at each end take a fraction.
+LightPicture Reduced(ConstBgraView source, int width, int height) {
+    const std::vector<AreaCover> columns = AreaCovers(source.width, width);
+    const std::vector<AreaCover> rows = AreaCovers(source.height, height);
+    const std::size_t lanes = 3 * static_cast<std::size_t>(width);
+    LightPicture picture{width, height, std::vector<double>(lanes * static_cast<std::size_t>(height), 0.0), {}};
+    std::vector<std::uint32_t> line(3 * static_cast<std::size_t>(source.width));
+    std::vector<double> across(lanes);
+    const double area = static_cast<double>(source.width) / width * (static_cast<double>(source.height) / height);
+    for (int ry = 0; ry < height; ++ry) {
+        const AreaCover& r = rows[static_cast<std::size_t>(ry)];
+        double* out = picture.light.data() + lanes * static_cast<std::size_t>(ry);
+        for (int y = r.first; y <= r.last; ++y) {
+            const double rowShare = y == r.first ? r.firstShare : y == r.last ? r.lastShare : 1.0;
+            if (rowShare <= 0) continue;
+            const std::uint8_t* row = source.Row(y);
+            for (int x = 0; x < source.width; ++x)
+                for (int k = 0; k < 3; ++k) line[3 * static_cast<std::size_t>(x) + k] = kLinearOfByte[row[4 * x + k]];
+            for (int rx = 0; rx < width; ++rx) {
+                const AreaCover& c = columns[static_cast<std::size_t>(rx)];
+                for (int k = 0; k < 3; ++k) {
+                    std::uint64_t whole = 0;
+                    for (int x = c.first + 1; x < c.last; ++x) whole += line[3 * static_cast<std::size_t>(x) + k];
+                    double sum = c.firstShare * line[3 * static_cast<std::size_t>(c.first) + k];
+                    if (c.last != c.first) sum += static_cast<double>(whole) + c.lastShare * line[3 * static_cast<std::size_t>(c.last) + k];
+                    out[3 * static_cast<std::size_t>(rx) + k] += rowShare * sum;
+                }
+            }
+        }
+        for (std::size_t i = 0; i < lanes; ++i) out[i] /= area;
+    }
+    picture.tone.resize(picture.light.size());
+    for (std::size_t i = 0; i < picture.light.size(); ++i) picture.tone[i] = ToneOfLinear(picture.light[i]);
+    return picture;
+}
+
+// Calls visit(index of the pixel's first channel, share) for every pixel of
+// `picture` under one crest pixel.
+template <class Visit>
+void ForCovered(const LightPicture& picture, const AreaCover& column, const AreaCover& row, Visit visit) {
+    for (int y = row.first; y <= row.last; ++y) {
+        const double rowShare = y == row.first ? row.firstShare : y == row.last ? row.lastShare : 1.0;
+        if (rowShare <= 0) continue;
+        for (int x = column.first; x <= column.last; ++x) {
+            const double columnShare = x == column.first ? column.firstShare : x == column.last ? column.lastShare : 1.0;
+            if (columnShare <= 0) continue;
+            visit(3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) + x),
+                  rowShare * columnShare);
+        }
+    }
+}
+
+}  // namespace
+
+void DetailSqueeze(ConstBgraView source, BgraView crest) {
+    CheckView(source.top, source.width, source.height, source.stride, "source picture");
+    CheckView(crest.top, crest.width, crest.height, crest.stride, "crest");
+    const int reducedWidth = std::min(source.width, kReducedPixelsPerCrestPixel * crest.width);
+    const int reducedHeight = std::min(source.height, kReducedPixelsPerCrestPixel * crest.height);
+    const LightPicture picture = reducedWidth == source.width && reducedHeight == source.height
+                                     ? AsLight(source)
+                                     : Reduced(source, reducedWidth, reducedHeight);
+    const std::vector<AreaCover> columns = AreaCovers(picture.width, crest.width);
+    const std::vector<AreaCover> rows = AreaCovers(picture.height, crest.height);
+
+    // The tone average of each crest pixel, then of its 3 x 3 surroundings
+    // (weights 1 2 1 each way, the edge repeated).
+    const std::size_t crestPixels = static_cast<std::size_t>(crest.width) * static_cast<std::size_t>(crest.height);
+    std::vector<double> tone(3 * crestPixels, 0.0);
+    for (int cy = 0; cy < crest.height; ++cy)
+        for (int cx = 0; cx < crest.width; ++cx) {
+            double* t = &tone[3 * (static_cast<std::size_t>(cy) * crest.width + cx)];
+            double total = 0;
+            ForCovered(picture, columns[static_cast<std::size_t>(cx)], rows[static_cast<std::size_t>(cy)],
+                       [&](std::size_t at, double share) {
+                           total += share;
+                           for (int k = 0; k < 3; ++k) t[k] += share * picture.tone[at + k];
+                       });
+            for (int k = 0; k < 3; ++k) t[k] /= total;
+        }
+    auto toneAt = [&](int cx, int cy, int k) {
+        cx = std::clamp(cx, 0, crest.width - 1);
+        cy = std::clamp(cy, 0, crest.height - 1);
+        return tone[3 * (static_cast<std::size_t>(cy) * crest.width + cx) + k];
+    };
+    constexpr double kSpread[3] = {1, 2, 1};
+
+    for (int cy = 0; cy < crest.height; ++cy) {
+        std::uint8_t* out = crest.Row(cy);
+        for (int cx = 0; cx < crest.width; ++cx) {
+            double surroundings[3] = {0, 0, 0};
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    for (int k = 0; k < 3; ++k)
+                        surroundings[k] += kSpread[dx + 1] * kSpread[dy + 1] * toneAt(cx + dx, cy + dy, k) / 16.0;
+            double light[3] = {0, 0, 0};
+            double totalWeight = 0;
+            ForCovered(picture, columns[static_cast<std::size_t>(cx)], rows[static_cast<std::size_t>(cy)],
+                       [&](std::size_t at, double share) {
+                           double deviation = 0;
+                           for (int k = 0; k < 3; ++k)
+                               deviation = std::max(deviation, std::abs(picture.tone[at + k] - surroundings[k]));
+                           deviation /= 255.0;
+                           const double squared = deviation * deviation;
+                           const double weight = share * (kFlatWeight + squared * squared);
+                           totalWeight += weight;
+                           for (int k = 0; k < 3; ++k) light[k] += weight * picture.light[at + k];
+                       });
+            for (int k = 0; k < 3; ++k) out[4 * cx + k] = ByteOfLinear(light[k] / totalWeight);
+            out[4 * cx + 3] = 255;
+        }
+    }
+}
+
+}  // namespace vx

@@ -1,0 +1,69 @@
+// The crisp squeeze's two roads: enlarged pixel art comes back to its own
+// pixels, everything else keeps its thin strokes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "imaging/crisp_squeeze.h"
+#include "imaging/detail_squeeze.h"
+#include "imaging/pixel_grid.h"
+#include "imaging/squeeze.h"
+
+namespace vx {
+namespace {
+
+// A 16 x 12 crest of random colours from a fixed linear congruential
+// sequence, so every cell differs from its neighbours.
+BgraImage Cells(std::uint32_t seed) {
+    BgraImage crest(16, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            crest.SetColor(x, y, Colorref{seed >> 8 & 0xFFFFFF});
+        }
+    return crest;
+}
+
+// `crest` enlarged `factor` times by repeating each cell.
+BgraImage Enlarged(const BgraImage& crest, int factor) {
+    BgraImage picture(crest.Width() * factor, crest.Height() * factor);
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) picture.SetColor(x, y, crest.ColorAt(x / factor, y / factor));
+    return picture;
+}
+
+TEST(CrispSqueeze, AnExactNearestEnlargementComesBackExactly) {
+    const BgraImage crest = Cells(7);
+    const BgraImage crisp = CrispSqueeze(Enlarged(crest, 4).View(), 16, 12);
+    EXPECT_EQ(crisp.Bytes(), crest.Bytes());
+}
+
+TEST(CrispSqueeze, APictureThatIsNotPixelArtTakesTheDetailRoadAndKeepsAThinStroke) {
+    // A smooth ramp crossed by a light stroke a quarter of a crest pixel wide.
+    BgraImage picture(320, 240);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const bool stroke = x >= 165 && x < 170;
+            const unsigned ramp = static_cast<unsigned>(20 + y / 8);
+            picture.SetColor(x, y, stroke ? MakeColorref(240, 240, 240) : MakeColorref(ramp, ramp, ramp));
+        }
+    EXPECT_FALSE(FindPixelGrid(picture.View(), 16, 12).has_value());
+    BgraImage detail(16, 12);
+    DetailSqueeze(picture.View(), detail.View());
+    const BgraImage crisp = CrispSqueeze(picture.View(), 16, 12);
+    EXPECT_EQ(crisp.Bytes(), detail.Bytes());
+    // The stroke's column keeps most of its contrast where the exact average
+    // leaves a quarter; nothing goes beyond the picture's own range.
+    const BgraImage exact = Squeeze(picture.View(), 16, 12);
+    const int ground = crisp.Row(6)[4 * 3];
+    EXPECT_GE(crisp.Row(6)[4 * 8] - ground, 0.8 * (240 - ground));
+    EXPECT_LE(exact.Row(6)[4 * 8] - ground, 0.4 * (240 - ground));
+    for (std::uint8_t byte : crisp.Bytes()) EXPECT_LE(byte, 255);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x) EXPECT_GE(crisp.Row(y)[4 * x], 20);
+}
+
+}  // namespace
+}  // namespace vx
