@@ -64,14 +64,30 @@ vx::BgraImage MakeCrest(Random& random, CrestKind kind, int width, int height) {
                     const double u = (x + 0.5) / width, v = (y + 0.5) / height;
                     bool inB = false, inC = false;
                     switch (design) {
-                        case 0: inB = u > 0.5; break;                                               // per pale
-                        case 1: inB = v > 0.5; break;                                               // per fess
-                        case 2: inB = std::abs(u - 0.5) < 0.14 || std::abs(v - 0.5) < 0.18; break;  // cross
-                        case 3: inB = std::abs(u - v) < 0.15 || std::abs(u + v - 1) < 0.15; break;  // saltire
-                        case 4: inB = std::abs(v - (1.1 - std::abs(u - 0.5) * 1.2)) < 0.2; break;   // chevron
-                        case 5: inB = x == 0 || y == 0 || x == width - 1 || y == height - 1; break;  // bordure
-                        case 6: inB = (u > 0.5) != (v > 0.5); break;                                // quarterly
-                        default: inB = std::abs(u - v) < 0.2; break;                                // bend
+                        case 0:
+                            inB = u > 0.5;
+                            break;  // per pale
+                        case 1:
+                            inB = v > 0.5;
+                            break;  // per fess
+                        case 2:
+                            inB = std::abs(u - 0.5) < 0.14 || std::abs(v - 0.5) < 0.18;
+                            break;  // cross
+                        case 3:
+                            inB = std::abs(u - v) < 0.15 || std::abs(u + v - 1) < 0.15;
+                            break;  // saltire
+                        case 4:
+                            inB = std::abs(v - (1.1 - std::abs(u - 0.5) * 1.2)) < 0.2;
+                            break;  // chevron
+                        case 5:
+                            inB = x == 0 || y == 0 || x == width - 1 || y == height - 1;
+                            break;  // bordure
+                        case 6:
+                            inB = (u > 0.5) != (v > 0.5);
+                            break;  // quarterly
+                        default:
+                            inB = std::abs(u - v) < 0.2;
+                            break;  // bend
                     }
                     inC = design >= 5 && std::hypot(u - 0.5, v - 0.5) < 0.18;  // a roundel on some
                     Put(crest, x, y, inC ? c : inB ? b : a);
@@ -103,8 +119,7 @@ vx::BgraImage MakeCrest(Random& random, CrestKind kind, int width, int height) {
         }
         case CrestKind::Noise:
             for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x)
-                    Put(crest, x, y, static_cast<std::uint32_t>(random.Below(1 << 24)));
+                for (int x = 0; x < width; ++x) Put(crest, x, y, static_cast<std::uint32_t>(random.Below(1 << 24)));
             break;
     }
     return crest;
@@ -218,13 +233,12 @@ vx::BgraImage ThroughJpeg(const vx::BgraImage& picture, int quality) {
 
 vx::BgraImage Crop(const vx::BgraImage& picture, int x, int y, int width, int height) {
     vx::BgraImage part(width, height);
-    for (int row = 0; row < height; ++row)
-        std::copy_n(picture.Row(y + row) + 4 * x, 4 * width, part.Row(row));
+    for (int row = 0; row < height; ++row) std::copy_n(picture.Row(y + row) + 4 * x, 4 * width, part.Row(row));
     return part;
 }
 
-vx::BgraImage Stroke(int pictureWidth, int pictureHeight, double cx, double cy, double angle, double width,
-                     int tone, int ground) {
+vx::BgraImage Stroke(int pictureWidth, int pictureHeight, double cx, double cy, double angle, double width, int tone,
+                     int ground) {
     auto linear = [](int byte) {
         const double c = byte / 255.0;
         return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);

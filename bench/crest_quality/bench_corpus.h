@@ -40,7 +40,7 @@ vx::BgraImage Crop(const vx::BgraImage& picture, int x, int y, int width, int he
 // A straight stroke of `tone` on a ground of `ground` (grey bytes), drawn
 // with its coverage blended in linear light, `width` pixels wide through
 // (cx, cy) at `angle` radians.
-vx::BgraImage Stroke(int pictureWidth, int pictureHeight, double cx, double cy, double angle, double width,
-                     int tone, int ground);
+vx::BgraImage Stroke(int pictureWidth, int pictureHeight, double cx, double cy, double angle, double width, int tone,
+                     int ground);
 
 }  // namespace bench

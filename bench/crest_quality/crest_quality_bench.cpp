@@ -128,12 +128,14 @@ std::vector<Method> Methods() {
                            return Resample(s, w, h, 0.5, [](double x) { return std::abs(x) <= 0.5 ? 1.0 : 0.0; });
                        }});
 #endif
-    methods.push_back({"lanczos3", [](const vx::BgraImage& s, int w, int h) { return Resample(s, w, h, 3, Lanczos3); }});
+    methods.push_back(
+        {"lanczos3", [](const vx::BgraImage& s, int w, int h) { return Resample(s, w, h, 3, Lanczos3); }});
 #ifdef VX_HAVE_STB_RESIZE
     methods.push_back(
         {"mitchell", [](const vx::BgraImage& s, int w, int h) { return Stb(s, w, h, STBIR_FILTER_MITCHELL); }});
 #else
-    methods.push_back({"mitchell", [](const vx::BgraImage& s, int w, int h) { return Resample(s, w, h, 2, Mitchell); }});
+    methods.push_back(
+        {"mitchell", [](const vx::BgraImage& s, int w, int h) { return Resample(s, w, h, 2, Mitchell); }});
 #endif
     return methods;
 }
@@ -192,8 +194,8 @@ void PixelArt(std::vector<Method>& methods) {
                     const double offset = random.Uniform();
                     const int margin = 2 + random.Below(4);
                     const std::uint32_t marginColour = static_cast<std::uint32_t>(random.Below(1 << 24));
-                    vx::BgraImage picture = bench::Enlarge(crest, static_cast<bench::Enlargement>(e), factor, offset,
-                                                           margin, marginColour);
+                    vx::BgraImage picture =
+                        bench::Enlarge(crest, static_cast<bench::Enlargement>(e), factor, offset, margin, marginColour);
                     if (jpeg) picture = bench::ThroughJpeg(picture, 75);
                     // The crop removes the margin to within a pixel each side.
                     const int left = margin + random.Below(3) - 1, top = margin + random.Below(3) - 1;

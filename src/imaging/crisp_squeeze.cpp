@@ -12,9 +12,7 @@ void CrispSqueeze(ConstBgraView source, BgraView crest) {
         throw std::invalid_argument("empty picture or crest");
     // Below about twice the crest's size a grid is no longer told from detail.
     const bool enlarged = 2 * source.width >= 3 * crest.width && 2 * source.height >= 3 * crest.height;
-    const std::optional<PixelGrid> grid =
-        enlarged ? FindPixelGrid(source, crest.width, crest.height)
-                 : std::nullopt;
+    const std::optional<PixelGrid> grid = enlarged ? FindPixelGrid(source, crest.width, crest.height) : std::nullopt;
     if (!grid) {
         DetailSqueeze(source, crest);
         return;

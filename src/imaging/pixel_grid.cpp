@@ -10,17 +10,24 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMinPeriod = 1.8;
-constexpr int kProfileLines = 128;
+constexpr int kProfileLines = 64;
+// Beyond this length only grids of the crest's size (or twice it) are
+// looked for: the spectrum would cost more than the squeeze itself.
+constexpr int kMaxSpectrumLength = 1024;
 constexpr int kMaxProfileBins = 512;
 constexpr int kFitLines = 32;
+constexpr int kSearchLines = 8;
 constexpr int kHarmonics = 6;
 constexpr int kMaxCellsPerCrestPixel = 8;
-constexpr std::size_t kCombCandidates = 12;
 // How far the period's harmonics must stand above the spectrum's median.
 constexpr double kMinPeakStrength = 3.0;
+// How much better than half a cell off the grid must fit.
+constexpr double kMattersShare = 0.6;
+constexpr double kClearlyBetter = 0.9;
 // The largest root-mean-square misfit, in levels, still taken for an
-// enlargement (JPEG at quality 75 leaves about half of it).
-constexpr double kMaxFitError = 9.0;
+// enlargement (JPEG at quality 75, its colour halved, leaves up to about
+// this much on saturated colours).
+constexpr double kMaxFitError = 14.0;
 
 enum class Axis { X, Y };
 
@@ -80,21 +87,27 @@ std::vector<double> Profile(ConstBgraView source, Axis axis, int bin, bool secon
     const int length = Length(source, axis);
     std::vector<double> profile(static_cast<std::size_t>((length + bin - 1) / bin), 0.0);
     const std::vector<int> lines = SampleLines(kProfileLines, Lines(source, axis));
+    // A second difference needs a pixel on each side; a first one (at the
+    // edge before `position`) only the one before.
+    const int last = second ? length - 2 : length - 1;
     auto add = [&](int line, int position) {
         const std::uint8_t* before = PixelAt(source, axis, line, position - 1);
         const std::uint8_t* here = PixelAt(source, axis, line, position);
-        const std::uint8_t* after = PixelAt(source, axis, line, position + 1);
         double sum = 0;
-        for (int k = 0; k < 3; ++k)
-            sum += second ? std::abs(before[k] - 2 * here[k] + after[k]) : std::abs(here[k] - before[k]);
+        if (second) {
+            const std::uint8_t* after = PixelAt(source, axis, line, position + 1);
+            for (int k = 0; k < 3; ++k) sum += std::abs(before[k] - 2 * here[k] + after[k]);
+        } else {
+            for (int k = 0; k < 3; ++k) sum += std::abs(here[k] - before[k]);
+        }
         profile[static_cast<std::size_t>(position / bin)] += sum;
     };
     // Along the rows for the cache: rows whole across, columns row by row.
     if (axis == Axis::X) {
         for (int line : lines)
-            for (int position = 1; position + 1 < length; ++position) add(line, position);
+            for (int position = 1; position <= last; ++position) add(line, position);
     } else {
-        for (int position = 1; position + 1 < length; ++position)
+        for (int position = 1; position <= last; ++position)
             for (int line : lines) add(line, position);
     }
     return profile;
@@ -136,8 +149,8 @@ bool FindPeriod(ConstBgraView source, Axis axis, int maxCells, double& period, d
     mean /= bins;
     for (double& v : spectrum.profile) v -= mean;
 
-    // Frequencies in cycles per bin on a grid of 1 / (8 bins).
-    const int n = 8 * bins;
+    // Frequencies in cycles per bin on a grid of 1 / (4 bins).
+    const int n = 4 * bins;
     std::vector<double> magnitudes(static_cast<std::size_t>(n / 2 + 1), 0.0);
     for (int j = 1; j <= n / 2; ++j) magnitudes[static_cast<std::size_t>(j)] = spectrum.magnitude(double(j) / n);
     const double minPeriodInBins = bin == 1 ? kMinPeriod : std::max(4.0, double(length) / maxCells / bin);
@@ -242,18 +255,19 @@ int Weights(Enlarger enlarger, double u, int cells, int index[4], double weight[
 // picture position mixes, and the factored normal equations.
 class AxisInverse {
 public:
-    AxisInverse(const GridAxis& axis, Enlarger enlarger, int length) : cells_(axis.cells) {
+    // Every `stride`-th picture position is used (all of them with 1).
+    AxisInverse(const GridAxis& axis, Enlarger enlarger, int length, int stride = 1) : cells_(axis.cells) {
         band_ = enlarger == Enlarger::Nearest ? 0 : enlarger == Enlarger::Bilinear ? 1 : 3;
         const int width = band_ + 1;
         normal_.assign(static_cast<std::size_t>(cells_) * width, 0.0);
         const double end = axis.start + axis.cells * axis.period;
-        for (int x = 0; x < length; ++x) {
+        for (int x = 0; x < length; x += stride) {
             const double centre = x + 0.5;
-            if (centre < axis.start || centre > end) continue;
+            if (centre < axis.start || centre >= end) continue;
             Sample sample;
             sample.position = x;
-            sample.count = Weights(enlarger, (centre - axis.start) / axis.period - 0.5, cells_, sample.index,
-                                   sample.weight);
+            sample.count =
+                Weights(enlarger, (centre - axis.start) / axis.period - 0.5, cells_, sample.index, sample.weight);
             for (int i = 0; i < sample.count; ++i)
                 for (int j = 0; j < sample.count; ++j)
                     if (sample.index[i] >= sample.index[j])
@@ -275,7 +289,8 @@ public:
         const int width = band_ + 1;
         for (int i = 0; i < cells_; ++i) {  // L y = b
             double sum = v[static_cast<std::size_t>(i)];
-            for (int k = std::max(0, i - band_); k < i; ++k) sum -= normal_[Slot(i, k)] * v[static_cast<std::size_t>(k)];
+            for (int k = std::max(0, i - band_); k < i; ++k)
+                sum -= normal_[Slot(i, k)] * v[static_cast<std::size_t>(k)];
             v[static_cast<std::size_t>(i)] = sum / normal_[Slot(i, i)];
         }
         for (int i = cells_ - 1; i >= 0; --i) {  // L^T x = y
@@ -296,7 +311,13 @@ public:
     }
 
     int SampleCount() const { return static_cast<int>(samples_.size()); }
-    const std::vector<int> Positions() const {
+    // Each position with its one cell, for a nearest-neighbour grid.
+    std::vector<std::pair<int, int>> NearestCells() const {
+        std::vector<std::pair<int, int>> cells;
+        for (const Sample& s : samples_) cells.push_back({s.position, s.index[0]});
+        return cells;
+    }
+    std::vector<int> Positions() const {
         std::vector<int> positions;
         for (const Sample& s : samples_) positions.push_back(s.position);
         return positions;
@@ -335,54 +356,180 @@ std::vector<double> LineValues(ConstBgraView source, Axis axis, int line, int ch
     return values;
 }
 
-// Root-mean-square misfit of the enlarger on sampled lines of one axis.
-double Misfit(ConstBgraView source, Axis axis, const GridAxis& grid, Enlarger enlarger, double& squares,
-              double& count) {
-    const AxisInverse inverse(grid, enlarger, Length(source, axis));
-    double sum = 0;
-    for (int line : SampleLines(kFitLines, Lines(source, axis)))
-        for (int k = 0; k < 3; ++k) inverse.Solve(LineValues(source, axis, line, k), &sum);
-    const double n = 3.0 * inverse.SampleCount() * std::min(kFitLines, Lines(source, axis));
-    squares = sum;
-    count = n;
-    return n > 0 ? std::sqrt(sum / n) : 1e300;
+// Positions a few per cell pin a cell down as well as all of them.
+int StrideOf(const GridAxis& axis) { return std::max(1, static_cast<int>(axis.period / 8)); }
+
+// Squared misfit of an enlarger, and how many values it was taken over.
+struct Fit {
+    double squares = 0;
+    double count = 0;
+    double Error() const { return count > 0 ? std::sqrt(squares / count) : 1e300; }
+    Fit& operator+=(const Fit& other) {
+        squares += other.squares;
+        count += other.count;
+        return *this;
+    }
+};
+
+// Sampled lines of one axis, read once: values[line * 3 + channel].
+struct AxisLines {
+    Axis axis = Axis::X;
+    int length = 0;
+    std::vector<std::vector<double>> values;
+};
+
+// Read along the rows for the cache, columns too.
+AxisLines ReadLines(ConstBgraView source, Axis axis, int wanted) {
+    const int length = Length(source, axis);
+    const std::vector<int> sampled = SampleLines(wanted, Lines(source, axis));
+    AxisLines lines{axis, length, std::vector<std::vector<double>>(3 * sampled.size(), std::vector<double>(length))};
+    for (std::size_t i = 0; i < sampled.size(); ++i)
+        for (int position = 0; position < length; ++position) {
+            if (axis == Axis::Y) break;
+            const std::uint8_t* pixel = PixelAt(source, axis, sampled[i], position);
+            for (int k = 0; k < 3; ++k) lines.values[3 * i + k][static_cast<std::size_t>(position)] = pixel[k];
+        }
+    if (axis == Axis::Y)
+        for (int position = 0; position < length; ++position)
+            for (std::size_t i = 0; i < sampled.size(); ++i) {
+                const std::uint8_t* pixel = PixelAt(source, axis, sampled[i], position);
+                for (int k = 0; k < 3; ++k) lines.values[3 * i + k][static_cast<std::size_t>(position)] = pixel[k];
+            }
+    return lines;
 }
 
-// The grid of `cells` cells that best explains the profile of one axis:
-// its cells' edges on the jumps of a blocky enlargement (`edges`, the
-// first differences) or its centres on the bends of a smooth one
-// (`bends`, the second differences). The cells are taken to span the
-// picture to within a couple of pixels at each end (a crop's error).
-std::vector<GridAxis> CombSearch(const std::vector<double>& profile, int cells, bool edges) {
-    const int length = static_cast<int>(profile.size());
-    auto at = [&](double position) {  // profile entry x sits at pixel edge x (first) or centre x + 0.5
-        const double index = edges ? position : position - 0.5;
-        const int i = static_cast<int>(std::floor(index));
-        if (i < 0 || i + 1 >= length) return 0.0;
-        const double t = index - i;
-        return edges ? (t < 0.5 ? profile[static_cast<std::size_t>(i)] : profile[static_cast<std::size_t>(i + 1)])
-                     : (1 - t) * profile[static_cast<std::size_t>(i)] + t * profile[static_cast<std::size_t>(i + 1)];
-    };
-    std::vector<std::pair<double, GridAxis>> scored;
-    constexpr double kSlack = 2.5;  // pixels at each end
-    const double step = 0.125;
-    for (double start = -kSlack; start <= kSlack; start += step)
-        for (double end = length - kSlack; end <= length + kSlack; end += step) {
-            const double period = (end - start) / cells;
-            if (period < kMinPeriod) continue;
-            double score = 0;
-            for (int i = edges ? 1 : 0; i < (edges ? cells : cells); ++i)
-                score += at(start + (i + (edges ? 0.0 : 0.5)) * period);
-            // Ties (a crest with few jumps) go to the grid nearest the whole picture.
-            score -= 1e-6 * (std::abs(start) + std::abs(end - length));
-            scored.push_back({score, GridAxis{period, start, cells}});
+// What the grid search reads of one axis, once for all cell counts.
+struct AxisSamples {
+    AxisLines fit;              // kFitLines lines
+    AxisLines search;           // kSearchLines of them
+    std::vector<double> jumps;  // profile of first differences
+};
+
+AxisSamples ReadSamples(ConstBgraView source, Axis axis) {
+    AxisSamples samples{ReadLines(source, axis, kFitLines), {}, Profile(source, axis, 1, false)};
+    samples.search = {axis, samples.fit.length, {}};
+    const std::size_t lines = samples.fit.values.size() / 3;
+    const std::size_t every = std::max<std::size_t>(1, lines / kSearchLines);
+    for (std::size_t i = every / 2; i < lines; i += every)
+        for (int k = 0; k < 3; ++k) samples.search.values.push_back(samples.fit.values[3 * i + k]);
+    return samples;
+}
+
+Fit Misfit(const AxisLines& lines, const GridAxis& grid, Enlarger enlarger) {
+    const AxisInverse inverse(grid, enlarger, lines.length, StrideOf(grid));
+    Fit fit;
+    for (const std::vector<double>& values : lines.values) inverse.Solve(values, &fit.squares);
+    fit.count = static_cast<double>(inverse.SampleCount()) * static_cast<double>(lines.values.size());
+    return fit;
+}
+
+// The cells are taken to span the picture to within this many pixels at
+// each end: a crop's error, a margin, the enlargement's offset. Beyond
+// this period such an error is lost in the cell and the span is the axis.
+constexpr double kSlack = 2.5;
+constexpr double kSearchedPeriod = 24;
+
+GridAxis Spanning(double start, double end, int cells) { return {(end - start) / cells, start, cells}; }
+
+// A nearest-neighbour enlargement jumps exactly where a cell begins: the
+// grid (to 1/32 pixel) that puts a cell edge on every strong jump of the
+// profile of first differences, of those the nearest to the whole axis.
+// No grid (0 cells) when there are more jumps than cell edges.
+GridAxis JumpSearch(const std::vector<double>& jumps, int cells) {
+    const int length = static_cast<int>(jumps.size());
+    if (length / static_cast<double>(cells) > kSearchedPeriod) return Spanning(0, length, cells);
+    const double strongest = *std::max_element(jumps.begin(), jumps.end());
+    std::vector<std::pair<int, double>> strong;  // edge position (pixel x starts there), strength
+    for (int x = 1; x < length; ++x)
+        if (jumps[x] > 0 && jumps[x] >= 0.2 * strongest && jumps[x] >= jumps[x - 1] &&
+            (x + 1 == length || jumps[x] >= jumps[x + 1]))
+            strong.push_back({x, jumps[x]});
+    if (strong.size() > static_cast<std::size_t>(cells) + 1) return {};
+    GridAxis best;
+    double bestMissed = 1e300, bestDistance = 1e300;
+    constexpr double kStep = 1.0 / 32;
+    for (double start = -kSlack; start <= kSlack; start += kStep)
+        for (double end = length - kSlack; end <= length + kSlack; end += kStep) {
+            const GridAxis grid = Spanning(start, end, cells);
+            if (grid.period < kMinPeriod) continue;
+            double missed = 0;
+            for (const auto& [x, strength] : strong) {
+                // Pixel x opens cell i when its centre is the first past the
+                // edge; the grid's two ends count too (a margin begins there).
+                const double i = std::floor((x + 0.5 - start) / grid.period);
+                if (std::ceil(start + i * grid.period - 0.5) != x || i < 0 || i > cells) missed += strength;
+            }
+            const double distance = std::abs(start) + std::abs(end - length);
+            if (missed < bestMissed || (missed == bestMissed && distance < bestDistance)) {
+                bestMissed = missed;
+                bestDistance = distance;
+                best = grid;
+            }
         }
-    // The few best go on to the fit, which tells them apart.
-    const std::size_t keep = std::min<std::size_t>(kCombCandidates, scored.size());
-    std::partial_sort(scored.begin(), scored.begin() + keep, scored.end(),
-                      [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<GridAxis> best;
-    for (std::size_t i = 0; i < keep; ++i) best.push_back(scored[i].second);
+    return best;
+}
+
+// An interpolated enlargement: the grid that the enlarger fits best, coarse
+// to fine (half, an eighth, a thirty-second of a pixel).
+GridAxis FitSearch(const AxisLines& lines, int cells, Enlarger enlarger) {
+    const double length = lines.length;
+    if (length / cells > kSearchedPeriod) return Spanning(0, length, cells);
+    double bestStart = 0, bestEnd = length, bestError = 1e300;
+    double reach = kSlack;
+    for (double step : {0.5, 0.125, 1.0 / 32}) {
+        const double fromStart = bestStart - reach, fromEnd = bestEnd - reach;
+        const int steps = static_cast<int>(std::floor(2 * reach / step + 0.5));
+        for (int i = 0; i <= steps; ++i)
+            for (int j = 0; j <= steps; ++j) {
+                const GridAxis grid = Spanning(fromStart + i * step, fromEnd + j * step, cells);
+                if (grid.period < kMinPeriod) continue;
+                const double error = Misfit(lines, grid, enlarger).Error();
+                if (error < bestError) {
+                    bestError = error;
+                    bestStart = grid.start;
+                    bestEnd = grid.start + grid.period * cells;
+                }
+            }
+        reach = step;
+    }
+    return Spanning(bestStart, bestEnd, cells);
+}
+
+GridAxis HalfCellOn(const GridAxis& axis) { return {axis.period, axis.start + axis.period / 2, axis.cells}; }
+
+// Among the enlargers, the one that explains both axes of a grid of
+// `cellsX` x `cellsY` best, within JPEG noise; else nothing. The grid must
+// matter, too: the same enlarger half a cell off must fit clearly worse,
+// or the picture is merely smooth (a ramp, a plain ground with a thin
+// line) and any grid would do.
+std::optional<PixelGrid> BestGrid(const AxisSamples& across, const AxisSamples& down, int cellsX, int cellsY) {
+    if (across.fit.length < kMinPeriod * cellsX || down.fit.length < kMinPeriod * cellsY) return std::nullopt;
+    const AxisLines& fitAcross = across.fit;
+    const AxisLines& fitDown = down.fit;
+    std::optional<PixelGrid> best;
+    double bestError = kMaxFitError;
+    auto consider = [&](const PixelGrid& grid) {
+        if (grid.x.cells < 1 || grid.y.cells < 1) return;
+        Fit fit = Misfit(fitAcross, grid.x, grid.enlarger);
+        fit += Misfit(fitDown, grid.y, grid.enlarger);
+        if (fit.Error() < bestError) {
+            bestError = fit.Error();
+            best = grid;
+        }
+    };
+    consider({JumpSearch(across.jumps, cellsX), JumpSearch(down.jumps, cellsY), Enlarger::Nearest});
+    // The interpolating enlargers share one grid; each is tried on it.
+    const PixelGrid smooth{FitSearch(across.search, cellsX, Enlarger::Bicubic),
+                           FitSearch(down.search, cellsY, Enlarger::Bicubic), Enlarger::Bicubic};
+    for (Enlarger enlarger : {Enlarger::Bilinear, Enlarger::Bicubic, Enlarger::SharpBicubic, Enlarger::Mitchell}) {
+        PixelGrid grid = smooth;
+        grid.enlarger = enlarger;
+        consider(grid);
+    }
+    if (!best) return std::nullopt;
+    Fit off = Misfit(fitAcross, HalfCellOn(best->x), best->enlarger);
+    off += Misfit(fitDown, HalfCellOn(best->y), best->enlarger);
+    if (!(bestError <= kMattersShare * off.Error())) return std::nullopt;
     return best;
 }
 
@@ -391,75 +538,58 @@ std::vector<GridAxis> CombSearch(const std::vector<double>& profile, int cells, 
 std::optional<PixelGrid> FindPixelGrid(ConstBgraView source, int crestWidth, int crestHeight) {
     if (source.top == nullptr || source.width < 4 || source.height < 4 || crestWidth < 1 || crestHeight < 1)
         return std::nullopt;
-    // Candidate cell counts: the crest's own and twice it, and what the
-    // profile's spectrum shows.
-    struct Candidate {
-        GridAxis axis;
-        bool edges;
-    };
-    auto candidates = [&](Axis axis, int crestCells) {
-        const int length = Length(source, axis);
-        std::vector<int> counts;
-        for (int k = 1; k <= 2; ++k)
-            if (length >= kMinPeriod * k * crestCells) counts.push_back(k * crestCells);
-        double period, peak;
-        if (FindPeriod(source, axis, kMaxCellsPerCrestPixel * crestCells, period, peak)) {
-            const int count = static_cast<int>(std::floor(length / period + 0.5));
-            if (std::find(counts.begin(), counts.end(), count) == counts.end()) counts.push_back(count);
-        }
-        std::vector<Candidate> found;
-        if (length > 4096) return found;
-        const std::vector<double> jumps = Profile(source, axis, 1, false);
-        const std::vector<double> bends = Profile(source, axis, 1, true);
-        for (int count : counts) {
-            for (const GridAxis& grid : CombSearch(jumps, count, true)) found.push_back({grid, true});
-            for (const GridAxis& grid : CombSearch(bends, count, false)) found.push_back({grid, false});
-        }
-        return found;
-    };
-    const std::vector<Candidate> across = candidates(Axis::X, crestWidth);
-    const std::vector<Candidate> down = candidates(Axis::Y, crestHeight);
-    std::optional<PixelGrid> best;
-    double bestError = kMaxFitError;
-    for (Enlarger enlarger : {Enlarger::Nearest, Enlarger::Bilinear, Enlarger::Bicubic, Enlarger::SharpBicubic,
-                              Enlarger::Mitchell}) {
-        const bool blocky = enlarger == Enlarger::Nearest;
-        auto bestOf = [&](Axis axis, const std::vector<Candidate>& list, double& squares, double& count) {
-            GridAxis chosen;
-            double error = 1e300;
-            for (const Candidate& c : list) {
-                if (c.edges != blocky) continue;
-                double sq = 0, n = 0;
-                // A finer grid always fits as well; it must fit clearly better.
-                const double e = Misfit(source, axis, c.axis, enlarger, sq, n) *
-                                 (c.axis.cells > (axis == Axis::X ? crestWidth : crestHeight) ? 1.25 : 1.0);
-                if (e < error) {
-                    error = e;
-                    chosen = c.axis;
-                    squares = sq;
-                    count = n;
-                }
-            }
-            return chosen;
-        };
-        double sx = 0, nx = 0, sy = 0, ny = 0;
-        PixelGrid grid;
-        grid.enlarger = enlarger;
-        grid.x = bestOf(Axis::X, across, sx, nx);
-        grid.y = bestOf(Axis::Y, down, sy, ny);
-        if (grid.x.cells < 1 || grid.y.cells < 1) continue;
-        const double error = nx + ny > 0 ? std::sqrt((sx + sy) / (nx + ny)) : 1e300;
-        if (error < bestError) {
-            bestError = error;
-            best = grid;
-        }
-    }
-    return best;
+    const AxisSamples across = ReadSamples(source, Axis::X);
+    const AxisSamples down = ReadSamples(source, Axis::Y);
+    // The crest's own size first, then twice it: a finer grid always fits
+    // at least as well, so it is taken only when the coarser one fails.
+    for (int times = 1; times <= 2; ++times)
+        if (auto grid = BestGrid(across, down, times * crestWidth, times * crestHeight)) return grid;
+    // Then whatever period the picture shows.
+    if (source.width > kMaxSpectrumLength || source.height > kMaxSpectrumLength) return std::nullopt;
+    double periodX, peakX, periodY, peakY;
+    if (!FindPeriod(source, Axis::X, kMaxCellsPerCrestPixel * crestWidth, periodX, peakX) ||
+        !FindPeriod(source, Axis::Y, kMaxCellsPerCrestPixel * crestHeight, periodY, peakY))
+        return std::nullopt;
+    return BestGrid(across, down, static_cast<int>(std::floor(source.width / periodX + 0.5)),
+                    static_cast<int>(std::floor(source.height / periodY + 0.5)));
 }
 
+namespace {
+
+// A nearest-neighbour cell is its pixels' median, channel by channel:
+// JPEG's ringing along the cell's edges moves it least.
+BgraImage MedianCells(ConstBgraView source, const PixelGrid& grid) {
+    const AxisInverse across(grid.x, grid.enlarger, source.width, StrideOf(grid.x));
+    const AxisInverse down(grid.y, grid.enlarger, source.height, StrideOf(grid.y));
+    const std::size_t cellCount = static_cast<std::size_t>(grid.x.cells) * static_cast<std::size_t>(grid.y.cells);
+    std::vector<std::vector<std::uint8_t>> values(3 * cellCount);
+    for (const auto& [y, cy] : down.NearestCells())
+        for (const auto& [x, cx] : across.NearestCells()) {
+            const std::uint8_t* pixel = source.Row(y) + 4 * static_cast<std::ptrdiff_t>(x);
+            const std::size_t cell = static_cast<std::size_t>(cy) * grid.x.cells + cx;
+            for (int k = 0; k < 3; ++k) values[3 * cell + k].push_back(pixel[k]);
+        }
+    BgraImage cells(grid.x.cells, grid.y.cells);
+    for (int cy = 0; cy < grid.y.cells; ++cy)
+        for (int cx = 0; cx < grid.x.cells; ++cx) {
+            std::uint8_t* out = cells.Row(cy) + 4 * cx;
+            for (int k = 0; k < 3; ++k) {
+                std::vector<std::uint8_t>& v = values[3 * (static_cast<std::size_t>(cy) * grid.x.cells + cx) + k];
+                if (v.empty()) continue;
+                std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+                out[k] = v[v.size() / 2];
+            }
+            out[3] = 255;
+        }
+    return cells;
+}
+
+}  // namespace
+
 BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
-    const AxisInverse across(grid.x, grid.enlarger, source.width);
-    const AxisInverse down(grid.y, grid.enlarger, source.height);
+    if (grid.enlarger == Enlarger::Nearest) return MedianCells(source, grid);
+    const AxisInverse across(grid.x, grid.enlarger, source.width, StrideOf(grid.x));
+    const AxisInverse down(grid.y, grid.enlarger, source.height, StrideOf(grid.y));
     const std::vector<int> rows = down.Positions();
     // Each row's cells across, then each cell column's cells down: the
     // separable least-squares solution.
@@ -474,8 +604,8 @@ BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
                 column[static_cast<std::size_t>(rows[r])] = rowCells[3 * r + k][static_cast<std::size_t>(cx)];
             const std::vector<double> values = down.Solve(column);
             for (int cy = 0; cy < grid.y.cells; ++cy)
-                cells.Row(cy)[4 * cx + k] =
-                    static_cast<std::uint8_t>(std::clamp(std::floor(values[static_cast<std::size_t>(cy)] + 0.5), 0.0, 255.0));
+                cells.Row(cy)[4 * cx + k] = static_cast<std::uint8_t>(
+                    std::clamp(std::floor(values[static_cast<std::size_t>(cy)] + 0.5), 0.0, 255.0));
         }
     for (int cy = 0; cy < grid.y.cells; ++cy)
         for (int cx = 0; cx < grid.x.cells; ++cx) cells.Row(cy)[4 * cx + 3] = 255;
