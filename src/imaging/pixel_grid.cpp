@@ -22,12 +22,19 @@ constexpr int kMaxCellsPerCrestPixel = 8;
 // How far the period's harmonics must stand above the spectrum's median.
 constexpr double kMinPeakStrength = 3.0;
 // How much better than half a cell off the grid must fit.
-constexpr double kMattersShare = 0.6;
+constexpr double kMattersShare = 0.85;
 constexpr double kClearlyBetter = 0.9;
+// JPEG blurs a blocky enlargement's edges, which a smooth enlarger then
+// fits a little better; it must fit much better to be taken instead.
+constexpr double kClearlySmooth = 0.7;
 // The largest root-mean-square misfit, in levels, still taken for an
 // enlargement (JPEG at quality 75, its colour halved, leaves up to about
 // this much on saturated colours).
 constexpr double kMaxFitError = 14.0;
+// A picture that is not pixel art leaves a few values far off the fit (a
+// thin line no cell can hold) where JPEG's ringing stays below this.
+constexpr double kOutlier = 48;
+constexpr double kMaxOutlierShare = 0.01;
 
 enum class Axis { X, Y };
 
@@ -64,12 +71,21 @@ double TurnsOf(double re, double im) {
     return (low + high) / 2;
 }
 
+// `wanted` lines spread evenly over `total`, in runs of adjacent ones so
+// that lines across the rows (columns) share the cache.
 std::vector<int> SampleLines(int wanted, int total) {
     const int count = std::min(wanted, total);
-    std::vector<int> lines(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        lines[static_cast<std::size_t>(i)] =
-            static_cast<int>((2 * static_cast<std::int64_t>(i) + 1) * total / (2 * static_cast<std::int64_t>(count)));
+    constexpr int kRun = 4;  // 16 bytes of pixels, within one cache line mostly
+    const int runs = std::max(1, count / kRun);
+    const int run = count / runs;
+    std::vector<int> lines;
+    for (int r = 0; r < runs; ++r) {
+        const std::int64_t centre =
+            (2 * static_cast<std::int64_t>(r) + 1) * total / (2 * static_cast<std::int64_t>(runs));
+        const int first = static_cast<int>(std::clamp<std::int64_t>(centre - run / 2, 0, total - run));
+        for (int i = 0; i < run; ++i)
+            if (lines.empty() || first + i > lines.back()) lines.push_back(first + i);
+    }
     return lines;
 }
 
@@ -251,6 +267,22 @@ int Weights(Enlarger enlarger, double u, int cells, int index[4], double weight[
     return count;
 }
 
+// Squared misfit of an enlarger, how many values it was taken over, and how
+// many of them it misses by more than kOutlier.
+struct Fit {
+    double squares = 0;
+    double count = 0;
+    double outliers = 0;
+    double Error() const { return count > 0 ? std::sqrt(squares / count) : 1e300; }
+    double OutlierShare() const { return count > 0 ? outliers / count : 1; }
+    Fit& operator+=(const Fit& other) {
+        squares += other.squares;
+        count += other.count;
+        outliers += other.outliers;
+        return *this;
+    }
+};
+
 // The least-squares inverse of one axis's enlargement: which cells each
 // picture position mixes, and the factored normal equations.
 class AxisInverse {
@@ -280,8 +312,8 @@ public:
     }
 
     // Cell values from the line `values` (one per picture position);
-    // adds the squared misfit to `misfit`.
-    std::vector<double> Solve(const std::vector<double>& values, double* misfit = nullptr) const {
+    // adds the misfit to `misfit`.
+    std::vector<double> Solve(const std::vector<double>& values, Fit* misfit = nullptr) const {
         std::vector<double> v(static_cast<std::size_t>(cells_), 0.0);
         for (const Sample& s : samples_)
             for (int i = 0; i < s.count; ++i)
@@ -305,16 +337,23 @@ public:
                 double model = 0;
                 for (int i = 0; i < s.count; ++i) model += s.weight[i] * v[static_cast<std::size_t>(s.index[i])];
                 const double d = values[static_cast<std::size_t>(s.position)] - model;
-                *misfit += d * d;
+                misfit->squares += d * d;
+                misfit->outliers += std::abs(d) > kOutlier;
             }
         return v;
     }
 
     int SampleCount() const { return static_cast<int>(samples_.size()); }
-    // Each position with its one cell, for a nearest-neighbour grid.
-    std::vector<std::pair<int, int>> NearestCells() const {
+    // Each position with its one cell, for a nearest-neighbour grid; with
+    // `core`, only positions at least a pixel inside a cell of more than
+    // three, away from the JPEG ringing and colour bleeding at its edges.
+    std::vector<std::pair<int, int>> NearestCells(const GridAxis& axis, bool core) const {
         std::vector<std::pair<int, int>> cells;
-        for (const Sample& s : samples_) cells.push_back({s.position, s.index[0]});
+        for (const Sample& s : samples_) {
+            const double inCell = s.position + 0.5 - axis.start - s.index[0] * axis.period;
+            if (core && axis.period > 3 && (inCell < 1 || inCell > axis.period - 1)) continue;
+            cells.push_back({s.position, s.index[0]});
+        }
         return cells;
     }
     std::vector<int> Positions() const {
@@ -358,18 +397,6 @@ std::vector<double> LineValues(ConstBgraView source, Axis axis, int line, int ch
 
 // Positions a few per cell pin a cell down as well as all of them.
 int StrideOf(const GridAxis& axis) { return std::max(1, static_cast<int>(axis.period / 8)); }
-
-// Squared misfit of an enlarger, and how many values it was taken over.
-struct Fit {
-    double squares = 0;
-    double count = 0;
-    double Error() const { return count > 0 ? std::sqrt(squares / count) : 1e300; }
-    Fit& operator+=(const Fit& other) {
-        squares += other.squares;
-        count += other.count;
-        return *this;
-    }
-};
 
 // Sampled lines of one axis, read once: values[line * 3 + channel].
 struct AxisLines {
@@ -418,7 +445,7 @@ AxisSamples ReadSamples(ConstBgraView source, Axis axis) {
 Fit Misfit(const AxisLines& lines, const GridAxis& grid, Enlarger enlarger) {
     const AxisInverse inverse(grid, enlarger, lines.length, StrideOf(grid));
     Fit fit;
-    for (const std::vector<double>& values : lines.values) inverse.Solve(values, &fit.squares);
+    for (const std::vector<double>& values : lines.values) inverse.Solve(values, &fit);
     fit.count = static_cast<double>(inverse.SampleCount()) * static_cast<double>(lines.values.size());
     return fit;
 }
@@ -444,7 +471,7 @@ GridAxis JumpSearch(const std::vector<double>& jumps, int cells) {
         if (jumps[x] > 0 && jumps[x] >= 0.2 * strongest && jumps[x] >= jumps[x - 1] &&
             (x + 1 == length || jumps[x] >= jumps[x + 1]))
             strong.push_back({x, jumps[x]});
-    if (strong.size() > static_cast<std::size_t>(cells) + 1) return {};
+    if (strong.size() > 2 * (static_cast<std::size_t>(cells) + 1)) return {};
     GridAxis best;
     double bestMissed = 1e300, bestDistance = 1e300;
     constexpr double kStep = 1.0 / 32;
@@ -527,6 +554,9 @@ std::optional<PixelGrid> BestGrid(const AxisSamples& across, const AxisSamples& 
         consider(grid);
     }
     if (!best) return std::nullopt;
+    Fit fit = Misfit(fitAcross, best->x, best->enlarger);
+    fit += Misfit(fitDown, best->y, best->enlarger);
+    if (fit.OutlierShare() > kMaxOutlierShare) return std::nullopt;
     Fit off = Misfit(fitAcross, HalfCellOn(best->x), best->enlarger);
     off += Misfit(fitDown, HalfCellOn(best->y), best->enlarger);
     if (!(bestError <= kMattersShare * off.Error())) return std::nullopt;
@@ -556,6 +586,11 @@ std::optional<PixelGrid> FindPixelGrid(ConstBgraView source, int crestWidth, int
 
 namespace {
 
+// The cell whose area holds picture position `x`.
+int CellAt(const GridAxis& axis, int x) {
+    return std::clamp(static_cast<int>(std::floor((x + 0.5 - axis.start) / axis.period)), 0, axis.cells - 1);
+}
+
 // A nearest-neighbour cell is its pixels' median, channel by channel:
 // JPEG's ringing along the cell's edges moves it least.
 BgraImage MedianCells(ConstBgraView source, const PixelGrid& grid) {
@@ -563,8 +598,8 @@ BgraImage MedianCells(ConstBgraView source, const PixelGrid& grid) {
     const AxisInverse down(grid.y, grid.enlarger, source.height, StrideOf(grid.y));
     const std::size_t cellCount = static_cast<std::size_t>(grid.x.cells) * static_cast<std::size_t>(grid.y.cells);
     std::vector<std::vector<std::uint8_t>> values(3 * cellCount);
-    for (const auto& [y, cy] : down.NearestCells())
-        for (const auto& [x, cx] : across.NearestCells()) {
+    for (const auto& [y, cy] : down.NearestCells(grid.y, true))
+        for (const auto& [x, cx] : across.NearestCells(grid.x, true)) {
             const std::uint8_t* pixel = source.Row(y) + 4 * static_cast<std::ptrdiff_t>(x);
             const std::size_t cell = static_cast<std::size_t>(cy) * grid.x.cells + cx;
             for (int k = 0; k < 3; ++k) values[3 * cell + k].push_back(pixel[k]);
@@ -596,6 +631,27 @@ BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
     std::vector<std::vector<double>> rowCells(3 * rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (int k = 0; k < 3; ++k) rowCells[3 * r + k] = across.Solve(LineValues(source, Axis::X, rows[r], k));
+    // An inverse magnifies noise; no cell may leave the range of the pixels
+    // on its own area by more than the enlarger can have moved the pixel
+    // nearest its centre (at most half a pixel off it, so by at most half a
+    // pixel's share of the whole range).
+    const std::size_t cellCount = static_cast<std::size_t>(grid.x.cells) * static_cast<std::size_t>(grid.y.cells);
+    // Nor the range of the whole picture, so nothing is brighter or darker
+    // than the source.
+    std::vector<std::uint8_t> low(3 * cellCount, 255), high(3 * cellCount, 0);
+    std::uint8_t lowest[3] = {255, 255, 255}, highest[3] = {0, 0, 0};
+    for (int y : rows)
+        for (int x : across.Positions()) {
+            const std::size_t cell = static_cast<std::size_t>(CellAt(grid.y, y)) * grid.x.cells + CellAt(grid.x, x);
+            const std::uint8_t* pixel = source.Row(y) + 4 * static_cast<std::ptrdiff_t>(x);
+            for (int k = 0; k < 3; ++k) {
+                low[3 * cell + k] = std::min(low[3 * cell + k], pixel[k]);
+                high[3 * cell + k] = std::max(high[3 * cell + k], pixel[k]);
+                lowest[k] = std::min(lowest[k], pixel[k]);
+                highest[k] = std::max(highest[k], pixel[k]);
+            }
+        }
+    const double reach = 255 * (0.5 / grid.x.period + 0.5 / grid.y.period);
     BgraImage cells(grid.x.cells, grid.y.cells);
     std::vector<double> column(static_cast<std::size_t>(source.height), 0.0);
     for (int cx = 0; cx < grid.x.cells; ++cx)
@@ -603,9 +659,13 @@ BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
             for (std::size_t r = 0; r < rows.size(); ++r)
                 column[static_cast<std::size_t>(rows[r])] = rowCells[3 * r + k][static_cast<std::size_t>(cx)];
             const std::vector<double> values = down.Solve(column);
-            for (int cy = 0; cy < grid.y.cells; ++cy)
+            for (int cy = 0; cy < grid.y.cells; ++cy) {
+                const std::size_t at = 3 * (static_cast<std::size_t>(cy) * grid.x.cells + cx) + k;
+                double value = std::floor(values[static_cast<std::size_t>(cy)] + 0.5);
+                if (low[at] <= high[at]) value = std::clamp(value, low[at] - reach, high[at] + reach);
                 cells.Row(cy)[4 * cx + k] = static_cast<std::uint8_t>(
-                    std::clamp(std::floor(values[static_cast<std::size_t>(cy)] + 0.5), 0.0, 255.0));
+                    std::clamp(value, double(lowest[k]), double(std::max(lowest[k], highest[k]))));
+            }
         }
     for (int cy = 0; cy < grid.y.cells; ++cy)
         for (int cx = 0; cx < grid.x.cells; ++cx) cells.Row(cy)[4 * cx + 3] = 255;

@@ -40,6 +40,33 @@ TEST(CrispSqueeze, AnExactNearestEnlargementComesBackExactly) {
     EXPECT_EQ(crisp.Bytes(), crest.Bytes());
 }
 
+TEST(CrispSqueeze, ABilinearEnlargementByAFractionComesBackWithinTolerance) {
+    // Each picture pixel's centre mapped back into the crest, then the mix
+    // of the four cells around it (edges repeated), as resizers enlarge.
+    const BgraImage crest = Cells(11);
+    constexpr double kFactor = 5.3;
+    BgraImage picture(85, 64);
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            const double u = (x + 0.5) / kFactor - 0.5, v = (y + 0.5) / kFactor - 0.5;
+            const int left = static_cast<int>(std::floor(u)), top = static_cast<int>(std::floor(v));
+            const double tx = u - left, ty = v - top;
+            for (int k = 0; k < 3; ++k) {
+                auto at = [&](int cx, int cy) {
+                    return double(crest.Row(std::clamp(cy, 0, 11))[4 * std::clamp(cx, 0, 15) + k]);
+                };
+                const double value = (1 - ty) * ((1 - tx) * at(left, top) + tx * at(left + 1, top)) +
+                                     ty * ((1 - tx) * at(left, top + 1) + tx * at(left + 1, top + 1));
+                picture.Row(y)[4 * x + k] = static_cast<std::uint8_t>(std::floor(value + 0.5));
+            }
+        }
+    const BgraImage crisp = CrispSqueeze(picture.View(), 16, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x)
+            for (int k = 0; k < 3; ++k)
+                ASSERT_NEAR(crisp.Row(y)[4 * x + k], crest.Row(y)[4 * x + k], 12) << x << "," << y;
+}
+
 TEST(CrispSqueeze, APictureThatIsNotPixelArtTakesTheDetailRoadAndKeepsAThinStroke) {
     // A smooth ramp crossed by a light stroke a quarter of a crest pixel wide.
     BgraImage picture(320, 240);
