@@ -57,20 +57,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: crisp_side_by_side OUTPUT.png\n");
         return 2;
     }
-    bench::Random random(2016);
+    bench::Random random(7);
     std::vector<vx::BgraImage> sources;
-    sources.push_back(bench::ThroughJpeg(
-        bench::Enlarge(bench::MakeCrest(random, bench::CrestKind::Heraldic, 16, 12), bench::Enlargement::Nearest,
-                       3.7, 0.4, 0, 0),
-        75));
+    sources.push_back(bench::ThroughJpeg(bench::Enlarge(bench::MakeCrest(random, bench::CrestKind::Heraldic, 16, 12),
+                                                        bench::Enlargement::Nearest, 3.7, 0.4, 0, 0),
+                                         75));
     sources.push_back(Logo());
     sources.push_back(bench::Enlarge(bench::MakeCrest(random, bench::CrestKind::Letter, 16, 12),
                                      bench::Enlargement::Bilinear, 6.2, 0.25, 0, 0));
 
     const int width = 3 * kCell + 4 * kGap;
-    const int height = static_cast<int>(sources.size()) * (kCell * 3 / 4) + (static_cast<int>(sources.size()) + 1) * kGap;
+    const int height =
+        static_cast<int>(sources.size()) * (kCell * 3 / 4) + (static_cast<int>(sources.size()) + 1) * kGap;
     std::vector<std::uint8_t> canvas(4 * static_cast<std::size_t>(width) * height, 0);
-    for (std::size_t i = 0; i < canvas.size(); i += 4) canvas[i] = canvas[i + 1] = canvas[i + 2] = 96, canvas[i + 3] = 255;
+    for (std::size_t i = 0; i < canvas.size(); i += 4)
+        canvas[i] = canvas[i + 1] = canvas[i + 2] = 96, canvas[i + 3] = 255;
     for (std::size_t row = 0; row < sources.size(); ++row) {
         const int top = kGap + static_cast<int>(row) * (kCell * 3 / 4 + kGap);
         // The source as it looks at the panel's size.

@@ -15,13 +15,16 @@ namespace vx {
 //    are taken back by inverting the enlargement (RecoverCells). Cells of
 //    the crest's own size are the crest; more (a 32 x 24 sprite for a
 //    16 x 12 crest) go down the second road as a picture of their own.
-//    Enlargers work on the bytes, so this road inverts them there.
+//    Enlargers work on the bytes, so this road inverts them there, not in
+//    linear light.
 // 2. Otherwise detail is kept (DetailSqueeze): an average in linear light
 //    whose weights favour what stands out from its surroundings, so a
 //    stroke thinner than a crest pixel stays a line of near-full contrast,
 //    with no colour beyond the source's own.
 //
-// Deterministic; the fourth byte of the result is 255. Throws
+// Below 1.5 times the crest's size the first road is not tried: a grid
+// would no longer be told from detail. Deterministic (only exact arithmetic
+// and square roots, no library transcendentals); the fourth byte of the result is 255. Throws
 // std::invalid_argument when a view is empty or its stride is shorter than
 // its rows.
 void CrispSqueeze(ConstBgraView source, BgraView crest);

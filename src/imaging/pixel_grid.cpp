@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "imaging/grid_inverse.h"
+
 namespace vx {
 
 namespace {
@@ -26,14 +28,13 @@ constexpr double kMattersShare = 0.85;
 constexpr double kClearlyBetter = 0.9;
 // JPEG blurs a blocky enlargement's edges, which a smooth enlarger then
 // fits a little better; it must fit much better to be taken instead.
-constexpr double kClearlySmooth = 0.7;
+constexpr double kClearlySmooth = 0.5;
 // The largest root-mean-square misfit, in levels, still taken for an
 // enlargement (JPEG at quality 75, its colour halved, leaves up to about
 // this much on saturated colours).
 constexpr double kMaxFitError = 14.0;
-// A picture that is not pixel art leaves a few values far off the fit (a
-// thin line no cell can hold) where JPEG's ringing stays below this.
-constexpr double kOutlier = 48;
+// A picture that is not pixel art leaves more values than this far off
+// the fit (beyond kOutlier).
 constexpr double kMaxOutlierShare = 0.01;
 
 enum class Axis { X, Y };
@@ -52,23 +53,6 @@ void CosSin(double turns, double& c, double& s) {
         c += tc;
         s += ts;
     }
-}
-
-// The angle of (re, im) in turns (-0.5 .. 0.5], by halving.
-double TurnsOf(double re, double im) {
-    double low = -0.5, high = 0.5;
-    for (int i = 0; i < 48; ++i) {
-        const double middle = (low + high) / 2;
-        double c, s;
-        CosSin(middle, c, s);
-        // Is the direction at `middle` before (anticlockwise of) or after the point?
-        if (c * im - s * re > 0 || (c * im - s * re == 0 && c * re + s * im < 0)) {
-            low = middle;
-        } else {
-            high = middle;
-        }
-    }
-    return (low + high) / 2;
 }
 
 // `wanted` lines spread evenly over `total`, in runs of adjacent ones so
@@ -106,12 +90,13 @@ std::vector<double> Profile(ConstBgraView source, Axis axis, int bin, bool secon
     // A second difference needs a pixel on each side; a first one (at the
     // edge before `position`) only the one before.
     const int last = second ? length - 2 : length - 1;
-    auto add = [&](int line, int position) {
-        const std::uint8_t* before = PixelAt(source, axis, line, position - 1);
-        const std::uint8_t* here = PixelAt(source, axis, line, position);
-        double sum = 0;
+    // Pixels `step` bytes apart along the axis, from `first`.
+    auto along = [&](const std::uint8_t* first, std::ptrdiff_t step, int position) {
+        const std::uint8_t* here = first + step * position;
+        const std::uint8_t* before = here - step;
+        int sum = 0;
         if (second) {
-            const std::uint8_t* after = PixelAt(source, axis, line, position + 1);
+            const std::uint8_t* after = here + step;
             for (int k = 0; k < 3; ++k) sum += std::abs(before[k] - 2 * here[k] + after[k]);
         } else {
             for (int k = 0; k < 3; ++k) sum += std::abs(here[k] - before[k]);
@@ -121,17 +106,17 @@ std::vector<double> Profile(ConstBgraView source, Axis axis, int bin, bool secon
     // Along the rows for the cache: rows whole across, columns row by row.
     if (axis == Axis::X) {
         for (int line : lines)
-            for (int position = 1; position <= last; ++position) add(line, position);
+            for (int position = 1; position <= last; ++position) along(source.Row(line), 4, position);
     } else {
         for (int position = 1; position <= last; ++position)
-            for (int line : lines) add(line, position);
+            for (int line : lines) along(source.top + 4 * static_cast<std::ptrdiff_t>(line), source.stride, position);
     }
     return profile;
 }
 
 struct Spectrum {
     std::vector<double> profile;  // mean removed
-    double magnitude(double frequency, double* turns = nullptr) const {
+    double magnitude(double frequency) const {
         double c, s;
         CosSin(-frequency, c, s);
         double zr = 1, zi = 0, re = 0, im = 0;
@@ -142,7 +127,6 @@ struct Spectrum {
             zi = zr * s + zi * c;
             zr = nr;
         }
-        if (turns != nullptr) *turns = TurnsOf(re, im);
         return std::sqrt(re * re + im * im);
     }
     double score(double frequency, int harmonics) const {
@@ -152,9 +136,9 @@ struct Spectrum {
     }
 };
 
-// Period (pixels) and the position of one peak of the profile, or nothing
-// when the axis shows no period.
-bool FindPeriod(ConstBgraView source, Axis axis, int maxCells, double& period, double& peak) {
+// The period (pixels) the axis's profile shows, or nothing when it shows
+// none.
+bool FindPeriod(ConstBgraView source, Axis axis, int maxCells, double& period) {
     const int length = Length(source, axis);
     const int bin = (length + kMaxProfileBins - 1) / kMaxProfileBins;
     Spectrum spectrum{Profile(source, axis, bin)};
@@ -221,184 +205,15 @@ bool FindPeriod(ConstBgraView source, Axis axis, int maxCells, double& period, d
             sb = spectrum.score(b, harmonics);
         }
     }
-    const double frequency = (low + high) / 2;
-    double turns = 0;
-    spectrum.magnitude(frequency, &turns);
-    period = bin / frequency;
-    // Bin m's centre lies at pixel edge position (m + 0.5) * bin.
-    peak = (-turns / frequency + 0.5) * bin;
+    period = bin / ((low + high) / 2);
     return true;
 }
 
-double Cubic(double x, double b, double c) {
-    x = std::abs(x);
-    if (x < 1) return ((12 - 9 * b - 6 * c) * x * x * x + (-18 + 12 * b + 6 * c) * x * x + (6 - 2 * b)) / 6;
-    if (x < 2)
-        return ((-b - 6 * c) * x * x * x + (6 * b + 30 * c) * x * x + (-12 * b - 48 * c) * x + (8 * b + 24 * c)) / 6;
-    return 0;
-}
+// Luma: JPEG keeps it at full resolution and with finer steps than the
+// colour, so the grid is judged by it.
+double LumaOf(const std::uint8_t* bgr) { return 0.299 * bgr[2] + 0.587 * bgr[1] + 0.114 * bgr[0]; }
 
-// The cells that make picture position `u` (cell coordinates, cell i
-// centred on i) and their weights; returns how many.
-int Weights(Enlarger enlarger, double u, int cells, int index[4], double weight[4]) {
-    const double f = std::floor(u);
-    const double t = u - f;
-    const int base = static_cast<int>(f);
-    int count = 0;
-    auto put = [&](int cell, double w) {
-        index[count] = std::clamp(cell, 0, cells - 1);
-        weight[count++] = w;
-    };
-    switch (enlarger) {
-        case Enlarger::Nearest:
-            put(static_cast<int>(std::floor(u + 0.5)), 1);
-            break;
-        case Enlarger::Bilinear:
-            put(base, 1 - t);
-            put(base + 1, t);
-            break;
-        default: {
-            // Keys cubics are the B = 0 family with C = -a.
-            const double b = enlarger == Enlarger::Mitchell ? 1.0 / 3 : 0;
-            const double c = enlarger == Enlarger::Mitchell ? 1.0 / 3 : enlarger == Enlarger::Bicubic ? 0.5 : 0.75;
-            for (int q = -1; q <= 2; ++q) put(base + q, Cubic(t - q, b, c));
-        }
-    }
-    return count;
-}
-
-// Squared misfit of an enlarger, how many values it was taken over, and how
-// many of them it misses by more than kOutlier.
-struct Fit {
-    double squares = 0;
-    double count = 0;
-    double outliers = 0;
-    double Error() const { return count > 0 ? std::sqrt(squares / count) : 1e300; }
-    double OutlierShare() const { return count > 0 ? outliers / count : 1; }
-    Fit& operator+=(const Fit& other) {
-        squares += other.squares;
-        count += other.count;
-        outliers += other.outliers;
-        return *this;
-    }
-};
-
-// The least-squares inverse of one axis's enlargement: which cells each
-// picture position mixes, and the factored normal equations.
-class AxisInverse {
-public:
-    // Every `stride`-th picture position is used (all of them with 1).
-    AxisInverse(const GridAxis& axis, Enlarger enlarger, int length, int stride = 1) : cells_(axis.cells) {
-        band_ = enlarger == Enlarger::Nearest ? 0 : enlarger == Enlarger::Bilinear ? 1 : 3;
-        const int width = band_ + 1;
-        normal_.assign(static_cast<std::size_t>(cells_) * width, 0.0);
-        const double end = axis.start + axis.cells * axis.period;
-        for (int x = 0; x < length; x += stride) {
-            const double centre = x + 0.5;
-            if (centre < axis.start || centre >= end) continue;
-            Sample sample;
-            sample.position = x;
-            sample.count =
-                Weights(enlarger, (centre - axis.start) / axis.period - 0.5, cells_, sample.index, sample.weight);
-            for (int i = 0; i < sample.count; ++i)
-                for (int j = 0; j < sample.count; ++j)
-                    if (sample.index[i] >= sample.index[j])
-                        normal_[Slot(sample.index[i], sample.index[j])] += sample.weight[i] * sample.weight[j];
-            samples_.push_back(sample);
-        }
-        // A whisper of ridge keeps a cell that no sample reaches defined.
-        for (int i = 0; i < cells_; ++i) normal_[Slot(i, i)] += 1e-9;
-        Factor();
-    }
-
-    // Cell values from the line `values` (one per picture position);
-    // adds the misfit to `misfit`.
-    std::vector<double> Solve(const std::vector<double>& values, Fit* misfit = nullptr) const {
-        std::vector<double> v(static_cast<std::size_t>(cells_), 0.0);
-        for (const Sample& s : samples_)
-            for (int i = 0; i < s.count; ++i)
-                v[static_cast<std::size_t>(s.index[i])] += s.weight[i] * values[static_cast<std::size_t>(s.position)];
-        const int width = band_ + 1;
-        for (int i = 0; i < cells_; ++i) {  // L y = b
-            double sum = v[static_cast<std::size_t>(i)];
-            for (int k = std::max(0, i - band_); k < i; ++k)
-                sum -= normal_[Slot(i, k)] * v[static_cast<std::size_t>(k)];
-            v[static_cast<std::size_t>(i)] = sum / normal_[Slot(i, i)];
-        }
-        for (int i = cells_ - 1; i >= 0; --i) {  // L^T x = y
-            double sum = v[static_cast<std::size_t>(i)];
-            for (int k = i + 1; k <= std::min(cells_ - 1, i + band_); ++k)
-                sum -= normal_[Slot(k, i)] * v[static_cast<std::size_t>(k)];
-            v[static_cast<std::size_t>(i)] = sum / normal_[Slot(i, i)];
-        }
-        (void)width;
-        if (misfit != nullptr)
-            for (const Sample& s : samples_) {
-                double model = 0;
-                for (int i = 0; i < s.count; ++i) model += s.weight[i] * v[static_cast<std::size_t>(s.index[i])];
-                const double d = values[static_cast<std::size_t>(s.position)] - model;
-                misfit->squares += d * d;
-                misfit->outliers += std::abs(d) > kOutlier;
-            }
-        return v;
-    }
-
-    int SampleCount() const { return static_cast<int>(samples_.size()); }
-    // Each position with its one cell, for a nearest-neighbour grid; with
-    // `core`, only positions at least a pixel inside a cell of more than
-    // three, away from the JPEG ringing and colour bleeding at its edges.
-    std::vector<std::pair<int, int>> NearestCells(const GridAxis& axis, bool core) const {
-        std::vector<std::pair<int, int>> cells;
-        for (const Sample& s : samples_) {
-            const double inCell = s.position + 0.5 - axis.start - s.index[0] * axis.period;
-            if (core && axis.period > 3 && (inCell < 1 || inCell > axis.period - 1)) continue;
-            cells.push_back({s.position, s.index[0]});
-        }
-        return cells;
-    }
-    std::vector<int> Positions() const {
-        std::vector<int> positions;
-        for (const Sample& s : samples_) positions.push_back(s.position);
-        return positions;
-    }
-
-private:
-    struct Sample {
-        int position = 0;
-        int count = 0;
-        int index[4] = {};
-        double weight[4] = {};
-    };
-
-    std::size_t Slot(int i, int j) const { return static_cast<std::size_t>(i) * (band_ + 1) + (i - j); }
-
-    // Banded Cholesky, in place.
-    void Factor() {
-        for (int i = 0; i < cells_; ++i)
-            for (int j = std::max(0, i - band_); j <= i; ++j) {
-                double sum = normal_[Slot(i, j)];
-                for (int k = std::max(0, i - band_); k < j; ++k) sum -= normal_[Slot(i, k)] * normal_[Slot(j, k)];
-                normal_[Slot(i, j)] = i == j ? std::sqrt(std::max(sum, 1e-12)) : sum / normal_[Slot(j, j)];
-            }
-    }
-
-    int cells_ = 0;
-    int band_ = 0;
-    std::vector<double> normal_;
-    std::vector<Sample> samples_;
-};
-
-std::vector<double> LineValues(ConstBgraView source, Axis axis, int line, int channel) {
-    const int length = Length(source, axis);
-    std::vector<double> values(static_cast<std::size_t>(length));
-    for (int x = 0; x < length; ++x) values[static_cast<std::size_t>(x)] = PixelAt(source, axis, line, x)[channel];
-    return values;
-}
-
-// Positions a few per cell pin a cell down as well as all of them.
-int StrideOf(const GridAxis& axis) { return std::max(1, static_cast<int>(axis.period / 8)); }
-
-// Sampled lines of one axis, read once: values[line * 3 + channel].
+// Sampled lines of one axis, read once, as luma.
 struct AxisLines {
     Axis axis = Axis::X;
     int length = 0;
@@ -409,19 +224,17 @@ struct AxisLines {
 AxisLines ReadLines(ConstBgraView source, Axis axis, int wanted) {
     const int length = Length(source, axis);
     const std::vector<int> sampled = SampleLines(wanted, Lines(source, axis));
-    AxisLines lines{axis, length, std::vector<std::vector<double>>(3 * sampled.size(), std::vector<double>(length))};
-    for (std::size_t i = 0; i < sampled.size(); ++i)
-        for (int position = 0; position < length; ++position) {
-            if (axis == Axis::Y) break;
-            const std::uint8_t* pixel = PixelAt(source, axis, sampled[i], position);
-            for (int k = 0; k < 3; ++k) lines.values[3 * i + k][static_cast<std::size_t>(position)] = pixel[k];
-        }
-    if (axis == Axis::Y)
+    AxisLines lines{axis, length, std::vector<std::vector<double>>(sampled.size(), std::vector<double>(length))};
+    auto read = [&](std::size_t i, int position) {
+        lines.values[i][static_cast<std::size_t>(position)] = LumaOf(PixelAt(source, axis, sampled[i], position));
+    };
+    if (axis == Axis::X) {
+        for (std::size_t i = 0; i < sampled.size(); ++i)
+            for (int position = 0; position < length; ++position) read(i, position);
+    } else {
         for (int position = 0; position < length; ++position)
-            for (std::size_t i = 0; i < sampled.size(); ++i) {
-                const std::uint8_t* pixel = PixelAt(source, axis, sampled[i], position);
-                for (int k = 0; k < 3; ++k) lines.values[3 * i + k][static_cast<std::size_t>(position)] = pixel[k];
-            }
+            for (std::size_t i = 0; i < sampled.size(); ++i) read(i, position);
+    }
     return lines;
 }
 
@@ -435,10 +248,9 @@ struct AxisSamples {
 AxisSamples ReadSamples(ConstBgraView source, Axis axis) {
     AxisSamples samples{ReadLines(source, axis, kFitLines), {}, Profile(source, axis, 1, false)};
     samples.search = {axis, samples.fit.length, {}};
-    const std::size_t lines = samples.fit.values.size() / 3;
+    const std::size_t lines = samples.fit.values.size();
     const std::size_t every = std::max<std::size_t>(1, lines / kSearchLines);
-    for (std::size_t i = every / 2; i < lines; i += every)
-        for (int k = 0; k < 3; ++k) samples.search.values.push_back(samples.fit.values[3 * i + k]);
+    for (std::size_t i = every / 2; i < lines; i += every) samples.search.values.push_back(samples.fit.values[i]);
     return samples;
 }
 
@@ -576,100 +388,12 @@ std::optional<PixelGrid> FindPixelGrid(ConstBgraView source, int crestWidth, int
         if (auto grid = BestGrid(across, down, times * crestWidth, times * crestHeight)) return grid;
     // Then whatever period the picture shows.
     if (source.width > kMaxSpectrumLength || source.height > kMaxSpectrumLength) return std::nullopt;
-    double periodX, peakX, periodY, peakY;
-    if (!FindPeriod(source, Axis::X, kMaxCellsPerCrestPixel * crestWidth, periodX, peakX) ||
-        !FindPeriod(source, Axis::Y, kMaxCellsPerCrestPixel * crestHeight, periodY, peakY))
+    double periodX, periodY;
+    if (!FindPeriod(source, Axis::X, kMaxCellsPerCrestPixel * crestWidth, periodX) ||
+        !FindPeriod(source, Axis::Y, kMaxCellsPerCrestPixel * crestHeight, periodY))
         return std::nullopt;
     return BestGrid(across, down, static_cast<int>(std::floor(source.width / periodX + 0.5)),
                     static_cast<int>(std::floor(source.height / periodY + 0.5)));
-}
-
-namespace {
-
-// The cell whose area holds picture position `x`.
-int CellAt(const GridAxis& axis, int x) {
-    return std::clamp(static_cast<int>(std::floor((x + 0.5 - axis.start) / axis.period)), 0, axis.cells - 1);
-}
-
-// A nearest-neighbour cell is its pixels' median, channel by channel:
-// JPEG's ringing along the cell's edges moves it least.
-BgraImage MedianCells(ConstBgraView source, const PixelGrid& grid) {
-    const AxisInverse across(grid.x, grid.enlarger, source.width, StrideOf(grid.x));
-    const AxisInverse down(grid.y, grid.enlarger, source.height, StrideOf(grid.y));
-    const std::size_t cellCount = static_cast<std::size_t>(grid.x.cells) * static_cast<std::size_t>(grid.y.cells);
-    std::vector<std::vector<std::uint8_t>> values(3 * cellCount);
-    for (const auto& [y, cy] : down.NearestCells(grid.y, true))
-        for (const auto& [x, cx] : across.NearestCells(grid.x, true)) {
-            const std::uint8_t* pixel = source.Row(y) + 4 * static_cast<std::ptrdiff_t>(x);
-            const std::size_t cell = static_cast<std::size_t>(cy) * grid.x.cells + cx;
-            for (int k = 0; k < 3; ++k) values[3 * cell + k].push_back(pixel[k]);
-        }
-    BgraImage cells(grid.x.cells, grid.y.cells);
-    for (int cy = 0; cy < grid.y.cells; ++cy)
-        for (int cx = 0; cx < grid.x.cells; ++cx) {
-            std::uint8_t* out = cells.Row(cy) + 4 * cx;
-            for (int k = 0; k < 3; ++k) {
-                std::vector<std::uint8_t>& v = values[3 * (static_cast<std::size_t>(cy) * grid.x.cells + cx) + k];
-                if (v.empty()) continue;
-                std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-                out[k] = v[v.size() / 2];
-            }
-            out[3] = 255;
-        }
-    return cells;
-}
-
-}  // namespace
-
-BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
-    if (grid.enlarger == Enlarger::Nearest) return MedianCells(source, grid);
-    const AxisInverse across(grid.x, grid.enlarger, source.width, StrideOf(grid.x));
-    const AxisInverse down(grid.y, grid.enlarger, source.height, StrideOf(grid.y));
-    const std::vector<int> rows = down.Positions();
-    // Each row's cells across, then each cell column's cells down: the
-    // separable least-squares solution.
-    std::vector<std::vector<double>> rowCells(3 * rows.size());
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (int k = 0; k < 3; ++k) rowCells[3 * r + k] = across.Solve(LineValues(source, Axis::X, rows[r], k));
-    // An inverse magnifies noise; no cell may leave the range of the pixels
-    // on its own area by more than the enlarger can have moved the pixel
-    // nearest its centre (at most half a pixel off it, so by at most half a
-    // pixel's share of the whole range).
-    const std::size_t cellCount = static_cast<std::size_t>(grid.x.cells) * static_cast<std::size_t>(grid.y.cells);
-    // Nor the range of the whole picture, so nothing is brighter or darker
-    // than the source.
-    std::vector<std::uint8_t> low(3 * cellCount, 255), high(3 * cellCount, 0);
-    std::uint8_t lowest[3] = {255, 255, 255}, highest[3] = {0, 0, 0};
-    for (int y : rows)
-        for (int x : across.Positions()) {
-            const std::size_t cell = static_cast<std::size_t>(CellAt(grid.y, y)) * grid.x.cells + CellAt(grid.x, x);
-            const std::uint8_t* pixel = source.Row(y) + 4 * static_cast<std::ptrdiff_t>(x);
-            for (int k = 0; k < 3; ++k) {
-                low[3 * cell + k] = std::min(low[3 * cell + k], pixel[k]);
-                high[3 * cell + k] = std::max(high[3 * cell + k], pixel[k]);
-                lowest[k] = std::min(lowest[k], pixel[k]);
-                highest[k] = std::max(highest[k], pixel[k]);
-            }
-        }
-    const double reach = 255 * (0.5 / grid.x.period + 0.5 / grid.y.period);
-    BgraImage cells(grid.x.cells, grid.y.cells);
-    std::vector<double> column(static_cast<std::size_t>(source.height), 0.0);
-    for (int cx = 0; cx < grid.x.cells; ++cx)
-        for (int k = 0; k < 3; ++k) {
-            for (std::size_t r = 0; r < rows.size(); ++r)
-                column[static_cast<std::size_t>(rows[r])] = rowCells[3 * r + k][static_cast<std::size_t>(cx)];
-            const std::vector<double> values = down.Solve(column);
-            for (int cy = 0; cy < grid.y.cells; ++cy) {
-                const std::size_t at = 3 * (static_cast<std::size_t>(cy) * grid.x.cells + cx) + k;
-                double value = std::floor(values[static_cast<std::size_t>(cy)] + 0.5);
-                if (low[at] <= high[at]) value = std::clamp(value, low[at] - reach, high[at] + reach);
-                cells.Row(cy)[4 * cx + k] = static_cast<std::uint8_t>(
-                    std::clamp(value, double(lowest[k]), double(std::max(lowest[k], highest[k]))));
-            }
-        }
-    for (int cy = 0; cy < grid.y.cells; ++cy)
-        for (int cx = 0; cx < grid.x.cells; ++cx) cells.Row(cy)[4 * cx + 3] = 255;
-    return cells;
 }
 
 }  // namespace vx

@@ -29,26 +29,34 @@ struct PixelGrid {
 };
 
 // The grid of `source` when it is an enlarged piece of pixel art (from
-// about 2x, whole or fractional, smoothed or not, with JPEG noise, a few
-// pixels of margin, any offset), else nothing. Grids of the crest's own
-// size and twice it are looked for first, then any other the picture's
-// period shows (up to 8 cells a crest pixel).
+// about 2x, whole or fractional, smoothed or not, with JPEG noise, a pixel
+// or two of margin, any offset), else nothing. Grids of the crest's own
+// size are looked for first, then of twice it, then (pictures up to 1024
+// pixels a side) of whatever period the picture's spectrum shows, up to 8
+// cells a crest pixel.
 //
-// Each axis is summarised by profiles summed over sampled lines: the
-// first differences across it, which jump at the cells' edges of a
-// nearest-neighbour enlargement, and the second differences, which peak at
-// the cells' centres of an interpolated one. For each cell count the grid
-// (start and period, to an eighth of a pixel) whose edges or centres
-// gather the most of the profile is taken; the profile's spectrum (the
-// frequency whose harmonics stand highest above its median) adds a count
-// of its own. Then each enlarger is fitted to sampled lines by least
-// squares on each candidate grid; the best fit decides, and it must
-// explain the picture to within JPEG noise.
+// Everything is judged on the luma of sampled lines, which JPEG keeps at
+// full resolution. For each cell count and axis, a blocky candidate puts a
+// cell edge (to 1/32 pixel) on every strong jump of the profile of first
+// differences, and a smooth one is the grid (to 1/32 pixel, coarse to
+// fine) that a bicubic enlargement fits best by least squares; the cells
+// span the axis to within 2.5 pixels at each end. Each enlarger is then
+// fitted on its candidate; a blocky fit yields only to a much better
+// smooth one, since JPEG blurs blocky edges. The best fit is taken when it
+// explains the lines to within JPEG noise, misses hardly any value by far
+// (a thin line in a logo does), and fits clearly better than the same
+// enlarger half a cell off (a smooth picture fits any grid alike).
 std::optional<PixelGrid> FindPixelGrid(ConstBgraView source, int crestWidth, int crestHeight);
 
-// The cells' own colours: the least-squares inverse of the grid's enlarger
-// over the picture (exact for a nearest-neighbour enlargement), rounded to
-// bytes, `grid.x.cells` x `grid.y.cells`.
+// The cells' own colours, `grid.x.cells` x `grid.y.cells`, worked out in
+// JPEG's colour space: luma as the median of each cell's core (a blocky
+// enlargement) or by the least-squares inverse of the enlarger; the two
+// colour differences by the inverse of the enlarger followed by JPEG's
+// halving of them into blocks of two and its upsampling, where that fits
+// better than keeping them whole (exact for an enlargement never saved as
+// JPEG). Each cell stays within the range of the pixels on its area (give
+// or take what the enlarger's interpolation can move them) and of the
+// whole picture.
 BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid);
 
 }  // namespace vx

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 
 #include "imaging/crisp_squeeze.h"
 #include "imaging/detail_squeeze.h"
+#include "imaging/linear_light.h"
 #include "imaging/pixel_grid.h"
 #include "imaging/squeeze.h"
 
@@ -26,11 +28,14 @@ BgraImage Cells(std::uint32_t seed) {
     return crest;
 }
 
-// `crest` enlarged `factor` times by repeating each cell.
-BgraImage Enlarged(const BgraImage& crest, int factor) {
-    BgraImage picture(crest.Width() * factor, crest.Height() * factor);
-    for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x) picture.SetColor(x, y, crest.ColorAt(x / factor, y / factor));
+// `crest` enlarged `factor` times by repeating each cell, inside a margin
+// of `margin` pixels of `marginColour`.
+BgraImage Enlarged(const BgraImage& crest, int factor, int margin = 0, Colorref marginColour = Colorref{0}) {
+    BgraImage picture(crest.Width() * factor + 2 * margin, crest.Height() * factor + 2 * margin);
+    picture.Fill(marginColour);
+    for (int y = 0; y < crest.Height() * factor; ++y)
+        for (int x = 0; x < crest.Width() * factor; ++x)
+            picture.SetColor(margin + x, margin + y, crest.ColorAt(x / factor, y / factor));
     return picture;
 }
 
@@ -38,6 +43,22 @@ TEST(CrispSqueeze, AnExactNearestEnlargementComesBackExactly) {
     const BgraImage crest = Cells(7);
     const BgraImage crisp = CrispSqueeze(Enlarged(crest, 4).View(), 16, 12);
     EXPECT_EQ(crisp.Bytes(), crest.Bytes());
+}
+
+TEST(CrispSqueeze, AMarginOfAPixelOrTwoIsLeftOut) {
+    const BgraImage crest = Cells(5);
+    const BgraImage framed = Enlarged(crest, 5, 2, MakeColorref(255, 255, 255));
+    EXPECT_EQ(CrispSqueeze(framed.View(), 16, 12).Bytes(), crest.Bytes());
+}
+
+TEST(CrispSqueeze, AnEnlargedSpriteTwiceTheCrestSizeSqueezesAsTheSpriteItself) {
+    BgraImage sprite(32, 24);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 32; ++x) sprite.SetColor(x, y, Cells(3).ColorAt(x / 2, y / 2));
+    const BgraImage detail = Cells(9);
+    for (int y = 0; y < 24; y += 3)
+        for (int x = 1; x < 32; x += 4) sprite.SetColor(x, y, detail.ColorAt(x / 2, y / 2));
+    EXPECT_EQ(CrispSqueeze(Enlarged(sprite, 3).View(), 16, 12).Bytes(), CrispSqueeze(sprite.View(), 16, 12).Bytes());
 }
 
 TEST(CrispSqueeze, ABilinearEnlargementByAFractionComesBackWithinTolerance) {
@@ -87,9 +108,28 @@ TEST(CrispSqueeze, APictureThatIsNotPixelArtTakesTheDetailRoadAndKeepsAThinStrok
     const int ground = crisp.Row(6)[4 * 3];
     EXPECT_GE(crisp.Row(6)[4 * 8] - ground, 0.8 * (240 - ground));
     EXPECT_LE(exact.Row(6)[4 * 8] - ground, 0.4 * (240 - ground));
-    for (std::uint8_t byte : crisp.Bytes()) EXPECT_LE(byte, 255);
     for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 16; ++x) EXPECT_GE(crisp.Row(y)[4 * x], 20);
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_GE(crisp.Row(y)[4 * x], 20);
+            EXPECT_LE(crisp.Row(y)[4 * x], 240);
+        }
+}
+
+TEST(DetailSqueeze, ACrestSizedPictureComesBackUnchanged) {
+    const BgraImage crest = Cells(13);
+    BgraImage out(16, 12);
+    DetailSqueeze(crest.View(), out.View());
+    EXPECT_EQ(out.Bytes(), crest.Bytes());
+    EXPECT_THROW(DetailSqueeze(ConstBgraView{}, out.View()), std::invalid_argument);
+}
+
+TEST(LinearLight, EveryByteComesBackFromItsLight) {
+    for (int byte = 0; byte < 256; ++byte) {
+        EXPECT_EQ(ByteOfLinear(kLinearOfByte[static_cast<std::size_t>(byte)]), byte);
+        EXPECT_DOUBLE_EQ(ToneOfLinear(kLinearOfByte[static_cast<std::size_t>(byte)]), byte);
+    }
+    // Light adds up: black and white side by side look the grey of half the light.
+    EXPECT_EQ(ByteOfLinear((kLinearOfByte[0] + kLinearOfByte[255]) / 2.0), 188);
 }
 
 }  // namespace
