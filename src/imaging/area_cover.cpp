@@ -1,7 +1,5 @@
 #include "imaging/area_cover.h"
 
-#include <cstdint>
-
 namespace vx {
 
 std::vector<AreaCover> AreaCovers(int sourceLength, int targetLength) {
@@ -17,12 +15,13 @@ std::vector<AreaCover> AreaCovers(int sourceLength, int targetLength) {
         c.first = static_cast<int>(start / d);
         c.last = static_cast<int>((end - 1) / d);
         if (c.first == c.last) {
-            c.firstShare = static_cast<double>(s) / static_cast<double>(d);
-            c.lastShare = 0;
+            c.firstUnits = static_cast<std::uint64_t>(s);
         } else {
-            c.firstShare = static_cast<double>((c.first + 1) * d - start) / static_cast<double>(d);
-            c.lastShare = static_cast<double>(end - c.last * d) / static_cast<double>(d);
+            c.firstUnits = static_cast<std::uint64_t>((c.first + 1) * d - start);
+            c.lastUnits = static_cast<std::uint64_t>(end - c.last * d);
         }
+        c.firstShare = static_cast<double>(c.firstUnits) / static_cast<double>(d);
+        c.lastShare = static_cast<double>(c.lastUnits) / static_cast<double>(d);
     }
     return covers;
 }

@@ -1,16 +1,15 @@
 #include "imaging/crisp_squeeze.h"
 
-#include <stdexcept>
-
 #include "imaging/detail_squeeze.h"
 #include "imaging/pixel_grid.h"
+#include "imaging/squeeze.h"
 
 namespace vx {
 
 void CrispSqueeze(ConstBgraView source, BgraView crest) {
-    if (source.top == nullptr || crest.top == nullptr || crest.width < 1 || crest.height < 1)
-        throw std::invalid_argument("empty picture or crest");
-    // Below about twice the crest's size a grid is no longer told from detail.
+    CheckSqueezeViews(source, crest);
+    // Below one and a half times the crest's size a grid is no longer told
+    // from detail.
     const bool enlarged = 2 * source.width >= 3 * crest.width && 2 * source.height >= 3 * crest.height;
     const std::optional<PixelGrid> grid = enlarged ? FindPixelGrid(source, crest.width, crest.height) : std::nullopt;
     if (!grid) {

@@ -8,6 +8,7 @@
 
 #include "imaging/area_cover.h"
 #include "imaging/linear_light.h"
+#include "imaging/squeeze.h"
 
 namespace vx {
 
@@ -19,12 +20,6 @@ constexpr int kReadPerReducedPixel = 6;
 // alike: 6 levels, the grain of a photo or a JPEG.
 constexpr double kFlatDeviation = 6.0 / 255.0;
 constexpr double kFlatWeight = kFlatDeviation * kFlatDeviation * kFlatDeviation * kFlatDeviation;
-
-void CheckView(const std::uint8_t* top, int width, int height, std::ptrdiff_t stride, const char* what) {
-    if (top == nullptr || width < 1 || height < 1) throw std::invalid_argument(std::string(what) + " is empty");
-    if (std::abs(stride) < 4 * static_cast<std::ptrdiff_t>(width))
-        throw std::invalid_argument(std::string(what) + " rows overlap");
-}
 
 // A picture in linear light (0..65535) and in tone (the byte scale,
 // 0..255), three channels a pixel in the order blue, green, red.
@@ -132,8 +127,7 @@ void ForCovered(const LightPicture& picture, const AreaCover& column, const Area
 }  // namespace
 
 void DetailSqueeze(ConstBgraView source, BgraView crest) {
-    CheckView(source.top, source.width, source.height, source.stride, "source picture");
-    CheckView(crest.top, crest.width, crest.height, crest.stride, "crest");
+    CheckSqueezeViews(source, crest);
     const int reducedWidth = std::min(source.width, kReducedPixelsPerCrestPixel * crest.width);
     const int reducedHeight = std::min(source.height, kReducedPixelsPerCrestPixel * crest.height);
     const LightPicture picture = reducedWidth == source.width && reducedHeight == source.height

@@ -94,7 +94,8 @@ AxisInverse::AxisInverse(const GridAxis& axis, Enlarger enlarger, int length, in
     // Block j's average, its two pixels kept inside the picture.
     auto addBlock = [&](Taps& taps, int j, double share) {
         j = std::clamp(j, block(0), lastBlock);
-        for (int x : {2 * j + parity, 2 * j + parity + 1}) AddPixel(taps, axis, enlarger, std::clamp(x, 0, length - 1), share / 2);
+        for (int x : {2 * j + parity, 2 * j + parity + 1})
+            AddPixel(taps, axis, enlarger, std::clamp(x, 0, length - 1), share / 2);
     };
     for (int x = 0; x < length; x += stride) {
         const double centre = x + 0.5;

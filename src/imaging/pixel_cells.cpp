@@ -18,9 +18,12 @@ enum Channel { kLuma, kBlueDifference, kRedDifference };
 double ChannelOf(const std::uint8_t* bgr, int channel) {
     const double b = bgr[0], g = bgr[1], r = bgr[2];
     switch (channel) {
-        case kLuma: return 0.299 * r + 0.587 * g + 0.114 * b;
-        case kBlueDifference: return -0.168736 * r - 0.331264 * g + 0.5 * b + 128;
-        default: return 0.5 * r - 0.418688 * g - 0.081312 * b + 128;
+        case kLuma:
+            return 0.299 * r + 0.587 * g + 0.114 * b;
+        case kBlueDifference:
+            return -0.168736 * r - 0.331264 * g + 0.5 * b + 128;
+        default:
+            return 0.5 * r - 0.418688 * g - 0.081312 * b + 128;
     }
 }
 
@@ -107,20 +110,68 @@ std::vector<double> MedianLuma(ConstBgraView source, const PixelGrid& grid) {
     return cells;
 }
 
+// Pixel art draws from few colours, and JPEG keeps a colour well only
+// inside a patch of it: cells whose eight neighbours share their luma give
+// the palette, and every other cell whose luma and colour differences lie
+// near one of its colours takes that colour.
+void SnapToPalette(const PixelGrid& grid, const std::vector<double>& luma, std::vector<double>& blue,
+                   std::vector<double>& red) {
+    constexpr double kSameLuma = 6, kNearLuma = 10, kNearColour = 40;
+    const int w = grid.x.cells, h = grid.y.cells;
+    auto at = [&](int x, int y) { return static_cast<std::size_t>(y) * w + x; };
+    struct Colour {
+        double luma, blue, red;
+    };
+    std::vector<Colour> palette;
+    for (int y = 1; y + 1 < h; ++y)
+        for (int x = 1; x + 1 < w; ++x) {
+            bool patch = true;
+            for (int dy = -1; dy <= 1 && patch; ++dy)
+                for (int dx = -1; dx <= 1 && patch; ++dx)
+                    patch = std::abs(luma[at(x + dx, y + dy)] - luma[at(x, y)]) <= kSameLuma;
+            if (!patch) continue;
+            const Colour c{luma[at(x, y)], blue[at(x, y)], red[at(x, y)]};
+            const bool known = std::any_of(palette.begin(), palette.end(), [&](const Colour& p) {
+                return std::abs(p.luma - c.luma) <= kSameLuma && std::abs(p.blue - c.blue) <= kSameLuma &&
+                       std::abs(p.red - c.red) <= kSameLuma;
+            });
+            if (!known) palette.push_back(c);
+        }
+    for (std::size_t i = 0; i < luma.size(); ++i) {
+        const Colour* nearest = nullptr;
+        double best = 1e300;
+        for (const Colour& p : palette) {
+            const double dl = std::abs(p.luma - luma[i]);
+            const double dc = std::max(std::abs(p.blue - blue[i]), std::abs(p.red - red[i]));
+            if (dl > kNearLuma || dc > kNearColour) continue;
+            const double distance = 4 * dl + dc;
+            if (distance < best) {
+                best = distance;
+                nearest = &p;
+            }
+        }
+        if (nearest != nullptr) {
+            blue[i] = nearest->blue;
+            red[i] = nearest->red;
+        }
+    }
+}
+
 }  // namespace
 
 BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
     const AxisInverse across(grid.x, grid.enlarger, source.width, StrideOf(grid.x));
     const AxisInverse down(grid.y, grid.enlarger, source.height, StrideOf(grid.y));
-    const std::vector<double> luma = grid.enlarger == Enlarger::Nearest ? MedianLuma(source, grid)
-                                                                         : SolveCells(source, grid, across, down, kLuma);
+    const std::vector<double> luma =
+        grid.enlarger == Enlarger::Nearest ? MedianLuma(source, grid) : SolveCells(source, grid, across, down, kLuma);
     constexpr std::size_t kChoosingLines = 16;
     const AxisInverse colourAcross(grid.x, grid.enlarger, source.width, StrideOf(grid.x),
                                    ChromaOf(source, grid, true, Some(down.Positions(), kChoosingLines)));
     const AxisInverse colourDown(grid.y, grid.enlarger, source.height, StrideOf(grid.y),
                                  ChromaOf(source, grid, false, Some(across.Positions(), kChoosingLines)));
-    const std::vector<double> blue = SolveCells(source, grid, colourAcross, colourDown, kBlueDifference);
-    const std::vector<double> red = SolveCells(source, grid, colourAcross, colourDown, kRedDifference);
+    std::vector<double> blue = SolveCells(source, grid, colourAcross, colourDown, kBlueDifference);
+    std::vector<double> red = SolveCells(source, grid, colourAcross, colourDown, kRedDifference);
+    SnapToPalette(grid, luma, blue, red);
 
     // An inverse magnifies noise; no cell may leave the range of the pixels
     // on its own area by more than the enlarger can have moved the pixel
