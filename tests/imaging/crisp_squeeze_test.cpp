@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 #include "imaging/crisp_squeeze.h"
@@ -39,6 +40,90 @@ BgraImage Enlarged(const BgraImage& crest, int factor, int margin = 0, Colorref 
     return picture;
 }
 
+double Bilinear(double t) { return std::max(0.0, 1 - std::abs(t)); }
+
+// The cubic family of Mitchell and Netravali: (B, C) = (0, 0.5) is the
+// common bicubic, (0, 0.75) a sharper one, (1/3, 1/3) Mitchell's filter.
+double Cubic(double t, double b, double c) {
+    t = std::abs(t);
+    if (t < 1) return ((12 - 9 * b - 6 * c) * t * t * t + (-18 + 12 * b + 6 * c) * t * t + (6 - 2 * b)) / 6;
+    if (t < 2)
+        return ((-b - 6 * c) * t * t * t + (6 * b + 30 * c) * t * t + (-12 * b - 48 * c) * t + (8 * b + 24 * c)) / 6;
+    return 0;
+}
+
+// `crest` enlarged by `factor` as resizers do: each picture pixel's centre
+// mapped back into the crest, the cells within two of it mixed by
+// `kernel` each way (edges repeated).
+template <class Kernel>
+BgraImage Resized(const BgraImage& crest, double factor, Kernel kernel) {
+    BgraImage picture(static_cast<int>(std::ceil(crest.Width() * factor)),
+                      static_cast<int>(std::ceil(crest.Height() * factor)));
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            const double u = (x + 0.5) / factor - 0.5, v = (y + 0.5) / factor - 0.5;
+            double sum[3] = {0, 0, 0};
+            for (int j = static_cast<int>(std::floor(v)) - 1; j <= static_cast<int>(std::floor(v)) + 2; ++j)
+                for (int i = static_cast<int>(std::floor(u)) - 1; i <= static_cast<int>(std::floor(u)) + 2; ++i) {
+                    const std::uint8_t* cell =
+                        crest.Row(std::clamp(j, 0, crest.Height() - 1)) + 4 * std::clamp(i, 0, crest.Width() - 1);
+                    for (int k = 0; k < 3; ++k) sum[k] += kernel(u - i) * kernel(v - j) * cell[k];
+                }
+            for (int k = 0; k < 3; ++k)
+                picture.Row(y)[4 * x + k] = static_cast<std::uint8_t>(std::clamp(std::floor(sum[k] + 0.5), 0.0, 255.0));
+        }
+    return picture;
+}
+
+// The picture with its colour kept as JPEG keeps it by default: the blue
+// and red differences averaged over blocks of 2 x 2 pixels and spread back
+// by the triangle filter (3/4 of the nearest block, 1/4 of the next, each
+// way); luma untouched.
+BgraImage ColourHalved(const BgraImage& picture) {
+    const int w = picture.Width(), h = picture.Height();
+    auto difference = [&](int x, int y, int which) {
+        const std::uint8_t* p = picture.Row(std::clamp(y, 0, h - 1)) + 4 * std::clamp(x, 0, w - 1);
+        return which == 0 ? -0.168736 * p[2] - 0.331264 * p[1] + 0.5 * p[0]
+                          : 0.5 * p[2] - 0.418688 * p[1] - 0.081312 * p[0];
+    };
+    auto block = [&](int bx, int by, int which) {
+        bx = std::clamp(bx, 0, (w - 1) / 2);
+        by = std::clamp(by, 0, (h - 1) / 2);
+        return (difference(2 * bx, 2 * by, which) + difference(2 * bx + 1, 2 * by, which) +
+                difference(2 * bx, 2 * by + 1, which) + difference(2 * bx + 1, 2 * by + 1, which)) /
+               4;
+    };
+    BgraImage halved(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int bx = x / 2, by = y / 2, nx = x % 2 ? bx + 1 : bx - 1, ny = y % 2 ? by + 1 : by - 1;
+            double d[2];
+            for (int which = 0; which < 2; ++which)
+                d[which] = (9 * block(bx, by, which) + 3 * block(nx, by, which) + 3 * block(bx, ny, which) +
+                            block(nx, ny, which)) /
+                           16;
+            const std::uint8_t* p = picture.Row(y) + 4 * x;
+            const double luma = 0.299 * p[2] + 0.587 * p[1] + 0.114 * p[0];
+            const double bgr[3] = {luma + 1.772 * d[0], luma - 0.344136 * d[0] - 0.714136 * d[1], luma + 1.402 * d[1]};
+            for (int k = 0; k < 3; ++k)
+                halved.Row(y)[4 * x + k] = static_cast<std::uint8_t>(std::clamp(std::floor(bgr[k] + 0.5), 0.0, 255.0));
+        }
+    return halved;
+}
+
+// At least 95 % of the pixels have every channel within `tolerance`.
+void ExpectNear(const BgraImage& crest, const BgraImage& original, int tolerance) {
+    int near = 0;
+    for (int y = 0; y < original.Height(); ++y)
+        for (int x = 0; x < original.Width(); ++x) {
+            bool all = true;
+            for (int k = 0; k < 3; ++k)
+                all = all && std::abs(crest.Row(y)[4 * x + k] - original.Row(y)[4 * x + k]) <= tolerance;
+            near += all;
+        }
+    EXPECT_GE(near, 0.95 * original.Width() * original.Height());
+}
+
 TEST(CrispSqueeze, AnExactNearestEnlargementComesBackExactly) {
     const BgraImage crest = Cells(7);
     const BgraImage crisp = CrispSqueeze(Enlarged(crest, 4).View(), 16, 12);
@@ -62,30 +147,34 @@ TEST(CrispSqueeze, AnEnlargedSpriteTwiceTheCrestSizeSqueezesAsTheSpriteItself) {
 }
 
 TEST(CrispSqueeze, ABilinearEnlargementByAFractionComesBackWithinTolerance) {
-    // Each picture pixel's centre mapped back into the crest, then the mix
-    // of the four cells around it (edges repeated), as resizers enlarge.
     const BgraImage crest = Cells(11);
-    constexpr double kFactor = 5.3;
-    BgraImage picture(85, 64);
-    for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x) {
-            const double u = (x + 0.5) / kFactor - 0.5, v = (y + 0.5) / kFactor - 0.5;
-            const int left = static_cast<int>(std::floor(u)), top = static_cast<int>(std::floor(v));
-            const double tx = u - left, ty = v - top;
-            for (int k = 0; k < 3; ++k) {
-                auto at = [&](int cx, int cy) {
-                    return double(crest.Row(std::clamp(cy, 0, 11))[4 * std::clamp(cx, 0, 15) + k]);
-                };
-                const double value = (1 - ty) * ((1 - tx) * at(left, top) + tx * at(left + 1, top)) +
-                                     ty * ((1 - tx) * at(left, top + 1) + tx * at(left + 1, top + 1));
-                picture.Row(y)[4 * x + k] = static_cast<std::uint8_t>(std::floor(value + 0.5));
-            }
-        }
-    const BgraImage crisp = CrispSqueeze(picture.View(), 16, 12);
-    for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 16; ++x)
-            for (int k = 0; k < 3; ++k)
-                ASSERT_NEAR(crisp.Row(y)[4 * x + k], crest.Row(y)[4 * x + k], 12) << x << "," << y;
+    ExpectNear(CrispSqueeze(Resized(crest, 5.3, Bilinear).View(), 16, 12), crest, 12);
+}
+
+TEST(CrispSqueeze, BicubicAndMitchellEnlargementsComeBackWithinTolerance) {
+    const BgraImage crest = Cells(17);
+    ExpectNear(CrispSqueeze(Resized(crest, 4.6, [](double t) { return Cubic(t, 0, 0.5); }).View(), 16, 12), crest, 12);
+    ExpectNear(CrispSqueeze(Resized(crest, 6.25, [](double t) { return Cubic(t, 0, 0.75); }).View(), 16, 12), crest,
+               12);
+    ExpectNear(CrispSqueeze(Resized(crest, 7, [](double t) { return Cubic(t, 1.0 / 3, 1.0 / 3); }).View(), 16, 12),
+               crest, 12);
+}
+
+TEST(CrispSqueeze, ColourHalvedAsJpegDoesComesBackWithinTolerance) {
+    const BgraImage crest = Cells(21);
+    ExpectNear(CrispSqueeze(ColourHalved(Enlarged(crest, 5)).View(), 16, 12), crest, 12);
+}
+
+TEST(CrispSqueeze, PixelArtOfAnotherSizeIsFoundByItsPeriod) {
+    BgraImage sprite(24, 18);
+    for (int y = 0; y < 18; ++y)
+        for (int x = 0; x < 24; ++x) sprite.SetColor(x, y, Cells(4).ColorAt(x % 16, y % 12));
+    const BgraImage picture = Enlarged(sprite, 4);
+    const std::optional<PixelGrid> grid = FindPixelGrid(picture.View(), 16, 12);
+    ASSERT_TRUE(grid.has_value());
+    EXPECT_EQ(grid->x.cells, 24);
+    EXPECT_EQ(grid->y.cells, 18);
+    EXPECT_EQ(RecoverCells(picture.View(), *grid).Bytes(), sprite.Bytes());
 }
 
 TEST(CrispSqueeze, APictureThatIsNotPixelArtTakesTheDetailRoadAndKeepsAThinStroke) {
