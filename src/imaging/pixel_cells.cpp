@@ -122,21 +122,35 @@ void SnapToPalette(const PixelGrid& grid, const std::vector<double>& luma, std::
     struct Colour {
         double luma, blue, red;
     };
-    std::vector<Colour> palette;
+    // Patch cells grouped by luma; each group's colour is its median, so a
+    // patch JPEG coloured wrong is outvoted by the rest of its colour.
+    std::vector<Colour> patches;
     for (int y = 1; y + 1 < h; ++y)
         for (int x = 1; x + 1 < w; ++x) {
             bool patch = true;
             for (int dy = -1; dy <= 1 && patch; ++dy)
                 for (int dx = -1; dx <= 1 && patch; ++dx)
                     patch = std::abs(luma[at(x + dx, y + dy)] - luma[at(x, y)]) <= kSameLuma;
-            if (!patch) continue;
-            const Colour c{luma[at(x, y)], blue[at(x, y)], red[at(x, y)]};
-            const bool known = std::any_of(palette.begin(), palette.end(), [&](const Colour& p) {
-                return std::abs(p.luma - c.luma) <= kSameLuma && std::abs(p.blue - c.blue) <= kSameLuma &&
-                       std::abs(p.red - c.red) <= kSameLuma;
-            });
-            if (!known) palette.push_back(c);
+            if (patch) patches.push_back({luma[at(x, y)], blue[at(x, y)], red[at(x, y)]});
         }
+    std::sort(patches.begin(), patches.end(), [](const Colour& a, const Colour& b) { return a.luma < b.luma; });
+    auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    };
+    std::vector<Colour> palette;
+    for (std::size_t first = 0; first < patches.size();) {
+        std::size_t last = first;
+        while (last + 1 < patches.size() && patches[last + 1].luma - patches[last].luma <= kSameLuma) ++last;
+        std::vector<double> l, b, r;
+        for (std::size_t i = first; i <= last; ++i) {
+            l.push_back(patches[i].luma);
+            b.push_back(patches[i].blue);
+            r.push_back(patches[i].red);
+        }
+        palette.push_back({median(l), median(b), median(r)});
+        first = last + 1;
+    }
     for (std::size_t i = 0; i < luma.size(); ++i) {
         const Colour* nearest = nullptr;
         double best = 1e300;
@@ -165,13 +179,14 @@ BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
     const std::vector<double> luma =
         grid.enlarger == Enlarger::Nearest ? MedianLuma(source, grid) : SolveCells(source, grid, across, down, kLuma);
     constexpr std::size_t kChoosingLines = 16;
-    const AxisInverse colourAcross(grid.x, grid.enlarger, source.width, StrideOf(grid.x),
-                                   ChromaOf(source, grid, true, Some(down.Positions(), kChoosingLines)));
-    const AxisInverse colourDown(grid.y, grid.enlarger, source.height, StrideOf(grid.y),
-                                 ChromaOf(source, grid, false, Some(across.Positions(), kChoosingLines)));
+    const ChromaBlocks blocksAcross = ChromaOf(source, grid, true, Some(down.Positions(), kChoosingLines));
+    const ChromaBlocks blocksDown = ChromaOf(source, grid, false, Some(across.Positions(), kChoosingLines));
+    const AxisInverse colourAcross(grid.x, grid.enlarger, source.width, StrideOf(grid.x), blocksAcross);
+    const AxisInverse colourDown(grid.y, grid.enlarger, source.height, StrideOf(grid.y), blocksDown);
     std::vector<double> blue = SolveCells(source, grid, colourAcross, colourDown, kBlueDifference);
     std::vector<double> red = SolveCells(source, grid, colourAcross, colourDown, kRedDifference);
-    SnapToPalette(grid, luma, blue, red);
+    // Only colour that JPEG halved is in doubt.
+    if (blocksAcross != ChromaBlocks::Full || blocksDown != ChromaBlocks::Full) SnapToPalette(grid, luma, blue, red);
 
     // An inverse magnifies noise; no cell may leave the range of the pixels
     // on its own area by more than the enlarger can have moved the pixel
