@@ -15,7 +15,7 @@ namespace vx {
 namespace {
 
 constexpr int kReducedPixelsPerCrestPixel = 16;
-constexpr int kReadPerReducedPixel = 6;
+constexpr int kReadPerReducedPixel = 4;
 // Deviations (as a share of the byte range) below about this level weigh
 // alike: 6 levels, the grain of a photo or a JPEG.
 constexpr double kFlatDeviation = 6.0 / 255.0;

@@ -22,10 +22,9 @@ namespace vx {
 // Large pictures are first reduced, by the area average in linear light,
 // to at most 16 x 16 pixels per crest pixel; details thinner than a
 // sixteenth of a crest pixel are invisible in the crest anyway. Beyond
-// twelve source pixels per reduced pixel along an axis only every few
-// rows or columns are read, at least six per reduced pixel, which keeps
-// the squeeze of a 12-megapixel photo within twice the exact average's
-// time. A source of
+// eight source pixels per reduced pixel along an axis only every few rows
+// or columns are read, at least four per reduced pixel, which keeps the
+// squeeze of a 12-megapixel photo within twice the exact average's time. A source of
 // the crest's own size comes back unchanged. Deterministic: tabulated
 // light, no transcendental functions. Throws std::invalid_argument when a
 // view is empty or its stride is shorter than its rows.

@@ -37,6 +37,12 @@ constexpr double kMaxFitError = 14.0;
 // the fit (beyond kOutlier).
 constexpr double kMaxOutlierShare = 0.01;
 
+// The cells are taken to span the picture to within this many pixels at
+// each end: a crop's error, a margin, the enlargement's offset. Beyond
+// this period such an error is lost in the cell and the span is the axis.
+constexpr double kSlack = 2.5;
+constexpr double kSearchedPeriod = 24;
+
 enum class Axis { X, Y };
 
 // cos and sin of `turns` whole turns, by their series after reduction to
@@ -245,8 +251,14 @@ struct AxisSamples {
     std::vector<double> jumps;  // profile of first differences
 };
 
-AxisSamples ReadSamples(ConstBgraView source, Axis axis) {
-    AxisSamples samples{ReadLines(source, axis, kFitLines), {}, Profile(source, axis, 1, false)};
+// The jumps are read only where a blocky grid may be searched for:
+// periods up to kSearchedPeriod for twice the crest's cells, or any grid
+// the spectrum may propose.
+AxisSamples ReadSamples(ConstBgraView source, Axis axis, int crestCells) {
+    const int length = Length(source, axis);
+    const bool searched = length <= kSearchedPeriod * 2 * crestCells || length <= kMaxSpectrumLength;
+    AxisSamples samples{
+        ReadLines(source, axis, kFitLines), {}, searched ? Profile(source, axis, 1, false) : std::vector<double>{}};
     samples.search = {axis, samples.fit.length, {}};
     const std::size_t lines = samples.fit.values.size();
     const std::size_t every = std::max<std::size_t>(1, lines / kSearchLines);
@@ -262,21 +274,14 @@ Fit Misfit(const AxisLines& lines, const GridAxis& grid, Enlarger enlarger) {
     return fit;
 }
 
-// The cells are taken to span the picture to within this many pixels at
-// each end: a crop's error, a margin, the enlargement's offset. Beyond
-// this period such an error is lost in the cell and the span is the axis.
-constexpr double kSlack = 2.5;
-constexpr double kSearchedPeriod = 24;
-
 GridAxis Spanning(double start, double end, int cells) { return {(end - start) / cells, start, cells}; }
 
 // A nearest-neighbour enlargement jumps exactly where a cell begins: the
 // grid (to 1/32 pixel) that puts a cell edge on every strong jump of the
 // profile of first differences, of those the nearest to the whole axis.
 // No grid (0 cells) when there are more jumps than cell edges.
-GridAxis JumpSearch(const std::vector<double>& jumps, int cells) {
-    const int length = static_cast<int>(jumps.size());
-    if (length / static_cast<double>(cells) > kSearchedPeriod) return Spanning(0, length, cells);
+GridAxis JumpSearch(const std::vector<double>& jumps, int length, int cells) {
+    if (length / static_cast<double>(cells) > kSearchedPeriod || jumps.empty()) return Spanning(0, length, cells);
     const double strongest = *std::max_element(jumps.begin(), jumps.end());
     std::vector<std::pair<int, double>> strong;  // edge position (pixel x starts there), strength
     for (int x = 1; x < length; ++x)
@@ -356,7 +361,8 @@ std::optional<PixelGrid> BestGrid(const AxisSamples& across, const AxisSamples& 
             best = grid;
         }
     };
-    consider({JumpSearch(across.jumps, cellsX), JumpSearch(down.jumps, cellsY), Enlarger::Nearest});
+    consider({JumpSearch(across.jumps, across.fit.length, cellsX), JumpSearch(down.jumps, down.fit.length, cellsY),
+              Enlarger::Nearest});
     // The interpolating enlargers share one grid; each is tried on it.
     const PixelGrid smooth{FitSearch(across.search, cellsX, Enlarger::Bicubic),
                            FitSearch(down.search, cellsY, Enlarger::Bicubic), Enlarger::Bicubic};
@@ -380,8 +386,8 @@ std::optional<PixelGrid> BestGrid(const AxisSamples& across, const AxisSamples& 
 std::optional<PixelGrid> FindPixelGrid(ConstBgraView source, int crestWidth, int crestHeight) {
     if (source.top == nullptr || source.width < 4 || source.height < 4 || crestWidth < 1 || crestHeight < 1)
         return std::nullopt;
-    const AxisSamples across = ReadSamples(source, Axis::X);
-    const AxisSamples down = ReadSamples(source, Axis::Y);
+    const AxisSamples across = ReadSamples(source, Axis::X, crestWidth);
+    const AxisSamples down = ReadSamples(source, Axis::Y, crestHeight);
     // The crest's own size first, then twice it: a finer grid always fits
     // at least as well, so it is taken only when the coarser one fails.
     for (int times = 1; times <= 2; ++times)
