@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "imaging/crisp_squeeze.h"
 #include "imaging/detail_squeeze.h"
@@ -202,6 +203,28 @@ TEST(CrispSqueeze, APictureThatIsNotPixelArtTakesTheDetailRoadAndKeepsAThinStrok
             EXPECT_GE(crisp.Row(y)[4 * x], 20);
             EXPECT_LE(crisp.Row(y)[4 * x], 240);
         }
+}
+
+TEST(CrispSqueeze, ABottomUpPictureSqueezesAsItsTopDownCopy) {
+    // Bitmaps from the platform often keep their last row first.
+    const BgraImage picture = Resized(Cells(23), 3.4, Bilinear);
+    std::vector<std::uint8_t> flipped(picture.Bytes().size());
+    const std::ptrdiff_t stride = picture.Stride();
+    for (int y = 0; y < picture.Height(); ++y)
+        std::copy_n(picture.Row(y), stride, flipped.data() + (picture.Height() - 1 - y) * stride);
+    const ConstBgraView bottomUp{flipped.data() + (picture.Height() - 1) * stride, picture.Width(), picture.Height(),
+                                 -stride};
+    EXPECT_EQ(CrispSqueeze(bottomUp, 16, 12).Bytes(), CrispSqueeze(picture.View(), 16, 12).Bytes());
+}
+
+TEST(CrispSqueeze, NoiseIsNotTakenForPixelArt) {
+    BgraImage noise(160, 120);
+    std::uint32_t seed = 99;
+    for (std::uint8_t& byte : noise.Bytes()) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = static_cast<std::uint8_t>(seed >> 24);
+    }
+    EXPECT_FALSE(FindPixelGrid(noise.View(), 16, 12).has_value());
 }
 
 TEST(DetailSqueeze, ACrestSizedPictureComesBackUnchanged) {
