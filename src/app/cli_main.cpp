@@ -1,7 +1,8 @@
 // vexillor-cli: the crest workflow for scripts and batch use.
 //
 //   vexillor-cli info FILE
-//   vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--crisp] [--mirror] [--flip] [--rotate 90|180|270]
+//   vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270]
+//                      [--crisp]
 //   vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE]
 #include <windows.h>
 
@@ -17,8 +18,8 @@
 namespace vx::cli {
 
 const char kUsage[] =
-    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--keep-proportions] [--crisp] [--mirror] [--flip] "
-    "[--rotate 90|180|270] | gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE] | --help";
+    "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] "
+    "[--rotate 90|180|270] [--crisp] | gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE] | --help";
 
 void PrintLine(std::FILE* stream, const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stream);
@@ -29,41 +30,42 @@ void PrintLine(std::FILE* stream, const std::string& line) {
 namespace {
 
 void PrintHelp() {
-    PrintLine(stdout,
-              "vexillor-cli: make Aldmoor crest files from pictures.\n"
-              "\n"
-              "  vexillor-cli info FILE\n"
-              "      Reads the picture's header and prints one line:\n"
-              "      type=T width=W height=H depth=D size=S\n"
-              "      (type 0 unknown, 1 GIF, 2 JPEG, 3 PNG, 4 BMP, 5 PCX, 6 TIFF; size in bytes).\n"
-              "      A header that cannot be read prints 'error N: DESCRIPTION' and exits 1.\n"
-              "\n"
-              "  vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--crisp]\n"
-              "                    [--mirror] [--flip] [--rotate 90|180|270]\n"
-              "      Squeezes the whole picture into a 16 x 12 clan crest and writes FOLDER\\clan.bmp;\n"
-              "      with --ally into a 24 x 12 strip, written as FOLDER\\ally.bmp (its left 8 columns)\n"
-              "      and FOLDER\\clan.bmp (the other 16). Prints each written path. On any failure\n"
-              "      it prints one line on standard error, exits 1 and leaves the folder as it was.\n"
-              "      --keep-proportions squeezes only the centred part of the picture with the crest's\n"
-              "      own proportions (4 : 3 for the clan crest, 2 : 1 for the strip).\n"
-              "      --crisp squeezes with the crisp squeeze: an enlarged pixel-art picture comes back\n"
-              "      to its own pixels, and thin strokes stay lines instead of grey smears.\n"
-              "      Before the squeeze the picture can be turned, in this order whatever the order\n"
-              "      of the options: --rotate 90 a quarter turn anticlockwise, 180 a half turn,\n"
-              "      270 a quarter turn clockwise; then --mirror left to right; then --flip upside down.\n"
-              "\n"
-              "  vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE]\n"
-              "      Plays the GIF animation through the program's own viewer and writes every frame,\n"
-              "      composed at 1:1 over the background colour (default 000000), as a 24-bit BMP file\n"
-              "      OUTDIR\\frame-0001.bmp, frame-0002.bmp, ... of the animation's size (OUTDIR is\n"
-              "      created if needed; above 9999 frames the numbers take as many digits as the count).\n"
-              "      Prints 'frames=N loop=L width=W height=H', then for each frame\n"
-              "      'frame=K delay=MS disposal=D left=X top=Y width=W height=H' (MS: the display time,\n"
-              "      at least 50). Output above 2 GB in all is refused unless --max-output raises the\n"
-              "      limit (SIZE in bytes, or with K, M or G). A file that cannot be shown or written\n"
-              "      prints one line on standard error, removes what it wrote and exits 1.\n"
-              "\n"
-              "Exit status: 0 done, 1 failed, 2 wrong arguments.");
+    PrintLine(
+        stdout,
+        "vexillor-cli: make Aldmoor crest files from pictures.\n"
+        "\n"
+        "  vexillor-cli info FILE\n"
+        "      Reads the picture's header and prints one line:\n"
+        "      type=T width=W height=H depth=D size=S\n"
+        "      (type 0 unknown, 1 GIF, 2 JPEG, 3 PNG, 4 BMP, 5 PCX, 6 TIFF; size in bytes).\n"
+        "      A header that cannot be read prints 'error N: DESCRIPTION' and exits 1.\n"
+        "\n"
+        "  vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270]\n"
+        "                    [--crisp]\n"
+        "      Squeezes the whole picture into a 16 x 12 clan crest and writes FOLDER\\clan.bmp;\n"
+        "      with --ally into a 24 x 12 strip, written as FOLDER\\ally.bmp (its left 8 columns)\n"
+        "      and FOLDER\\clan.bmp (the other 16). Prints each written path. On any failure\n"
+        "      it prints one line on standard error, exits 1 and leaves the folder as it was.\n"
+        "      --keep-proportions squeezes only the centred part of the picture with the crest's\n"
+        "      own proportions (4 : 3 for the clan crest, 2 : 1 for the strip).\n"
+        "      --crisp squeezes with the crisp squeeze: an enlarged pixel-art picture comes back\n"
+        "      to its own pixels, and thin strokes stay lines instead of grey smears.\n"
+        "      Before the squeeze the picture can be turned, in this order whatever the order\n"
+        "      of the options: --rotate 90 a quarter turn anticlockwise, 180 a half turn,\n"
+        "      270 a quarter turn clockwise; then --mirror left to right; then --flip upside down.\n"
+        "\n"
+        "  vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE]\n"
+        "      Plays the GIF animation through the program's own viewer and writes every frame,\n"
+        "      composed at 1:1 over the background colour (default 000000), as a 24-bit BMP file\n"
+        "      OUTDIR\\frame-0001.bmp, frame-0002.bmp, ... of the animation's size (OUTDIR is\n"
+        "      created if needed; above 9999 frames the numbers take as many digits as the count).\n"
+        "      Prints 'frames=N loop=L width=W height=H', then for each frame\n"
+        "      'frame=K delay=MS disposal=D left=X top=Y width=W height=H' (MS: the display time,\n"
+        "      at least 50). Output above 2 GB in all is refused unless --max-output raises the\n"
+        "      limit (SIZE in bytes, or with K, M or G). A file that cannot be shown or written\n"
+        "      prints one line on standard error, removes what it wrote and exits 1.\n"
+        "\n"
+        "Exit status: 0 done, 1 failed, 2 wrong arguments.");
 }
 
 }  // namespace
