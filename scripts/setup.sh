@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64 wine wine64 fonts-wine fonts-liberation xvfb xauth
   xdotool imagemagick fonts-dejavu-core
   clang clang-format libclang-rt-14-dev libgif-dev python3-pil
+  libjpeg-dev libpng-dev libstb-dev
 )
 
 missing=()

@@ -31,7 +31,7 @@ std::optional<std::string> CrestPathsFailure(const std::wstring& picturePath, co
     return "the folder does not exist: " + vx::Utf8FromWide(folder);
 }
 
-int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, bool keepProportions,
+int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally, bool keepProportions, bool crisp,
           const vx::PictureTurn& turn) {
     const std::string shownPicture = vx::Utf8FromWide(picturePath);
     if (const auto failure = CrestPathsFailure(picturePath, folder)) {
@@ -69,7 +69,7 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
 
     const vx::CrestMode mode = ally ? vx::CrestMode::AllyClan : vx::CrestMode::Clan;
     const vx::BgraImage crest = vx::ComposeCrest(
-        mode, picture.View(), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions);
+        mode, picture.View(), {static_cast<int>(source.cx), static_cast<int>(source.cy)}, keepProportions, crisp);
     const std::vector<vx::CrestFile> files = vx::PlanCrestFiles(mode, crest.View(), folder);
     std::wstring failedFile;
     if (const std::optional<vx::RunTimeError> failure = vx::WriteCrestFiles(files, &failedFile)) {
@@ -83,7 +83,7 @@ int Crest(const std::wstring& picturePath, const std::wstring& folder, bool ally
 
 // The options after `crest PICTURE FOLDER`, in any order, each at most
 // once. On a mistake `problem` gets the one line to print.
-bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, bool& keepProportions,
+bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, bool& keepProportions, bool& crisp,
                        vx::PictureTurn& turn, std::string& problem) {
     bool rotateSeen = false;
     for (std::size_t i = 0; i < options.size(); ++i) {
@@ -92,6 +92,7 @@ bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, boo
                      : option == L"--keep-proportions" ? &keepProportions
                      : option == L"--mirror"           ? &turn.mirror
                      : option == L"--flip"             ? &turn.flip
+                     : option == L"--crisp"            ? &crisp
                                                        : nullptr;
         if (flag && !*flag) {
             *flag = true;
@@ -117,11 +118,12 @@ bool ParseCrestOptions(const std::vector<std::wstring>& options, bool& ally, boo
 int CrestCommand(const std::vector<std::wstring>& args) {
     bool ally = false;
     bool keepProportions = false;
+    bool crisp = false;
     vx::PictureTurn turn;
     std::string problem;
-    if (!ParseCrestOptions({args.begin() + 2, args.end()}, ally, keepProportions, turn, problem))
+    if (!ParseCrestOptions({args.begin() + 2, args.end()}, ally, keepProportions, crisp, turn, problem))
         return WrongArguments(problem);
-    return Crest(args[0], args[1], ally, keepProportions, turn);
+    return Crest(args[0], args[1], ally, keepProportions, crisp, turn);
 }
 
 }  // namespace vx::cli

@@ -2,6 +2,7 @@
 //
 //   vexillor-cli info FILE
 //   vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270]
+//                      [--crisp]
 //   vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE]
 #include <windows.h>
 
@@ -19,7 +20,8 @@ namespace vx::cli {
 
 const char kUsage[] =
     "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] "
-    "[--rotate 90|180|270] | gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE] | --help | --version";
+    "[--rotate 90|180|270] [--crisp] | gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE] | --help | "
+    "--version";
 
 void PrintLine(std::FILE* stream, const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stream);
@@ -52,12 +54,15 @@ void PrintHelp() {
         "      A header that cannot be read prints 'error N: DESCRIPTION' and exits 1.\n"
         "\n"
         "  vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270]\n"
+        "                    [--crisp]\n"
         "      Squeezes the whole picture into a 16 x 12 clan crest and writes FOLDER\\clan.bmp;\n"
         "      with --ally into a 24 x 12 strip, written as FOLDER\\ally.bmp (its left 8 columns)\n"
         "      and FOLDER\\clan.bmp (the other 16). Prints each written path. On any failure\n"
         "      it prints one line on standard error, exits 1 and leaves the folder as it was.\n"
         "      --keep-proportions squeezes only the centred part of the picture with the crest's\n"
         "      own proportions (4 : 3 for the clan crest, 2 : 1 for the strip).\n"
+        "      --crisp squeezes with the crisp squeeze: an enlarged pixel-art picture comes back\n"
+        "      to its own pixels, and thin strokes stay lines instead of grey smears.\n"
         "      Before the squeeze the picture can be turned, in this order whatever the order\n"
         "      of the options: --rotate 90 a quarter turn anticlockwise, 180 a half turn,\n"
         "      270 a quarter turn clockwise; then --mirror left to right; then --flip upside down.\n"

@@ -8,6 +8,7 @@
 #include "bmp/atomic_file.h"
 #include "bmp/bmp_file.h"
 #include "imaging/centred_crop.h"
+#include "imaging/crisp_squeeze.h"
 #include "base/run_time_error.h"
 #include "imaging/squeeze.h"
 
@@ -57,12 +58,12 @@ PixelSize CrestSourceSize(PixelSize header, PixelSize picture) {
     return {std::min(header.width, picture.width), std::min(header.height, picture.height)};
 }
 
-BgraImage ComposeCrest(CrestMode mode, ConstBgraView picture, PixelSize source, bool keepProportions) {
+BgraImage ComposeCrest(CrestMode mode, ConstBgraView picture, PixelSize source, bool keepProportions, bool crisp) {
     if (source.width <= 0 || source.height <= 0 || picture.width <= 0 || picture.height <= 0) return {};
     ConstBgraView part{picture.top, std::min(source.width, picture.width), std::min(source.height, picture.height),
                        picture.stride};
     if (keepProportions) part = SubView(part, CentredCrop(part.width, part.height, CrestWidth(mode), kCrestHeight));
-    return Squeeze(part, CrestWidth(mode), kCrestHeight);
+    return crisp ? CrispSqueeze(part, CrestWidth(mode), kCrestHeight) : Squeeze(part, CrestWidth(mode), kCrestHeight);
 }
 
 std::vector<CrestFile> PlanCrestFiles(CrestMode mode, ConstBgraView crest, const std::wstring& folder) {

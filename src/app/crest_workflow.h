@@ -48,7 +48,11 @@ PixelSize CrestSourceSize(PixelSize header, PixelSize picture);
 // With `keepProportions` only the centred part of the source with the
 // crest's own proportions (4 : 3 for the clan crest, 2 : 1 for the strip)
 // is squeezed, so a wide banner or a tall portrait is not distorted.
-BgraImage ComposeCrest(CrestMode mode, ConstBgraView picture, PixelSize source, bool keepProportions = false);
+// With `crisp` the crisp squeeze (imaging/crisp_squeeze.h) takes the
+// exact average's place: enlarged pixel art comes back to its own pixels
+// and thin strokes stay lines.
+BgraImage ComposeCrest(CrestMode mode, ConstBgraView picture, PixelSize source, bool keepProportions = false,
+                       bool crisp = false);
 
 enum class CrestRole { Ally, Clan };
 

@@ -204,6 +204,8 @@ void Main::CreateMenus() {
     const bool keep = GetSetting(kAppTitle, kSettingsSection, kKeepProportionsKey, L"0") == L"1";
     AppendMenuW(crestMenu_, MF_STRING | (keep ? MF_CHECKED : MF_UNCHECKED), kMenuKeepProportionsId,
                 L"Keep proportions / Mantener proporciones");
+    const bool crisp = GetSetting(kAppTitle, kSettingsSection, kCrispKey, L"0") == L"1";
+    AppendMenuW(crestMenu_, MF_STRING | (crisp ? MF_CHECKED : MF_UNCHECKED), kMenuCrispId, L"Crisp / Nítido");
     AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(crestMenu_), L"MnuTypeCrest");
 }
 
@@ -368,6 +370,10 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuKeepProportionsId) {
                 mnuKeepProportions_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuCrispId) {
+                mnuCrisp_Click();
                 return 0;
             }
             if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuAllyClanId) {

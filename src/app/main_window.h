@@ -25,6 +25,7 @@ public:
     static constexpr wchar_t kNameKey[] = L"Nombre";
     static constexpr wchar_t kDefaultName[] = L"Korvald";
     static constexpr wchar_t kKeepProportionsKey[] = L"KeepProportions";  // "0" or "1"
+    static constexpr wchar_t kCrispKey[] = L"Crisp";                      // "0" or "1"
     static constexpr wchar_t kCrestFolderKey[] = L"CrestFolder";          // the folder of the last save
     static constexpr wchar_t kPictureFolderKey[] = L"PictureFolder";      // the folder of the last picture opened
     static constexpr wchar_t kCrestModeKey[] = L"CrestMode";              // "Clan" or "AllyClan"
@@ -42,6 +43,7 @@ public:
     static constexpr UINT kMenuClanId = 1001;
     static constexpr UINT kMenuAllyClanId = 1002;
     static constexpr UINT kMenuKeepProportionsId = 1003;
+    static constexpr UINT kMenuCrispId = 1004;
     // The zoomed crest's place: the recess of the banner's frame.
     static constexpr int kZoomX = 58;
     static constexpr int kZoomY = 161;
@@ -126,6 +128,8 @@ public:
     // The third, independent item of the crest menu; kept in the settings.
     void mnuKeepProportions_Click();
     bool KeepProportions() const;
+    void mnuCrisp_Click();
+    bool Crisp() const;
     void PicSave_Click();
     void PicRename_Click();
     void PicSalir_Click();

@@ -177,11 +177,24 @@ void Main::ComposePicture(const std::wstring& path) {
     }
 }
 
+bool Main::Crisp() const { return (GetMenuState(crestMenu_, kMenuCrispId, MF_BYCOMMAND) & MF_CHECKED) != 0; }
+
+void Main::mnuCrisp_Click() {
+    const bool crisp = !Crisp();
+    CheckMenuItem(crestMenu_, kMenuCrispId, MF_BYCOMMAND | (crisp ? MF_CHECKED : MF_UNCHECKED));
+    SaveSetting(kAppTitle, kSettingsSection, kCrispKey, crisp ? L"1" : L"0");
+    if (hasPicture_) {
+        ShowComposedCrest(CrestMode());
+        ShowZoomedCrest();
+    }
+}
+
 void Main::ShowComposedCrest(vx::CrestMode mode) {
     PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
     PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
     GdiFlush();
-    const BgraImage crest = ComposeCrest(mode, PicBuff.ImageBitmap().View(), pictureSource_, KeepProportions());
+    const BgraImage crest =
+        ComposeCrest(mode, PicBuff.ImageBitmap().View(), pictureSource_, KeepProportions(), Crisp());
     if (crest.Width() > 0) DrawPixels(target, crest);
     target.Refresh();
     preview.SetPicture(target.Image());

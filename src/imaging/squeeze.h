@@ -20,4 +20,8 @@ void Squeeze(ConstBgraView source, BgraView crest);
 // The same into a new picture of `width` x `height`.
 BgraImage Squeeze(ConstBgraView source, int width, int height);
 
+// What every squeeze checks of its views: throws std::invalid_argument when
+// one is empty or its stride is shorter than its rows.
+void CheckSqueezeViews(ConstBgraView source, ConstBgraView crest);
+
 }  // namespace vx

@@ -151,6 +151,29 @@ TEST(CommandLine, CrestTurnsThePictureRotateThenMirrorThenFlip) {
     EXPECT_EQ(GetFileAttributesW(folder.File(L"clan.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST(CommandLine, CrispBringsAnEnlargedCrestBackAndComposesWithTheTurns) {
+    // A 16 x 12 red and green chequer with one blue corner, enlarged 2.5 times.
+    auto cell = [](int x, int y) {
+        return x == 15 && y == 11 ? MakeColorref(0, 0, 255)
+               : (x + y) % 2      ? MakeColorref(0, 255, 0)
+                                  : MakeColorref(255, 0, 0);
+    };
+    test::TempFolder folder;
+    BgraImage enlarged(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) enlarged.SetColor(x, y, cell(x * 2 / 5, y * 2 / 5));
+    const std::wstring picture = folder.File(L"enlarged.bmp");
+    const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(enlarged.View(), 24);
+    test::WriteFileBytes(picture, {bytes.begin(), bytes.end()});
+    const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" --rotate 180 --crisp");
+    ASSERT_EQ(result.exitCode, 0u) << result.err;
+    Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(crest.pixel(x, y) & 0xFFFFFF, static_cast<std::uint32_t>(ColorrefToRgb(cell(15 - x, 11 - y))))
+                << x << "," << y;
+}
+
 TEST(CommandLine, CrestKeepsProportionsOnRequest) {
     // 64 x 24: red and blue ends around a green middle that is the picture's 4 : 3 part.
     test::TempFolder folder;

@@ -61,6 +61,21 @@ TEST(CrestModel, KeepingProportionsSqueezesOnlyTheCentredPartOfTheCrestsShape) {
     EXPECT_EQ(strip.ColorAt(23, 11), MakeColorref(0, 0, 255));
 }
 
+TEST(CrestModel, CrispComposesWithKeepingProportions) {
+    // A 24 x 12 strip of distinct cells enlarged three times (72 x 36, its
+    // own 2 : 1), between two plain bands that keeping proportions cuts off.
+    auto cell = [](int x, int y) { return MakeColorref(x * 10, y * 20, (x * 7 + y * 13) % 256); };
+    const BgraImage banner = Picture(108, 36, [&](int x, int y) {
+        return x < 18 || x >= 90 ? MakeColorref(255, 255, 255) : cell((x - 18) / 3, y / 3);
+    });
+    const BgraImage crisp = ComposeCrest(CrestMode::AllyClan, banner.View(), {108, 36}, true, true);
+    ASSERT_EQ(crisp.Width(), 24);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 24; ++x) ASSERT_EQ(crisp.ColorAt(x, y), cell(x, y)) << x << "," << y;
+    // Without crisp the cells are the exact average of 4.5 x 3 pixels: mixed.
+    EXPECT_NE(ComposeCrest(CrestMode::AllyClan, banner.View(), {108, 36}, false, false).ColorAt(1, 0), cell(1, 0));
+}
+
 TEST(CrestModel, TheSourceIsTheHeaderSizeWithinThePicture) {
     EXPECT_EQ(CrestSourceSize({0, 0}, {32, 24}).width, 32);  // no header size: the picture's own
     const PixelSize clipped = CrestSourceSize({100, 10}, {32, 24});

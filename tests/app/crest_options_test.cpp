@@ -89,6 +89,7 @@ protected:
     void TearDown() override { Reset(); }
     static void Reset() {
         DeleteSetting(L"Vexillor", L"Options", Main::kKeepProportionsKey);
+        DeleteSetting(L"Vexillor", L"Options", Main::kCrispKey);
         DeleteSetting(L"Vexillor", L"Options", Main::kCrestFolderKey);
     }
     TempFolder folder_;
@@ -128,6 +129,30 @@ TEST_F(CrestOptionsTest, KeepProportionsAppliesAtOnceAndSurvivesARestart) {
     again.mnuKeepProportions_Click();
     EXPECT_EQ(GetSetting(L"Vexillor", L"Options", Main::kKeepProportionsKey, L""), L"0");
     EXPECT_EQ(again.PicClanCrest.Image()->pixel(15, 11), kBlue);
+}
+
+// 40 x 30: a 16 x 12 red and green chequer enlarged 2.5 times, which the
+// exact average blurs and the crisp squeeze takes back.
+std::uint32_t EnlargedChequer(int x, int y) { return (x * 2 / 5 + y * 2 / 5) % 2 ? kGreen : kRed; }
+
+TEST_F(CrestOptionsTest, CrispAppliesAtOnceAndSurvivesARestart) {
+    const std::wstring chequer = WritePicture(folder_, L"chequer.bmp", 40, 30, EnlargedChequer);
+    {
+        Main main;
+        ASSERT_TRUE(main.Start(WindowOptions(chequer)));
+        EXPECT_FALSE(main.Crisp());
+        EXPECT_NE(main.PicClanCrest.Image()->pixel(1, 0), kGreen);
+        main.mnuCrisp_Click();
+        EXPECT_TRUE(main.Crisp());
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(1, 0), kGreen);
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(2, 0), kRed);
+    }
+    Main again;
+    ASSERT_TRUE(again.Start(WindowOptions(chequer)));
+    EXPECT_TRUE(GetMenuState(again.MnuTypeCrest(), Main::kMenuCrispId, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(again.PicClanCrest.Image()->pixel(1, 0), kGreen);
+    again.mnuCrisp_Click();
+    EXPECT_EQ(GetSetting(L"Vexillor", L"Options", Main::kCrispKey, L""), L"0");
 }
 
 TEST_F(CrestOptionsTest, SavingOpensTheBrowserAtTheLastSavedFolder) {

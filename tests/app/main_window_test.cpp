@@ -147,14 +147,18 @@ TEST_F(MainWindowTest, CrestMenuIsAPopupWithClanChecked) {
     StartWithName(nullptr);
     HMENU menu = main_.MnuTypeCrest();
     ASSERT_TRUE(menu);
-    // The two modes, then a separator and the independent keep-proportions item.
-    EXPECT_EQ(GetMenuItemCount(menu), 4);
+    // The two modes, then a separator and the independent keep-proportions
+    // and crisp items.
+    EXPECT_EQ(GetMenuItemCount(menu), 5);
     EXPECT_EQ(GetMenuItemID(menu, 3), Main::kMenuKeepProportionsId);
+    EXPECT_EQ(GetMenuItemID(menu, 4), Main::kMenuCrispId);
     wchar_t text[64] = {};
     GetMenuStringW(menu, Main::kMenuClanId, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"Clan Crest");
     GetMenuStringW(menu, Main::kMenuAllyClanId, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"Ally + Clan Crest");
+    GetMenuStringW(menu, Main::kMenuCrispId, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"Crisp / Nítido");
     EXPECT_EQ(GetMenuState(menu, Main::kMenuClanId, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
     EXPECT_EQ(GetMenuState(menu, Main::kMenuAllyClanId, MF_BYCOMMAND) & MF_CHECKED, 0u);
 }
