@@ -112,6 +112,7 @@ bool Main::Start(const Options& options) {
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     hwnd_ = CreateWindowExW(0, kWindowClass, kAppTitle, style, x, y, width, height, nullptr, nullptr, instance, this);
     if (!hwnd_) throw std::runtime_error("cannot create the main window");
+    accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
 
     CreateControls();
     CreateMenus();
@@ -321,6 +322,10 @@ LRESULT CALLBACK Main::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The window's additions each in a file of its own.
+    if (LRESULT result = 0;
+        HandleKeyboardMessage(msg, wParam, lParam, result) || HandleAboutMessage(msg, wParam, lParam, result))
+        return result;
     switch (msg) {
         case WM_CLOSE:
             Form_Unload();

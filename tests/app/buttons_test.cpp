@@ -55,10 +55,12 @@ TEST(Buttons, HoverPicturesTooltipsAndTheBar) {
     main.ToolTip->SetDelayTime(77);
     MoveOver(main.PicSave, 20, 20);
     EXPECT_EQ(main.ToolTip->DelayTime(), 77);
-    // From button to button without the bar: the first stays lit.
+    // A jump from button to button without the bar: one lit button, and
+    // the new one's tooltip armed.
     MoveOver(main.PicTypeCrest);
-    EXPECT_EQ(main.PicSave.Picture(), main.Pic2b.Picture());
-    EXPECT_EQ(main.ToolTip->Tracker().Owner(), reinterpret_cast<tooltip::WindowId>(main.PicSave.hWnd()));
+    EXPECT_EQ(main.PicSave.Picture(), main.Pic2a.Picture());
+    EXPECT_EQ(main.PicTypeCrest.Picture(), main.Pic3b.Picture());
+    EXPECT_EQ(main.ToolTip->Tracker().Owner(), reinterpret_cast<tooltip::WindowId>(main.PicTypeCrest.hWnd()));
     // A tooltip that has gone by itself is armed again by the next button.
     main.ToolTip->SetAlive(false);
     MoveOver(main.PicRename);
@@ -85,12 +87,28 @@ TEST(Buttons, HoverPicturesTooltipsAndTheBar) {
     RECT r{};
     GetWindowRect(balloon, &r);
     EXPECT_EQ(r.bottom, save.top + 16);
+    // Straight on to the neighbour, over the bar's 6 pixels, before the
+    // balloon's next tick: the neighbour's own balloon comes up.
+    RECT crest{};
+    GetWindowRect(main.PicTypeCrest.hWnd(), &crest);
+    MoveOver(main.PicBarra, 108, 20);
+    SetCursorPos(crest.left + 16, crest.top + 16);
+    MoveOver(main.PicTypeCrest, 16, 16);
+    EXPECT_FALSE(IsWindow(balloon));
+    MoveOver(main.PicTypeCrest, 16, 16);
+    for (int i = 0; i < 4; ++i) SendMessageW(main.PicTypeCrest.hWnd(), WM_TIMER, ExToolTip::kTickTimerId, 0);
+    balloon = main.ToolTip->TipWindow();
+    ASSERT_TRUE(balloon);
+    EXPECT_TRUE(IsWindowVisible(balloon));
+    GetWindowRect(balloon, &r);
+    EXPECT_EQ(r.bottom, crest.top + 16);
+
     // Onto the bar: the balloon goes.
     RECT bar{};
     GetWindowRect(main.PicBarra.hWnd(), &bar);
     SetCursorPos(bar.left + 5, bar.top + 5);
     MoveOver(main.PicBarra, 5, 5);
-    SendMessageW(main.PicSave.hWnd(), WM_TIMER, ExToolTip::kTickTimerId, 0);
+    SendMessageW(main.PicTypeCrest.hWnd(), WM_TIMER, ExToolTip::kTickTimerId, 0);
     EXPECT_FALSE(IsWindow(balloon));
     SetCursorPos(0, 0);
 
