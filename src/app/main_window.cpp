@@ -117,6 +117,7 @@ bool Main::Start(const Options& options) {
     CreateControls();
     CreateMenus();
     WireEvents();
+    DescribeForScreenReaders();
     Form_Load();
     if (!hwnd_) return false;
     ShowWindow(hwnd_, options_.showCommand);

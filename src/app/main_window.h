@@ -186,6 +186,8 @@ private:
     // Draws or wipes the focus mark as the bar's state says.
     void RepaintFocusMark(BarButton button);
     void PaintFocusMark(BarButton button);
+    // Names and roles for screen readers (accessibility.cpp).
+    void DescribeForScreenReaders();
     // The About box (about_box.cpp).
     bool HandleAboutMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void ShowAboutBox();

@@ -2,8 +2,10 @@
 // tooltip armed per button, the bar and background putting buttons back,
 // and a real balloon after the pointer rests. One window for every case.
 #include <windows.h>
+#include <oleacc.h>
 #include <gtest/gtest.h>
 
+#include "app/accessibility.h"
 #include "app/main_window.h"
 #include "support/win_test_support.h"
 
@@ -111,6 +113,44 @@ TEST(Buttons, HoverPicturesTooltipsAndTheBar) {
     SendMessageW(main.PicTypeCrest.hWnd(), WM_TIMER, ExToolTip::kTickTimerId, 0);
     EXPECT_FALSE(IsWindow(balloon));
     SetCursorPos(0, 0);
+
+    // What a screen reader hears: a push button named by its tooltip, with
+    // its key; the previews say what they show. Read from the object the
+    // window answers WM_GETOBJECT with.
+    const auto read = [](HWND window, long& role, std::wstring& name, std::wstring& keys) {
+        ComPtr<IAccessible> object;
+        *object.put() = ScreenReaderObject(window);
+        ASSERT_TRUE(object.get());
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        VARIANT value{};
+        ASSERT_EQ(object->get_accRole(self, &value), S_OK);
+        role = value.lVal;
+        BSTR text = nullptr;
+        ASSERT_EQ(object->get_accName(self, &text), S_OK);
+        name = text;
+        SysFreeString(text);
+        text = nullptr;
+        object->get_accKeyboardShortcut(self, &text);
+        keys = text ? text : L"";
+        SysFreeString(text);
+    };
+    for (int i = 0; i < kBarButtonCount; ++i) {
+        const BarButton which = static_cast<BarButton>(i);
+        long role = 0;
+        std::wstring name, keys;
+        read((main.*buttons[i].button).hWnd(), role, name, keys);
+        EXPECT_EQ(role, ROLE_SYSTEM_PUSHBUTTON);
+        EXPECT_EQ(name, AccessibleName(which));
+        EXPECT_EQ(keys, TextsOf(which).keys ? TextsOf(which).keys : L"");
+    }
+    long role = 0;
+    std::wstring name, keys;
+    read(main.ImgClanCrest.hWnd(), role, name, keys);
+    EXPECT_EQ(role, ROLE_SYSTEM_GRAPHIC);
+    EXPECT_EQ(name, L"Clan crest 16 x 12");
+    EXPECT_EQ(ScreenReaderObject(main.PicBarra.hWnd()), nullptr);
 
     // Closing through the caption releases the tooltip with the window.
     main.Close();

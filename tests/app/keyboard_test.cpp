@@ -101,7 +101,7 @@ TEST(Keyboard, AcceleratorsTabOrderFocusMarkAndTheAboutBox) {
 
     // Tab goes through the seven in bar order; the mark shows once the
     // keyboard is in use, and follows the window's UI state.
-    const PictureSurface* order[] = {&main.PicBrowseImage, &main.PicSave, &main.PicTypeCrest, &main.PicRename,
+    const PictureSurface* order[] = {&main.PicBrowseImage, &main.PicSave,    &main.PicTypeCrest, &main.PicRename,
                                      &main.PicFB,          &main.PicTaringa, &main.PicSalir};
     for (const PictureSurface* button : order) EXPECT_FALSE(MarkShown(*button));
     for (const PictureSurface* button : order) {
