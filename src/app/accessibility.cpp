@@ -184,8 +184,7 @@ IAccessible* NewObject(HWND hwnd, const Description& description) {
     return new (std::nothrow) WindowAccessible(hwnd, description, standard);
 }
 
-LRESULT CALLBACK AnswerAccessibility(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR data) {
+LRESULT CALLBACK AnswerAccessibility(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data) {
     auto* description = reinterpret_cast<Description*>(data);
     if (msg == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
         IAccessible* object = NewObject(hwnd, *description);
@@ -222,8 +221,7 @@ void Main::DescribeForScreenReaders() {
     for (int i = 0; i < kBarButtonCount; ++i) {
         const BarButton button = static_cast<BarButton>(i);
         const wchar_t* keys = TextsOf(button).keys;
-        Describe(SurfacesOf(button).button->hWnd(), AccessibleName(button), keys ? keys : L"",
-                 ROLE_SYSTEM_PUSHBUTTON);
+        Describe(SurfacesOf(button).button->hWnd(), AccessibleName(button), keys ? keys : L"", ROLE_SYSTEM_PUSHBUTTON);
     }
     Describe(ImgClanCrest.hWnd(), L"Clan crest 16 x 12", L"", ROLE_SYSTEM_GRAPHIC);
     Describe(ImgAllyCrest.hWnd(), L"Ally and clan crest 24 x 12", L"", ROLE_SYSTEM_GRAPHIC);

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "app/dpi_scale.h"
 #include "app/links.h"
 #include "base/swallowing_errors.h"
 
@@ -57,6 +58,9 @@ void Main::HoverButton(BarButton which) {
         ToolTip->SetKillTime(500);
         ToolTip->SetShadow(true);
         ToolTip->SetToolTipStyle(1);
+        // The icon grows with the text, which the platform lays out at the
+        // screen's DPI.
+        ToolTip->SetIconSize(MulDiv(16, TextDpi(), kBaseDpi));
         const std::int32_t opaque = 100;
         ToolTip->ShowToolTip(surfaces.button->hWnd(), texts.title, text, ExToolTip::kIconHelp, opaque);
         // Shown only once it is armed: a refused request tries again at

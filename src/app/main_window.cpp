@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/dpi_scale.h"
 #include "app/input_box.h"
 #include "app/resource_ids.h"
 #include "app/settings.h"
@@ -118,6 +119,7 @@ bool Main::Start(const Options& options) {
     CreateMenus();
     WireEvents();
     DescribeForScreenReaders();
+    FitToMonitor(TextDpi(), nullptr);
     Form_Load();
     if (!hwnd_) return false;
     ShowWindow(hwnd_, options_.showCommand);
@@ -174,7 +176,8 @@ void Main::CreateControls() {
 
     PicBarra.SetPicture(LoadResourcePicture(IDR_BAR));
     PicFondo.SetPicture(LoadResourcePicture(IDR_BACKGROUND));
-    PicFondo.SetFont(L"Verdana", 9.75);
+    // Laid out in skin pixels, which a high-DPI screen enlarges whole.
+    PicFondo.SetFont(L"Verdana", 9.75, false, kBaseDpi);
     PicTaringa.SetPicture(Pic6a.Picture());
     PicRename.SetPicture(Pic4a.Picture());
     PicFB.SetPicture(Pic5a.Picture());
@@ -324,8 +327,9 @@ LRESULT CALLBACK Main::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     // The window's additions each in a file of its own.
-    if (LRESULT result = 0;
-        HandleKeyboardMessage(msg, wParam, lParam, result) || HandleAboutMessage(msg, wParam, lParam, result))
+    if (LRESULT result = 0; HandleKeyboardMessage(msg, wParam, lParam, result) ||
+                            HandleAboutMessage(msg, wParam, lParam, result) ||
+                            HandleDpiMessage(msg, wParam, lParam, result))
         return result;
     switch (msg) {
         case WM_CLOSE:

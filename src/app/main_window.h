@@ -66,6 +66,7 @@ public:
     // start-up decided the program must end (the window is gone then).
     bool Start(const Options& options);
     HWND hWnd() const { return hwnd_; }
+    int Scale() const { return scale_; }
     // The message loop's first look at a message: true when it was an
     // accelerator and has been carried out (keyboard.cpp).
     bool TranslateKeys(MSG& msg);
@@ -188,6 +189,12 @@ private:
     void PaintFocusMark(BarButton button);
     // Names and roles for screen readers (accessibility.cpp).
     void DescribeForScreenReaders();
+    // High-DPI screens (dpi.cpp): the whole factor for `dpi` on the monitor
+    // of `suggested` (or the window's), applied to the skin and the window.
+    void FitToMonitor(int dpi, const RECT* suggested);
+    bool HandleDpiMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The DPI text is laid out for: the monitor's own.
+    int TextDpi() const;
     // The About box (about_box.cpp).
     bool HandleAboutMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void ShowAboutBox();
@@ -208,6 +215,7 @@ private:
     HWND hwnd_ = nullptr;
     Options options_;
     ButtonBarState buttonBar_;
+    int scale_ = 1;                  // how many screen pixels a skin pixel takes, across and down
     HACCEL accelerators_ = nullptr;  // from the resources: never destroyed
     UniqueMenu menuBar_;             // never attached: the crest menu is popup only
     HMENU crestMenu_ = nullptr;
