@@ -149,7 +149,8 @@ TEST(HighDpi, AtTwiceTheDpiTheWindowIsTheSkinWithEveryPixelDoubled) {
     const Capture doubled = LoadCapture(file);
     ASSERT_EQ(doubled.width, 2 * Main::kClientWidth);
     ASSERT_EQ(doubled.height, 2 * Main::kClientHeight);
-    if (const char* keep = std::getenv("VX_DPI_SCREENSHOT")) SaveBmp(doubled, std::wstring(keep, keep + std::strlen(keep)));
+    if (const char* keep = std::getenv("VX_DPI_SCREENSHOT"))
+        SaveBmp(doubled, std::wstring(keep, keep + std::strlen(keep)));
 
     // Every pixel but the character's square, which animates on its own.
     const RECT character{Main::kCharacterX, Main::kCharacterY, Main::kCharacterX + Main::kCharacterSize,
