@@ -20,32 +20,21 @@ namespace {
 constexpr COLORREF kMarkGold = 0x0033CCFF;
 constexpr wchar_t kAboutTitle[] = L"Acerca de Vexillor / About Vexillor";
 
-// Keys held down while a key is pressed, as the thread's key state.
-class HeldKeys {
-public:
-    explicit HeldKeys(std::initializer_list<int> keys) {
-        GetKeyboardState(saved_);
-        BYTE now[256];
-        std::memcpy(now, saved_, sizeof(now));
-        for (const int key : keys) now[key] = 0x80;
-        SetKeyboardState(now);
-    }
-    ~HeldKeys() { SetKeyboardState(saved_); }
-
-private:
-    BYTE saved_[256];
-};
-
-// A key through the message loop's path: accelerators first, then the
-// window itself. Returns whether it was an accelerator.
+// A key through the message loop's path, with `held` down in the thread's
+// key state: accelerators first, then the window itself. Returns whether it
+// was an accelerator.
 bool Press(Main& main, UINT key, std::initializer_list<int> held = {}) {
-    const HeldKeys keys(held);
-    bool alt = false;
-    for (const int k : held) alt = alt || k == VK_MENU;
+    BYTE saved[256], now[256];
+    GetKeyboardState(saved);
+    std::memcpy(now, saved, sizeof(now));
+    for (const int k : held) now[k] = 0x80;
+    SetKeyboardState(now);
+    const bool alt = now[VK_MENU] & 0x80;
     MSG msg{main.hWnd(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, alt ? (1 << 29) : 0, 0, {}};
-    if (main.TranslateKeys(msg)) return true;
-    SendMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
-    return false;
+    const bool translated = main.TranslateKeys(msg);
+    if (!translated) SendMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    SetKeyboardState(saved);
+    return translated;
 }
 
 HWND ShownMenu() {
@@ -114,11 +103,7 @@ TEST(Keyboard, AcceleratorsTabOrderFocusMarkAndTheAboutBox) {
     EXPECT_FALSE(MarkShown(main.PicSalir));
     Press(main, VK_TAB, {VK_SHIFT});
     EXPECT_TRUE(MarkShown(main.PicSalir));
-    Press(main, VK_TAB, {VK_SHIFT});
-    Press(main, VK_TAB, {VK_SHIFT});
-    Press(main, VK_TAB, {VK_SHIFT});
-    Press(main, VK_TAB, {VK_SHIFT});
-    Press(main, VK_TAB, {VK_SHIFT});
+    for (int i = 0; i < 5; ++i) Press(main, VK_TAB, {VK_SHIFT});
     EXPECT_TRUE(MarkShown(main.PicSave));
     // Hover pictures keep the mark on the focused button.
     SendMessageW(main.PicSave.hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
