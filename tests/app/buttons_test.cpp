@@ -8,6 +8,7 @@
 #include "app/accessibility.h"
 #include "app/main_window.h"
 #include "support/win_test_support.h"
+#include "test_window.h"
 
 namespace vx {
 namespace {
@@ -18,10 +19,7 @@ void MoveOver(const PictureSurface& surface, int x = 10, int y = 10) {
 
 TEST(Buttons, HoverPicturesTooltipsAndTheBar) {
     Main main;
-    Main::Options options;
-    options.quitOnDestroy = false;
-    options.characterFile = test::AssetPath(L"char0.dat");
-    ASSERT_TRUE(main.Start(options));
+    ASSERT_TRUE(test::StartTestWindow(main));
     ASSERT_TRUE(main.ToolTip);
     EXPECT_FALSE(main.ToolTip->Alive());
 

@@ -13,6 +13,7 @@
 
 #include "app/main_window.h"
 #include "support/win_test_support.h"
+#include "test_window.h"
 
 namespace vx {
 namespace {
@@ -23,10 +24,7 @@ constexpr wchar_t kCaptureVariable[] = L"VX_DPI_CAPTURE";
 // width, height and pixels (the fourth byte cleared).
 std::vector<std::uint32_t> CaptureMainWindow() {
     Main main;
-    Main::Options options;
-    options.quitOnDestroy = false;
-    options.characterFile = test::AssetPath(L"char0.dat");
-    if (!main.Start(options)) return {};
+    if (!test::StartTestWindow(main)) return {};
     SetCursorPos(0, 0);
     test::PumpFor(300);
     RECT client{};

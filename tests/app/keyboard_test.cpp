@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/resource_ids.h"
 #include "support/win_test_support.h"
+#include "test_window.h"
 
 namespace vx {
 namespace {
@@ -83,10 +84,7 @@ bool MarkShown(const PictureSurface& button) { return GetPixel(button.hDC(), 0, 
 
 TEST(Keyboard, AcceleratorsTabOrderFocusMarkAndTheAboutBox) {
     Main main;
-    Main::Options options;
-    options.quitOnDestroy = false;
-    options.characterFile = test::AssetPath(L"char0.dat");
-    ASSERT_TRUE(main.Start(options));
+    ASSERT_TRUE(test::StartTestWindow(main));
 
     // Tab goes through the seven in bar order; the mark shows once the
     // keyboard is in use, and follows the window's UI state.
