@@ -101,5 +101,25 @@ TEST(HighDpi, AtTwiceTheDpiTheWindowIsTheSkinWithEveryPixelDoubled) {
     EXPECT_EQ(mismatches, 0);
 }
 
+TEST(HighDpi, MovingToAMonitorOfAnotherDpiRescalesTheSkinAndItsHitAreas) {
+    Main main;
+    ASSERT_TRUE(test::StartTestWindow(main));
+    const auto clientWidth = [&] {
+        RECT client{};
+        GetClientRect(main.hWnd(), &client);
+        return client.right;
+    };
+    RECT suggested{0, 0, 1280, 1000};
+    SendMessageW(main.hWnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(main.Scale(), 2);
+    EXPECT_EQ(clientWidth(), 2 * Main::kClientWidth);
+    RECT save{};
+    GetWindowRect(main.PicSave.hWnd(), &save);
+    EXPECT_EQ(save.right - save.left, 64);
+    SendMessageW(main.hWnd(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(main.Scale(), 1);
+    EXPECT_EQ(clientWidth(), Main::kClientWidth);
+}
+
 }  // namespace
 }  // namespace vx
