@@ -5,61 +5,83 @@
 
 #include <shellapi.h>
 
-#include <utility>
+#include <optional>
 
+#include "app/dpi_scale.h"
 #include "app/links.h"
 #include "base/swallowing_errors.h"
 
 namespace vx {
-namespace {
 
-constexpr wchar_t kHelpTitle[] = L"Ayuda / Help";
-}  // namespace
+Main::BarSurfaces Main::SurfacesOf(BarButton button) {
+    switch (button) {
+        case BarButton::BrowseImage:
+            return {&PicBrowseImage, &Pic1a, &Pic1b};
+        case BarButton::Save:
+            return {&PicSave, &Pic2a, &Pic2b};
+        case BarButton::TypeCrest:
+            return {&PicTypeCrest, &Pic3a, &Pic3b};
+        case BarButton::Rename:
+            return {&PicRename, &Pic4a, &Pic4b};
+        case BarButton::Facebook:
+            return {&PicFB, &Pic5a, &Pic5b};
+        case BarButton::Taringa:
+            return {&PicTaringa, &Pic6a, &Pic6b};
+        case BarButton::Exit:
+            break;
+    }
+    return {&PicSalir, &Pic7a, &Pic7b};
+}
 
-void Main::HoverButton(PictureSurface& button, const PictureSurface& hoverStore, const wchar_t* title,
-                       const wchar_t* text) {
-    if (button.Picture() != hoverStore.Picture()) button.SetPicture(hoverStore.Picture());
+void Main::ShowButtonPicture(BarButton button, const PictureSurface& store) {
+    PictureSurface& surface = *SurfacesOf(button).button;
+    // Only a change is repainted: the background reports every move.
+    if (surface.Picture() == store.Picture()) return;
+    surface.SetPicture(store.Picture());
+    // A new picture wipes the surface, focus mark and all.
+    if (buttonBar_.ShowsFocusMark(button)) PaintFocusMark(button);
+}
+
+void Main::HoverButton(BarButton which) {
+    const BarSurfaces surfaces = SurfacesOf(which);
+    // One lit button at a time, however fast the hand; a hand that jumped
+    // from another button gets this button's tooltip.
+    const std::optional<BarButton> before = buttonBar_.Hover(which);
+    if (before) ShowButtonPicture(*before, *SurfacesOf(*before).normal);
+    ShowButtonPicture(which, *surfaces.hover);
     if (!ToolTip) return;
-    if (ToolTip->Alive() && TipShown) return;
-    TipShown = true;
+    if (ToolTip->Alive() && TipShown && !before) return;
+    const BarButtonTexts& texts = TextsOf(which);
+    const std::wstring text = TooltipText(which);
     SwallowingErrors([&] {
         ToolTip->SetDelayTime(2);
         ToolTip->SetKillTime(500);
         ToolTip->SetShadow(true);
         ToolTip->SetToolTipStyle(1);
+        // The icon grows with the text, which the platform lays out at the
+        // screen's DPI.
+        ToolTip->SetIconSize(MulDiv(16, TextDpi(), kBaseDpi));
         const std::int32_t opaque = 100;
-        ToolTip->ShowToolTip(button.hWnd(), title, text, ExToolTip::kIconHelp, opaque);
+        ToolTip->ShowToolTip(surfaces.button->hWnd(), texts.title, text, ExToolTip::kIconHelp, opaque);
+        // Shown only once it is armed: a refused request tries again at
+        // the next move.
+        TipShown = true;
     });
 }
 
-void Main::PicBrowseImage_MouseMove() {
-    // Every format the open dialog lists, as its first entry does.
-    HoverButton(PicBrowseImage, Pic1b, L"Ayuda",
-                L"Abre una imagen PNG, JPG, BMP, GIF, ICO, TIF, EMF o WMF\r\n"
-                L"Open PNG, JPG, BMP, GIF, ICO, TIF, EMF or WMF pictures");
-}
+void Main::PicBrowseImage_MouseMove() { HoverButton(BarButton::BrowseImage); }
 
-void Main::PicSave_MouseMove() { HoverButton(PicSave, Pic2b, kHelpTitle, L"Guarda la crest / Saves Crest"); }
+void Main::PicSave_MouseMove() { HoverButton(BarButton::Save); }
 
-void Main::PicTypeCrest_MouseMove() {
-    HoverButton(PicTypeCrest, Pic3b, kHelpTitle, L"Cambia entre tipos de Crest / Switch between Crest types");
-}
+void Main::PicTypeCrest_MouseMove() { HoverButton(BarButton::TypeCrest); }
 
-void Main::PicRename_MouseMove() {
-    HoverButton(PicRename, Pic4b, kHelpTitle, L"Cambia el nombre al PJ actual / Change name to current Character");
-}
+void Main::PicRename_MouseMove() { HoverButton(BarButton::Rename); }
 
-void Main::PicFB_MouseMove() {
-    HoverButton(PicFB, Pic5b, kHelpTitle, L"Visita el Facebook del autor del programa\r\nGoes to Facebook's author");
-}
+void Main::PicFB_MouseMove() { HoverButton(BarButton::Facebook); }
 
-void Main::PicTaringa_MouseMove() {
-    HoverButton(PicTaringa, Pic6b, kHelpTitle,
-                L"Ir a mi perfil en Taringa!. Visitalo para revisar actualizaciones del programa.\r\n"
-                L"Goes to my Taringa's Profile. Visit to check updates.");
-}
+void Main::PicTaringa_MouseMove() { HoverButton(BarButton::Taringa); }
 
-void Main::PicSalir_MouseMove() { HoverButton(PicSalir, Pic7b, kHelpTitle, L"Salir del programa\r\nExit"); }
+void Main::PicSalir_MouseMove() { HoverButton(BarButton::Exit); }
 
 void Main::PicBarra_MouseMove() {
     if (TipShown) TipShown = false;
@@ -72,13 +94,11 @@ void Main::PicFondo_MouseMove() {
 }
 
 void Main::ResetButtons() {
-    const std::pair<PictureSurface*, const PictureSurface*> buttons[] = {
-        {&PicBrowseImage, &Pic1a}, {&PicSave, &Pic2a},    {&PicTypeCrest, &Pic3a}, {&PicRename, &Pic4a},
-        {&PicFB, &Pic5a},          {&PicTaringa, &Pic6a}, {&PicSalir, &Pic7a},
-    };
-    // Only a button still lit is repainted: the background reports every move.
-    for (const auto& [button, normal] : buttons)
-        if (button->Picture() != normal->Picture()) button->SetPicture(normal->Picture());
+    buttonBar_.Leave();
+    for (int i = 0; i < kBarButtonCount; ++i) {
+        const BarButton button = static_cast<BarButton>(i);
+        ShowButtonPicture(button, *SurfacesOf(button).normal);
+    }
 }
 
 void Main::PicFB_Click() { OpenLink(kFacebookAddress); }

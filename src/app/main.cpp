@@ -28,6 +28,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     }
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (window.TranslateKeys(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "app/dpi_scale.h"
 #include "app/input_box.h"
 #include "app/name_label.h"
 #include "app/resource_ids.h"
@@ -118,12 +119,15 @@ bool Main::Start(const Options& options) {
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     hwnd_ = CreateWindowExW(0, kWindowClass, kAppTitle, style, x, y, width, height, nullptr, nullptr, instance, this);
     if (!hwnd_) throw std::runtime_error("cannot create the main window");
+    accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN));
 
     CreateControls();
     CreateMenus();
     if (GetSetting(kAppTitle, kSettingsSection, kCrestModeKey, L"Clan") == L"AllyClan")
         SwitchCrestMode(vx::CrestMode::AllyClan);
     WireEvents();
+    DescribeForScreenReaders();
+    FitToMonitor(TextDpi(), nullptr);
     Form_Load();
     if (!hwnd_) return false;
     ShowWindow(hwnd_, options_.showCommand);
@@ -182,7 +186,8 @@ void Main::CreateControls() {
 
     PicBarra.SetPicture(LoadResourcePicture(IDR_BAR));
     PicFondo.SetPicture(LoadResourcePicture(IDR_BACKGROUND));
-    PicFondo.SetFont(L"Verdana", 9.75);
+    // Laid out in skin pixels, which a high-DPI screen enlarges whole.
+    PicFondo.SetFont(L"Verdana", 9.75, false, kBaseDpi);
     PicTaringa.SetPicture(Pic6a.Picture());
     PicRename.SetPicture(Pic4a.Picture());
     PicFB.SetPicture(Pic5a.Picture());
@@ -349,6 +354,11 @@ LRESULT CALLBACK Main::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The window's additions each in a file of its own.
+    if (LRESULT result = 0; HandleKeyboardMessage(msg, wParam, lParam, result) ||
+                            HandleAboutMessage(msg, wParam, lParam, result) ||
+                            HandleDpiMessage(msg, wParam, lParam, result))
+        return result;
     switch (msg) {
         case WM_CLOSE:
             Form_Unload();

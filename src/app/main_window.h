@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/button_bar.h"
 #include "app/crest_workflow.h"
 #include "app/failure_messages.h"
 #include "common/picture_surface.h"
@@ -73,6 +74,12 @@ public:
     // start-up decided the program must end (the window is gone then).
     bool Start(const Options& options);
     HWND hWnd() const { return hwnd_; }
+    int Scale() const { return scale_; }
+    // The message loop's first look at a message: true when it was an
+    // accelerator and has been carried out (keyboard.cpp).
+    bool TranslateKeys(MSG& msg);
+    // What the About box says.
+    static std::wstring AboutBoxText();
 
     // Closing through the caption bar: unload, destroy, terminate.
     void Close();
@@ -175,9 +182,36 @@ private:
     void CreateMenus();
     void WireEvents();
     void WireButtons();
-    void HoverButton(PictureSurface& button, const PictureSurface& hoverStore, const wchar_t* title,
-                     const wchar_t* text);
+    // A button's surface with its two picture stores.
+    struct BarSurfaces {
+        PictureSurface* button;
+        PictureSurface* normal;
+        PictureSurface* hover;
+    };
+    BarSurfaces SurfacesOf(BarButton button);
+    void ShowButtonPicture(BarButton button, const PictureSurface& store);
+    void HoverButton(BarButton button);
     void ResetButtons();
+    // The keyboard (keyboard.cpp).
+    bool HandleKeyboardMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void MoveButtonFocus(bool backwards);
+    void PressButton(BarButton button);
+    void OpenCrestMenuAtButton();
+    void ShowCrestMenu(POINT at, bool fromKeyboard);
+    // Draws or wipes the focus mark as the bar's state says.
+    void RepaintFocusMark(BarButton button);
+    void PaintFocusMark(BarButton button);
+    // Names and roles for screen readers (accessibility.cpp).
+    void DescribeForScreenReaders();
+    // High-DPI screens (dpi.cpp): the whole factor for `dpi` on the monitor
+    // of `suggested` (or the window's), applied to the skin and the window.
+    void FitToMonitor(int dpi, const RECT* suggested);
+    bool HandleDpiMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The DPI text is laid out for: the monitor's own.
+    int TextDpi() const;
+    // The About box (about_box.cpp).
+    bool HandleAboutMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void ShowAboutBox();
     void OpenLink(const std::wstring& address);
     static void DoEvents();
     // Each returns whether the files were written.
@@ -198,7 +232,10 @@ private:
 
     HWND hwnd_ = nullptr;
     Options options_;
-    UniqueMenu menuBar_;  // never attached: the crest menu is popup only
+    ButtonBarState buttonBar_;
+    int scale_ = 1;                  // how many screen pixels a skin pixel takes, across and down
+    HACCEL accelerators_ = nullptr;  // from the resources: never destroyed
+    UniqueMenu menuBar_;             // never attached: the crest menu is popup only
     HMENU crestMenu_ = nullptr;
     UniqueIcon bigIcon_, smallIcon_;
     bool terminated_ = false;

@@ -104,8 +104,14 @@ void Main::ShowZoomedCrest() {
 void Main::PicTypeCrest_Click() {
     POINT at{};
     GetCursorPos(&at);
+    ShowCrestMenu(at, false);
+}
+
+void Main::ShowCrestMenu(POINT at, bool fromKeyboard) {
     // Without this the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(hwnd_);
+    // From the keyboard the first item starts lit, for the arrow keys.
+    if (fromKeyboard) PostMessageW(hwnd_, WM_KEYDOWN, VK_DOWN, 0);
     TrackPopupMenu(crestMenu_, 0, at.x, at.y, 0, hwnd_, nullptr);
     PostMessageW(hwnd_, WM_NULL, 0, 0);
 }

@@ -20,3 +20,14 @@
 #define IDR_PIC6B 122
 #define IDR_PIC7A 123
 #define IDR_PIC7B 124
+
+// The keyboard's command table and its commands (WM_COMMAND ids).
+#define IDA_MAIN 200
+#define IDM_OPEN_PICTURE 40001
+#define IDM_SAVE_CRESTS 40002
+#define IDM_RENAME 40003
+#define IDM_CREST_MENU 40004
+#define IDM_CLOSE 40005
+#define IDM_ABOUT 40006
+// 40010 to 40029 are kept for the editing commands (copy, paste, undo,
+// redo, framing) of the same table.

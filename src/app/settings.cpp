@@ -54,4 +54,8 @@ bool DeleteSetting(const std::wstring& appName, const std::wstring& section, con
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
+std::wstring SettingsPlace(const std::wstring& appName, const std::wstring& section) {
+    return L"HKEY_CURRENT_USER\\" + KeyPath(appName, section);
+}
+
 }  // namespace vx

@@ -11,6 +11,8 @@ std::wstring GetSetting(const std::wstring& appName, const std::wstring& section
 // Returns false when the store refused the value.
 bool SaveSetting(const std::wstring& appName, const std::wstring& section, const std::wstring& key,
                  const std::wstring& value);
+// Where the settings are kept, as the user would look for them.
+std::wstring SettingsPlace(const std::wstring& appName, const std::wstring& section);
 bool DeleteSetting(const std::wstring& appName, const std::wstring& section, const std::wstring& key);
 
 }  // namespace vx

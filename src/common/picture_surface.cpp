@@ -52,6 +52,8 @@ void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout&
     ReleaseImage();
     picture_.reset();
     name_ = name;
+    x_ = layout.x;
+    y_ = layout.y;
     width_ = std::max(layout.width, 1);
     height_ = std::max(layout.height, 1);
     fit_ = layout.fit;
@@ -64,8 +66,8 @@ void PictureSurface::Create(HWND parent, const std::wstring& name, const Layout&
     PaintBackground();
 
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (layout.visible ? WS_VISIBLE : 0);
-    hwnd_ = CreateWindowExW(0, kClassName, name.c_str(), style, layout.x, layout.y, width_, height_, parent, nullptr,
-                            GetModuleHandleW(nullptr), this);
+    hwnd_ = CreateWindowExW(0, kClassName, name.c_str(), style, x_ * scale_, y_ * scale_, width_ * scale_,
+                            height_ * scale_, parent, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) throw std::runtime_error("cannot create a picture surface");
 }
 
@@ -157,10 +159,12 @@ void PictureSurface::SetBackColor(COLORREF color) {
     Refresh();
 }
 
-void PictureSurface::SetFont(const std::wstring& face, double points, bool bold) {
+void PictureSurface::SetFont(const std::wstring& face, double points, bool bold, int dpi) {
     // Point sizes are laid out at the screen's logical resolution, as text is.
-    int dpi = 96;
-    if (const ScreenDc screen; screen.get()) dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    if (dpi <= 0) {
+        dpi = 96;
+        if (const ScreenDc screen; screen.get()) dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    }
     LOGFONTW lf{};
     lf.lfHeight = -static_cast<LONG>(std::lround(points * dpi / 72.0));
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
@@ -174,11 +178,31 @@ void PictureSurface::SetFont(const std::wstring& face, double points, bool bold)
 }
 
 void PictureSurface::Move(int x, int y, int width, int height) {
+    x_ = x;
+    y_ = y;
     width_ = std::max(width, 1);
     height_ = std::max(height, 1);
     EnsureImageSize(width_, height_);
-    if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (hwnd_)
+        SetWindowPos(hwnd_, nullptr, x_ * scale_, y_ * scale_, width_ * scale_, height_ * scale_,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+void PictureSurface::SetScale(int factor) {
+    scale_ = std::max(factor, 1);
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_, nullptr, x_ * scale_, y_ * scale_, width_ * scale_, height_ * scale_,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+namespace {
+// A window coordinate in the surface's own pixels; a point left of or
+// above the window stays outside it.
+int Unscaled(int windowCoordinate, int scale) {
+    return windowCoordinate >= 0 ? windowCoordinate / scale : -((-windowCoordinate + scale - 1) / scale);
+}
+}  // namespace
 
 void PictureSurface::SetVisible(bool visible) {
     if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
@@ -204,12 +228,20 @@ LRESULT PictureSurface::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT: {
             const PaintScope paint(hwnd_);
             GdiFlush();
-            BitBlt(paint.dc(), 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
+            if (scale_ == 1) {
+                BitBlt(paint.dc(), 0, 0, width_, height_, imageDc_.get(), 0, 0, SRCCOPY);
+            } else {
+                // Whole-factor enlargement: every pixel a sharp square.
+                SetStretchBltMode(paint.dc(), COLORONCOLOR);
+                StretchBlt(paint.dc(), 0, 0, width_ * scale_, height_ * scale_, imageDc_.get(), 0, 0, width_, height_,
+                           SRCCOPY);
+            }
             return 0;
         }
         case WM_MOUSEMOVE:
             if (onMouseMove)
-                onMouseMove(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), wParam);
+                onMouseMove(Unscaled(static_cast<short>(LOWORD(lParam)), scale_),
+                            Unscaled(static_cast<short>(HIWORD(lParam)), scale_), wParam);
             return 0;
         case WM_LBUTTONDOWN:
             pressed_ = true;
@@ -219,7 +251,8 @@ LRESULT PictureSurface::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             const bool wasPressed = pressed_;
             pressed_ = false;
             if (GetCapture() == hwnd_) ReleaseCapture();
-            POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            POINT pt{Unscaled(static_cast<short>(LOWORD(lParam)), scale_),
+                     Unscaled(static_cast<short>(HIWORD(lParam)), scale_)};
             RECT rc{0, 0, width_, height_};
             if (wasPressed && PtInRect(&rc, pt) && onClick) onClick();
             return 0;

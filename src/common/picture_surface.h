@@ -59,11 +59,17 @@ public:
     COLORREF ForeColor() const { return foreColor_; }
     void SetBackColor(COLORREF color);
     COLORREF BackColor() const { return backColor_; }
-    void SetFont(const std::wstring& face, double points, bool bold = false);
+    // `dpi` 0 lays the points out at the screen's logical resolution.
+    void SetFont(const std::wstring& face, double points, bool bold = false, int dpi = 0);
 
     // Moves and resizes the window and its persistent image (drawings are kept
     // where they still fit).
     void Move(int x, int y, int width, int height);
+    // Shows the surface `factor` times larger, pixel for pixel: its window's
+    // place and size grow by the factor while its image, its drawing and the
+    // coordinates of its mouse events stay in the surface's own pixels.
+    void SetScale(int factor);
+    int Scale() const { return scale_; }
     void SetVisible(bool visible);
     bool Visible() const;
     int Width() const { return width_; }
@@ -86,7 +92,9 @@ private:
 
     HWND hwnd_ = nullptr;
     std::wstring name_;
+    int x_ = 0, y_ = 0;
     int width_ = 0, height_ = 0;
+    int scale_ = 1;
     PictureFit fit_ = PictureFit::Natural;
     COLORREF backColor_ = 0x8000000F;
     COLORREF foreColor_ = 0;

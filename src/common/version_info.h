@@ -1,12 +1,15 @@
-// The running program's version, as its version resource gives it, so the
-// command line and the window say the same as the file's Properties.
+// The running program's version resource, so the command line, the About
+// box and the file's Properties say the same.
 #pragma once
 #include <string>
 
 namespace vx {
 
-// "1.0.0" from the product version of the running executable; empty when
-// the executable carries no version resource.
-std::wstring ProgramVersion();
+// One string of the running executable's version resource ("ProductName",
+// "ProductVersion", "FileDescription", ...); empty when it carries none.
+std::wstring ProgramVersionString(const wchar_t* name);
+
+// "1.0.0": the product version.
+inline std::wstring ProgramVersion() { return ProgramVersionString(L"ProductVersion"); }
 
 }  // namespace vx

@@ -49,12 +49,14 @@ void ExToolTip::Class_Initialize() {
 
 void ExToolTip::ShowToolTip(HWND aWnd, const std::wstring& Title, const std::wstring& Text, std::int32_t cIcon,
                             const std::int32_t& TransparentAlpha) {
+    // Refused before anything changes: a bad opacity must not take down the
+    // tooltip that is showing.
+    if (TransparentAlpha < 0 || TransparentAlpha > 255) throw MakeRunTimeError(kErrOverflow, kSource);
     hooks_.UnsubclassAll();
     owner_ = aWnd;
     tracker_.SetOwner(AsId(aWnd));
     title_ = Title;
     text_ = Text;
-    if (TransparentAlpha < 0 || TransparentAlpha > 255) throw MakeRunTimeError(kErrOverflow, kSource);
     transparentAlpha_ = TransparentAlpha;
     cIcon_ = cIcon;
     const tooltip::Size title = MeasureBlock(true);
@@ -123,6 +125,8 @@ void ExToolTip::DestroyTipWindow() {
     HWND window = tipWindow_;
     tipWindow_ = nullptr;
     if (window) DestroyWindow(window);
+    // The picture it repainted from goes with it.
+    ReleaseBackBuffer();
 }
 
 }  // namespace vx

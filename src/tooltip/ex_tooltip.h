@@ -53,7 +53,8 @@ public:
     bool Shadow() const { return shadow_; }
     void SetShadow(bool vData) { shadow_ = vData; }
     const std::shared_ptr<StdFont>& Font() const { return font_; }
-    void SetFont(std::shared_ptr<StdFont> fnt) { font_ = std::move(fnt); }
+    // No font means the system's message font.
+    void SetFont(std::shared_ptr<StdFont> fnt) { font_ = fnt ? std::move(fnt) : std::make_shared<StdFont>(); }
     std::int32_t IconSize() const { return iconSize_; }
     void SetIconSize(std::int32_t vData) { iconSize_ = vData; }
     // 0 rectangle, any other value balloon.
@@ -78,10 +79,10 @@ public:
     const SharedPicture& Picture() const { return picture_; }
     void SetPicture(SharedPicture xPic) { picture_ = std::move(xPic); }
 
-    // Serves `aWnd` from now on. `TransparentAlpha` is the opacity in percent;
-    // values up to 255 are accepted (past 100 is opaque), others fail with the
-    // overflow error (6) after the old hooks are gone and the owner and texts
-    // replaced.
+    // Serves `aWnd` from now on; a tooltip still about for the last owner
+    // goes and `aWnd` is armed at once. `TransparentAlpha` is the opacity in
+    // percent; values up to 255 are accepted (past 100 is opaque), others
+    // fail with the overflow error (6) before anything changes.
     void ShowToolTip(HWND aWnd, const std::wstring& Title, const std::wstring& Text, std::int32_t cIcon,
                      const std::int32_t& TransparentAlpha);
 

@@ -1,6 +1,6 @@
 // The tooltip's display: content drawn off screen, blended with what lies
 // behind the window at the requested opacity, then shown without taking
-// the focus and painted once.
+// the focus; the composed picture stays for every later repaint.
 #include <windows.h>
 
 #include <vector>
@@ -66,7 +66,6 @@ bool ExToolTip::CreateAndShow() {
         WindowDc window(tipWindow_);
         if (window.get()) BitBlt(window.get(), 0, 0, w, h, buffer, 0, 0, SRCCOPY);
     }
-    ReleaseBackBuffer();
     hooks_.Subclass(tipWindow_);
     hooks_.AddMsg(tipWindow_, WM_DESTROY, tooltip::MSG_AFTER);
     return true;

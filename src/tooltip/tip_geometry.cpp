@@ -22,22 +22,22 @@ Size ContentSize(Size title, Size text, bool hasIcon, std::int32_t iconSize, boo
     return {clamp(width), clamp(height)};
 }
 
-Placement PlaceTip(Point cursor, Size content, Size screen, bool balloon) {
+Placement PlaceTip(Point cursor, Size content, Rect workArea, bool balloon) {
     const std::int32_t stem = balloon ? kStemLength : 0;
     const std::int64_t px = cursor.x, py = cursor.y, w = content.width, h = content.height;
     Placement p;
     std::int64_t x, y;
-    if (screen.width < px + w) {
+    if (workArea.right < px + w) {
         p.stemX = -stem;
         x = px - w;
     } else {
         p.stemX = stem;
         x = px + 1;
     }
-    if (screen.height < py + h) {
+    if (workArea.bottom < py + h) {
         p.stemY = -stem;
         y = py - h;
-    } else if (py - h - kRoomAbove < 0) {
+    } else if (py - h - kRoomAbove < workArea.top) {
         p.stemY = stem;
         y = py + 1;
     } else {

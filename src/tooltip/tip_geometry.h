@@ -58,9 +58,10 @@ struct Placement {
     Rect window;             // the window's screen rectangle
 };
 
-// Beside the pointer, within the screen: left of it when the tooltip would
-// pass the right edge, above it unless that leaves fewer than H + 20 rows.
-Placement PlaceTip(Point cursor, Size content, Size screen, bool balloon);
+// Beside the pointer, within the work area of the monitor that holds it:
+// left of it when the tooltip would pass the area's right edge, above it
+// unless that leaves fewer than H + 20 rows below the area's top.
+Placement PlaceTip(Point cursor, Size content, Rect workArea, bool balloon);
 
 // The window's height: the body plus the stem.
 inline std::int32_t WindowHeight(Size content, std::int32_t stemY) {

@@ -16,17 +16,18 @@ void TooltipTracker::SetOwner(WindowId owner) {
     owner_ = owner;
 }
 
-bool TooltipTracker::StartTracking() {
+void TooltipTracker::StartTracking() {
+    // A tooltip still about (shown, or spent by its time or a click) goes,
+    // and the new owner is armed in the same call: a pointer that moves
+    // straight on to the next button gets that button's tooltip.
     if (tip_ != Tip::None) {
         if (timerWindow_ != 0) StopTimer(timerWindow_);
         DestroyTip(Tip::None);
-        return false;
     }
     tracking_ = false;
     shown_ = false;
     platform_.HookOwner(owner_);
     alive_ = true;
-    return true;
 }
 
 bool TooltipTracker::CursorOverOwner() { return platform_.WindowAt(platform_.CursorPosition()) == owner_; }
@@ -91,8 +92,14 @@ void TooltipTracker::OnTick() {
         return;
     }
     if (tickCount_ >= killTime_) {
+        // Expired: the properties are reset once and the timer stops, rather
+        // than resetting at every tick while the pointer rests. A stray tick
+        // from another timer of the owner changes nothing more.
         DestroyTip(Tip::Spent);
-        platform_.ResetProperties();
+        if (timerWindow_ != 0) {
+            platform_.ResetProperties();
+            StopTimer(timerWindow_);
+        }
         return;
     }
     if (tracking_ && tip_ != Tip::None) CountUp(tickCount_);

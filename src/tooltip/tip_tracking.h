@@ -58,10 +58,9 @@ public:
     void SetOwner(WindowId owner);
     WindowId Owner() const { return owner_; }
 
-    // The tracking half of ShowToolTip. With a tooltip window still about
-    // (shown or spent) it only clears up and arms nothing; returns whether
-    // the owner was hooked and armed.
-    bool StartTracking();
+    // The tracking half of ShowToolTip: a tooltip window still about (shown
+    // or spent) goes, its timer stops, and the owner is hooked and armed.
+    void StartTracking();
 
     void OnMouseMove();
     void OnTick();

@@ -15,6 +15,39 @@ namespace {
 constexpr wchar_t kPlainClass[] = L"VexillorToolTip";
 constexpr wchar_t kShadowClass[] = L"VexillorToolTipShadow";
 
+// The work area of the monitor that holds a screen point (the nearest one
+// when the point lies between monitors).
+tooltip::Rect WorkAreaAt(tooltip::Point at) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(MonitorFromPoint(POINT{at.x, at.y}, MONITOR_DEFAULTTONEAREST), &info))
+        return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    const RECT& r = info.rcWork;
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// Paints the tooltip's window from the picture composed for it, so anything
+// that passes over the tooltip leaves no trace.
+LRESULT CALLBACK TipWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT paint{};
+            HDC dc = BeginPaint(hwnd, &paint);
+            auto* picture = reinterpret_cast<const BitmapDc*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+            RECT client{};
+            GetClientRect(hwnd, &client);
+            if (dc && picture && picture->get())
+                BitBlt(dc, 0, 0, client.right, client.bottom, picture->get(), 0, 0, SRCCOPY);
+            EndPaint(hwnd, &paint);
+            return 0;
+        }
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
 const wchar_t* TipClass(bool shadow) {
     static bool registered = false;
     if (!registered) {
@@ -22,7 +55,7 @@ const wchar_t* TipClass(bool shadow) {
             WNDCLASSEXW wc{};
             wc.cbSize = sizeof(wc);
             wc.style = withShadow ? CS_DROPSHADOW : 0;
-            wc.lpfnWndProc = DefWindowProcW;
+            wc.lpfnWndProc = TipWindowProc;
             wc.hInstance = GetModuleHandleW(nullptr);
             wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
             wc.lpszClassName = withShadow ? kShadowClass : kPlainClass;
@@ -60,12 +93,15 @@ bool ExToolTip::CreateTipWindow() {
     // and hiding it waits for one.
     tipWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass, kWindowTitle, WS_POPUP, at.x, at.y, content_.width,
                                  content_.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    return tipWindow_ != nullptr;
+    if (!tipWindow_) return false;
+    // The window repaints from the back buffer, kept while the window lives.
+    SetWindowLongPtrW(tipWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&backBuffer_.dc));
+    return true;
 }
 
 bool ExToolTip::PlaceWindow() {
-    const tooltip::Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    placement_ = tooltip::PlaceTip(tracker_.CursorPos(), content_, screen, tooltip::IsBalloon(toolTipStyle_));
+    const tooltip::Point at = tracker_.CursorPos();
+    placement_ = tooltip::PlaceTip(at, content_, WorkAreaAt(at), tooltip::IsBalloon(toolTipStyle_));
     SetWindowLongPtrW(tipWindow_, GWL_STYLE, 0);
     SetWindowLongPtrW(tipWindow_, GWL_EXSTYLE, GetWindowLongPtrW(tipWindow_, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
     const tooltip::Rect& r = placement_.window;

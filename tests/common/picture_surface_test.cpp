@@ -83,3 +83,38 @@ TEST_F(SurfaceTest, ShowsItsPersistentImageOnScreen) {
 
 }  // namespace
 }  // namespace vx
+
+namespace vx {
+namespace {
+
+TEST_F(SurfaceTest, AScaledSurfaceGrowsItsWindowAndTakesClicksAndMovesInItsOwnPixels) {
+    PictureSurface surface;
+    surface.Create(host_, L"s", {10, 20, 32, 32, true, RGB(0, 0, 0), PictureSurface::PictureFit::Natural});
+    surface.SetScale(2);
+    RECT placed{};
+    GetWindowRect(surface.hWnd(), &placed);
+    MapWindowPoints(nullptr, host_, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, 20);
+    EXPECT_EQ(placed.top, 40);
+    EXPECT_EQ(placed.right - placed.left, 64);
+    EXPECT_EQ(surface.Width(), 32);
+
+    int clicks = 0;
+    POINT moved{};
+    surface.onClick = [&] { ++clicks; };
+    surface.onMouseMove = [&](int x, int y, WPARAM) { moved = {x, y}; };
+    // Beyond the unscaled 32 x 32 but inside the scaled window: a click.
+    SendMessageW(surface.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 60));
+    SendMessageW(surface.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(60, 60));
+    EXPECT_EQ(clicks, 1);
+    SendMessageW(surface.hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(61, 7));
+    EXPECT_EQ(moved.x, 30);
+    EXPECT_EQ(moved.y, 3);
+    // Just left of the window stays outside it.
+    SendMessageW(surface.hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 10));
+    SendMessageW(surface.hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(-1, 10));
+    EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace
+}  // namespace vx

@@ -121,6 +121,28 @@ TEST_F(ExToolTipTest, ABalloonShowsAbovethePointerWithItsShapeBorderAndBackgroun
     EXPECT_EQ(PixelOf(window, 18, t - 1), kInk);
 }
 
+TEST_F(ExToolTipTest, ItRepaintsFromItsPictureAndANullFontIsTheMessageFont) {
+    ExToolTip tip;
+    tip.SetFont(nullptr);
+    ASSERT_TRUE(tip.Font());
+    Arm(tip);
+    HoverAndRest();
+    HWND window = tip.TipWindow();
+    ASSERT_TRUE(window);
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, middle = (r.bottom - r.top - 17) / 2;
+    // Something passes over it and the platform asks for a repaint.
+    {
+        WindowDc dc(window);
+        RECT all{0, 0, w, r.bottom - r.top};
+        FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(PixelOf(window, 0, middle), kInk);
+    EXPECT_EQ(PixelOf(window, w - 3, middle), kBack);
+}
+
 TEST_F(ExToolTipTest, ItExpiresAfterKillTimeAndEveryPropertyButAliveAndPictureIsReset) {
     ExToolTip tip;
     auto picture = std::make_shared<const Bitmap32>(8, 8);
@@ -152,9 +174,7 @@ TEST_F(ExToolTipTest, ItExpiresAfterKillTimeAndEveryPropertyButAliveAndPictureIs
     EXPECT_EQ(tip.IconSize(), 16);
     EXPECT_EQ(tip.Picture(), picture);
 
-    // Expired: the first request only clears up, the next arms.
-    Arm(tip);
-    EXPECT_FALSE(tip.Alive());
+    // Expired: the next request clears up and arms at once.
     Arm(tip);
     EXPECT_TRUE(tip.Alive());
 }
@@ -199,19 +219,21 @@ TEST_F(ExToolTipTest, OpacityBlendsWithTheScreenBehindAndPastOneHundredIsOpaque)
         EXPECT_EQ(PixelOf(window, r.right - r.left - 3, 20), kBack);
     }
     {
+        // A bad opacity is refused before the tooltip on show is touched.
         ExToolTip tip;
         Arm(tip);
-        EXPECT_TRUE(tip.Alive());
+        HoverAndRest();
+        HWND window = tip.TipWindow();
+        ASSERT_TRUE(window);
         try {
             Arm(tip, 256);
             ADD_FAILURE() << "an opacity of 256 was accepted";
         } catch (const RunTimeError& error) {
             EXPECT_EQ(error.Number(), kErrOverflow);
         }
-        // Nothing is hooked any more: a mouse move starts no tracking.
-        HoverAndRest();
-        EXPECT_EQ(tip.TipWindow(), nullptr);
-        EXPECT_FALSE(tip.Tracker().Tracking());
+        EXPECT_EQ(tip.TipWindow(), window);
+        EXPECT_TRUE(IsWindowVisible(window));
+        EXPECT_TRUE(tip.Tracker().Tracking());
     }
 }
 

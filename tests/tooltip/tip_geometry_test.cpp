@@ -20,7 +20,7 @@ TEST(TipSize, TitleTextIconAndBlankTitle) {
 }
 
 TEST(TipPlacement, EveryScreenEdgeAndCorner) {
-    const Size screen{1280, 1024};
+    const Rect screen{0, 0, 1280, 1024};
     const Size content{200, 60};
     struct Case {
         Point cursor;
@@ -55,12 +55,24 @@ TEST(TipPlacement, EveryScreenEdgeAndCorner) {
 }
 
 TEST(TipPlacement, RectangleHasNoStem) {
-    const Placement p = PlaceTip({500, 500}, {200, 60}, {1280, 1024}, false);
+    const Placement p = PlaceTip({500, 500}, {200, 60}, Rect{0, 0, 1280, 1024}, false);
     EXPECT_EQ(p.stemX, 0);
     EXPECT_EQ(p.stemY, 0);
     EXPECT_EQ(p.window, (Rect{501, 440, 701, 500}));
-    const Placement right = PlaceTip({1200, 10}, {200, 60}, {1280, 1024}, false);
+    const Placement right = PlaceTip({1200, 10}, {200, 60}, Rect{0, 0, 1280, 1024}, false);
     EXPECT_EQ(right.window, (Rect{1000, 11, 1200, 71}));
+}
+
+TEST(TipPlacement, FollowsTheWorkAreaOfTheMonitorUnderThePointer) {
+    // A second monitor right of the first, its task bar along the top: the
+    // balloon stays right of the pointer and goes below it near that top.
+    const Rect second{1280, 40, 2560, 1024};
+    const Placement p = PlaceTip({1300, 100}, {200, 60}, second, true);
+    EXPECT_EQ(p.stemX, 17);
+    EXPECT_EQ(p.stemY, 17);
+    EXPECT_EQ(p.window, (Rect{1284, 118, 1484, 195}));
+    // The area's own right edge flips it.
+    EXPECT_EQ(PlaceTip({2500, 500}, {200, 60}, second, true).stemX, -17);
 }
 
 // The balloon as described: a body with rounded corners and a right

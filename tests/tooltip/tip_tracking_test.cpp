@@ -55,13 +55,13 @@ protected:
     TrackingTest() { platform_.tracker = &tracker_; }
 
     // ShowToolTip as the object runs it: every hook goes first.
-    bool Show(WindowId owner, std::int32_t delay = 2, std::int32_t kill = 500) {
+    void Show(WindowId owner, std::int32_t delay = 2, std::int32_t kill = 500) {
         platform_.hooked = 0;
         platform_.tipHooked = false;
         tracker_.SetOwner(owner);
         tracker_.SetDelayTime(delay);
         tracker_.SetKillTime(kill);
-        return tracker_.StartTracking();
+        tracker_.StartTracking();
     }
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) tracker_.OnTick();
@@ -76,7 +76,7 @@ protected:
     }
     // Armed, hovered and rested until the tooltip is on screen.
     void ShowingOn(WindowId owner, std::int32_t kill = 500) {
-        ASSERT_TRUE(Show(owner, 2, kill));
+        Show(owner, 2, kill);
         tracker_.OnMouseMove();
         ASSERT_GT(TicksUntilShown(10), 0);
         ASSERT_EQ(tracker_.TipState(), Tip::Window);
@@ -88,7 +88,7 @@ protected:
 
 TEST_F(TrackingTest, ArmingHooksTheOwnerAndMakesItAlive) {
     EXPECT_FALSE(tracker_.Alive());
-    EXPECT_TRUE(Show(kOwner));
+    Show(kOwner);
     EXPECT_EQ(platform_.hooked, kOwner);
     EXPECT_TRUE(tracker_.Alive());
     EXPECT_FALSE(tracker_.Tracking());
@@ -116,7 +116,7 @@ TEST_F(TrackingTest, ARestingPointerShowsTheTooltipAtTheFourthOrThirdTick) {
     // The window's end cleared Alive: the caller arms again.
     EXPECT_FALSE(tracker_.Alive());
     platform_.under = kOwner;
-    ASSERT_TRUE(Show(kOwner));
+    Show(kOwner);
     tracker_.OnMouseMove();
     EXPECT_EQ(TicksUntilShown(10), 3);
 }
@@ -171,7 +171,7 @@ TEST_F(TrackingTest, LeavingWhileShownHidesAndRearms) {
     EXPECT_EQ(platform_.resets, 1);
 }
 
-TEST_F(TrackingTest, TheTooltipStaysKillTimeTicksThenIsSpent) {
+TEST_F(TrackingTest, TheTooltipStaysKillTimeTicksThenIsSpentAndItsTimerStops) {
     ShowingOn(kOwner, 5);
     Ticks(5);
     EXPECT_EQ(tracker_.TipState(), Tip::Window);
@@ -180,20 +180,21 @@ TEST_F(TrackingTest, TheTooltipStaysKillTimeTicksThenIsSpent) {
     EXPECT_FALSE(platform_.tipExists);
     EXPECT_FALSE(tracker_.Alive());
     EXPECT_EQ(platform_.resets, 1);
-    // Spent: the count climbs to the default KillTime, then every tick
-    // resets the properties again; the tooltip does not come back.
-    Ticks(494);
-    EXPECT_EQ(platform_.resets, 1);
-    Ticks(3);
-    EXPECT_EQ(platform_.resets, 3);
-    EXPECT_EQ(platform_.displays, 1);
-    EXPECT_EQ(platform_.timers, std::set<WindowId>{kOwner});
-    // Leaving at last clears up and rearms.
-    platform_.under = kBar;
-    Ticks(1);
-    EXPECT_EQ(tracker_.TipState(), Tip::None);
-    EXPECT_FALSE(tracker_.Shown());
+    // Spent while the pointer rests: the timer stops, and a stray tick of
+    // another timer resets nothing; the tooltip does not come back.
     EXPECT_TRUE(platform_.timers.empty());
+    Ticks(600);
+    EXPECT_EQ(platform_.resets, 1);
+    EXPECT_EQ(platform_.displays, 1);
+    // Leaving and coming back costs one reset, not one per tick.
+    platform_.under = kBar;
+    tracker_.OnMouseMove();
+    platform_.under = kOwner;
+    tracker_.OnMouseMove();
+    Ticks(3);
+    EXPECT_EQ(platform_.resets, 2);
+    EXPECT_TRUE(platform_.timers.empty());
+    EXPECT_EQ(platform_.displays, 1);
 }
 
 TEST_F(TrackingTest, AClickAfterTheTooltipAppearedHidesItForTheRestOfTheHover) {
@@ -223,26 +224,39 @@ TEST_F(TrackingTest, AClickBeforeItShowsOnlyPostponesIt) {
     EXPECT_GT(TicksUntilShown(10), 0);
 }
 
-TEST_F(TrackingTest, ShowToolTipOverAShownOrSpentTooltipOnlyClearsUp) {
+TEST_F(TrackingTest, ShowToolTipOverAShownOrSpentTooltipClearsUpAndArmsTheNewOwner) {
+    // Straight from one button onto the next while the first one's tooltip
+    // shows: it goes at once and the next owner is armed in the same call.
     ShowingOn(kOwner);
-    EXPECT_FALSE(Show(kOwner));
+    Show(kOtherOwner);
     EXPECT_EQ(tracker_.TipState(), Tip::None);
     EXPECT_FALSE(platform_.tipExists);
     EXPECT_TRUE(platform_.timers.empty());
-    EXPECT_EQ(platform_.hooked, 0u);
-    // Its hook was gone, so its end went unnoticed.
+    EXPECT_EQ(platform_.hooked, kOtherOwner);
     EXPECT_TRUE(tracker_.Alive());
-    EXPECT_TRUE(Show(kOwner));
-    EXPECT_EQ(platform_.hooked, kOwner);
+    platform_.under = kOtherOwner;
+    tracker_.OnMouseMove();
+    EXPECT_GT(TicksUntilShown(10), 0);
+    EXPECT_EQ(platform_.displays, 2);
 
+    // Clicked while shown, then on to the next: armed as well.
+    tracker_.OnMouseActivate();
+    ASSERT_EQ(tracker_.TipState(), Tip::Spent);
+    Show(kOwner);
+    EXPECT_EQ(tracker_.TipState(), Tip::None);
+    EXPECT_EQ(platform_.hooked, kOwner);
+    platform_.under = kOwner;
+    tracker_.OnMouseMove();
+    EXPECT_GT(TicksUntilShown(10), 0);
+
+    // Expired by its time: the next request arms at once too.
     ShowingOn(kOwner, 1);
     Ticks(2);
     ASSERT_EQ(tracker_.TipState(), Tip::Spent);
     EXPECT_FALSE(tracker_.Alive());
-    EXPECT_FALSE(Show(kOwner));
-    EXPECT_FALSE(tracker_.Alive());
-    EXPECT_TRUE(Show(kOwner));
+    Show(kOwner);
     EXPECT_TRUE(tracker_.Alive());
+    EXPECT_EQ(platform_.hooked, kOwner);
 }
 
 TEST_F(TrackingTest, AFailedDisplayIsNotRetriedDuringTheHover) {
