@@ -9,6 +9,32 @@
 
 namespace vx {
 
+std::optional<Colorref> ParseRrggbb(std::wstring_view text) {
+    if (text.size() != 6) return std::nullopt;
+    std::uint32_t value = 0;
+    for (wchar_t c : text) {
+        std::uint32_t digit;
+        if (c >= L'0' && c <= L'9')
+            digit = c - L'0';
+        else if (c >= L'a' && c <= L'f')
+            digit = c - L'a' + 10;
+        else if (c >= L'A' && c <= L'F')
+            digit = c - L'A' + 10;
+        else
+            return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return RgbToColorref(Rgb{value});
+}
+
+std::wstring RrggbbText(Colorref colour) {
+    constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
+    const std::uint32_t value = ColorrefToRgb(colour);
+    std::wstring text(6, L'0');
+    for (int i = 0; i < 6; ++i) text[5 - i] = kDigits[(value >> (4 * i)) & 0xF];
+    return text;
+}
+
 PixelRect SqueezedRect(int width, int height, const CrestOptions& options) {
     PixelRect rect{0, 0, width, height};
     if (options.frame && RectInside(*options.frame, width, height)) rect = *options.frame;

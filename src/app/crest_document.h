@@ -10,6 +10,8 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "app/crest_workflow.h"
 #include "base/bgra_image.h"
@@ -21,6 +23,11 @@ namespace vx {
 // What lies under transparent pixels unless a player picks a colour: the
 // standard button face, so a crest is the same on every machine.
 inline constexpr Colorref kDefaultCrestBackground = MakeColorref(0xF0, 0xF0, 0xF0);
+
+// A colour as RRGGBB hexadecimal text, as in web colours (either case);
+// nothing for any other text.
+std::optional<Colorref> ParseRrggbb(std::wstring_view text);
+std::wstring RrggbbText(Colorref colour);  // upper case
 
 struct CrestOptions {
     CrestMode mode = CrestMode::Clan;

@@ -168,6 +168,7 @@ void Main::CreateControls() {
     ImgAllyCrest.SetPicture(placeholder_);
     ImgClanCrest.SetPicture(placeholder_);
     ImgZoomCrest.Create(PicFondo.hWnd(), L"ImgZoomCrest", At(kZoomX, kZoomY, kZoomWidth, kZoomHeight));
+    CreateTouchUpControls();
     ShowZoomedCrest();
 
     PicBarra.SetPicture(LoadResourcePicture(IDR_BAR));
@@ -194,7 +195,16 @@ void Main::CreateMenus() {
     const bool keep = GetSetting(kAppTitle, kSettingsSection, kKeepProportionsKey, L"0") == L"1";
     AppendMenuW(crestMenu_, MF_STRING | (keep ? MF_CHECKED : MF_UNCHECKED), kMenuKeepProportionsId,
                 L"Keep proportions / Mantener proporciones");
+    AppendMenuW(crestMenu_, MF_STRING, kMenuBackgroundId, L"Background colour... / Color de fondo...");
     AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(crestMenu_), L"MnuTypeCrest");
+    // Until a player picks a background, transparency lies on the button
+    // face as it always did.
+    CrestOptions options = document_.Options();
+    options.keepProportions = keep;
+    const std::optional<Colorref> background =
+        ParseRrggbb(GetSetting(kAppTitle, kSettingsSection, kCrestBackgroundKey, L""));
+    options.background = background ? *background : ColorrefOf(GetSysColor(COLOR_BTNFACE));
+    document_.SetOptions(options);
 }
 
 void Main::WireEvents() {
@@ -204,6 +214,7 @@ void Main::WireEvents() {
     PicRename.onClick = [this] { PicRename_Click(); };
     PicSalir.onClick = [this] { PicSalir_Click(); };
     WireButtons();
+    WireTouchUp();
     DragAcceptFiles(hwnd_, TRUE);
 }
 
@@ -346,6 +357,24 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuAllyClanId) {
                 mnuAllyClan_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuBackgroundId) {
+                mnuBackground_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kCommandUndoId) {
+                Undo_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kCommandRedoId) {
+                Redo_Click();
+                return 0;
+            }
+            break;
+        case WM_KEYDOWN:
+            if (const UINT command = CrestKeyCommand(wParam)) {
+                SendMessageW(hwnd_, WM_COMMAND, command, 0);
                 return 0;
             }
             break;

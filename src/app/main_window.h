@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/crest_document.h"
 #include "app/crest_workflow.h"
+#include "app/crest_zoom.h"
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
 #include "dialogs/open_picture_dialog.h"
@@ -25,6 +27,7 @@ public:
     static constexpr wchar_t kDefaultName[] = L"Korvald";
     static constexpr wchar_t kKeepProportionsKey[] = L"KeepProportions";  // "0" or "1"
     static constexpr wchar_t kCrestFolderKey[] = L"CrestFolder";          // the folder of the last save
+    static constexpr wchar_t kCrestBackgroundKey[] = L"CrestBackground";  // RRGGBB under transparent pixels
     static constexpr int kClientWidth = 637;
     static constexpr int kClientHeight = 479;
     static constexpr int kNameX = 315;
@@ -36,6 +39,9 @@ public:
     static constexpr UINT kMenuClanId = 1001;
     static constexpr UINT kMenuAllyClanId = 1002;
     static constexpr UINT kMenuKeepProportionsId = 1003;
+    static constexpr UINT kMenuBackgroundId = 1005;
+    static constexpr UINT kCommandUndoId = 1007;
+    static constexpr UINT kCommandRedoId = 1008;
     // The zoomed crest's place: the recess of the banner's frame.
     static constexpr int kZoomX = 58;
     static constexpr int kZoomY = 161;
@@ -43,6 +49,10 @@ public:
     static constexpr int kZoomHeight = 108;
     static constexpr int kClanZoom = 8;
     static constexpr int kStripZoom = 6;
+    // The touch-up colour's swatch, beside the zoom's lower right corner.
+    static constexpr int kSwatchX = kZoomX + kZoomWidth + 6;
+    static constexpr int kSwatchY = kZoomY + kZoomHeight - 16;
+    static constexpr int kSwatchSize = 16;
 
     struct Options {
         // The real program ends when its window goes; a test's window
@@ -93,6 +103,7 @@ public:
     PictureSurface ImgClanCrest;   // the clan crest at real size
     // The current crest enlarged in the banner: what a save writes, pixel for pixel.
     PictureSurface ImgZoomCrest;
+    PictureSurface ImgSwatch;  // the touch-up colour; a click picks another
     HMENU MnuTypeCrest() const { return crestMenu_; }
 
     // Companion objects.
@@ -104,7 +115,9 @@ public:
     // bar or the background.
     bool TipShown = false;
 
-    // The crest mode is the checked item of the crest menu.
+    // The crest being made; the menus and surfaces reflect it.
+    const CrestDocument& Document() const { return document_; }
+    // The crest mode: the document's, which the crest menu's check shows.
     vx::CrestMode CrestMode() const;
 
     // Event handlers.
@@ -120,6 +133,18 @@ public:
     // The third, independent item of the crest menu; kept in the settings.
     void mnuKeepProportions_Click();
     bool KeepProportions() const;
+    // "Background colour...": the colour dialog, then the crest at once.
+    void mnuBackground_Click();
+    void SetCrestBackground(Colorref colour);
+    void Undo_Click();
+    void Redo_Click();
+    // Touch-ups on the zoom: the left button paints (a press, drag and
+    // release is one stroke), the right one takes the pixel's colour.
+    void ImgZoomCrest_MouseButton(UINT message, int x, int y);
+    void ImgZoomCrest_MouseMove(int x, int y, WPARAM keys);
+    void ImgSwatch_Click();
+    Colorref TouchColour() const { return touchColour_; }
+    void SetTouchColour(Colorref colour);
     void PicSave_Click();
     void PicRename_Click();
     void PicSalir_Click();
@@ -177,6 +202,19 @@ private:
     void SwitchCrestMode(vx::CrestMode mode);
     bool SaveCrestFiles(vx::CrestMode mode, const std::vector<CrestFile>& files);
     void ShowTooLargeMessage();
+    // The menus, the crest surfaces, the previews and the zoom brought in
+    // line with the document.
+    void ReflectDocument();
+    // The key commands of the crest (undo, redo), or 0.
+    static UINT CrestKeyCommand(WPARAM key);
+    void CreateTouchUpControls();
+    void WireTouchUp();
+    // How the zoom shows the crest on show; `strip` for the ally + clan strip.
+    static CrestZoom ZoomOf(bool strip);
+    std::optional<CrestPixel> ZoomPixelAt(int x, int y) const;
+    void PaintAt(int x, int y);
+    // The platform's colour dialog from `initial`; nothing when cancelled.
+    std::optional<Colorref> PickColour(Colorref initial);
 
     HWND hwnd_ = nullptr;
     Options options_;
@@ -186,10 +224,10 @@ private:
     bool terminated_ = false;
     bool awaitingLoadStart_ = false;  // no loading-start notification answered yet
     std::wstring lastChosenPath_;
-    // Whether PicBuff holds an opened picture, and the part of it squeezed.
-    bool hasPicture_ = false;
     SharedPicture placeholder_;
-    PixelSize pictureSource_;
+    CrestDocument document_;
+    Colorref touchColour_ = MakeColorref(0, 0, 0);
+    bool stroking_ = false;
 };
 
 }  // namespace vx

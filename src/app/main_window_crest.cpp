@@ -41,61 +41,66 @@ void DrawPixels(PictureSurface& target, const BgraImage& pixels) {
 
 }  // namespace
 
-CrestMode Main::CrestMode() const {
-    return (GetMenuState(crestMenu_, kMenuClanId, MF_BYCOMMAND) & MF_CHECKED) ? vx::CrestMode::Clan
-                                                                              : vx::CrestMode::AllyClan;
-}
+CrestMode Main::CrestMode() const { return document_.Options().mode; }
 
 void Main::mnuClan_Click() { SwitchCrestMode(vx::CrestMode::Clan); }
 
 void Main::mnuAllyClan_Click() { SwitchCrestMode(vx::CrestMode::AllyClan); }
 
 void Main::SwitchCrestMode(vx::CrestMode mode) {
-    const bool clan = mode == vx::CrestMode::Clan;
-    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | (clan ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | (clan ? MF_UNCHECKED : MF_CHECKED));
-    PictureSurface& shown = clan ? ImgClanCrest : ImgAllyCrest;
-    PictureSurface& hidden = clan ? ImgAllyCrest : ImgClanCrest;
-    hidden.SetVisible(false);
-    shown.SetVisible(true);
-    // Before any picture the placeholder moves over; after one, the held
-    // picture is composed for the new mode.
-    if (hasPicture_)
-        ShowComposedCrest(mode);
-    else
+    document_.SetMode(mode);
+    // Before any picture the placeholder moves over; after one, the
+    // document's crest for the new mode is shown.
+    if (!document_.HasPicture()) {
+        PictureSurface& shown = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
+        PictureSurface& hidden = mode == vx::CrestMode::Clan ? ImgAllyCrest : ImgClanCrest;
         shown.SetPicture(hidden.Picture());
-    ShowZoomedCrest();
+    }
+    ReflectDocument();
 }
 
-bool Main::KeepProportions() const {
-    return (GetMenuState(crestMenu_, kMenuKeepProportionsId, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
+bool Main::KeepProportions() const { return document_.Options().keepProportions; }
 
 void Main::mnuKeepProportions_Click() {
     const bool keep = !KeepProportions();
-    CheckMenuItem(crestMenu_, kMenuKeepProportionsId, MF_BYCOMMAND | (keep ? MF_CHECKED : MF_UNCHECKED));
+    document_.SetKeepProportions(keep);
     SaveSetting(kAppTitle, kSettingsSection, kKeepProportionsKey, keep ? L"1" : L"0");
-    if (hasPicture_) {
-        ShowComposedCrest(CrestMode());
-        ShowZoomedCrest();
-    }
+    ReflectDocument();
 }
 
-void Main::ShowZoomedCrest() {
-    const vx::CrestMode mode = CrestMode();
-    // Before a picture is opened the placeholder stands for the crest.
-    const SharedPicture crest = !hasPicture_                  ? placeholder_
-                                : mode == vx::CrestMode::Clan ? PicClanCrest.Image()
-                                                              : PicCrestAlly.Image();
-    if (!crest) return;
-    const bool strip = hasPicture_ && mode == vx::CrestMode::AllyClan;
+void Main::ReflectDocument() {
+    const CrestOptions& options = document_.Options();
+    const bool clan = options.mode == vx::CrestMode::Clan;
+    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | (clan ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | (clan ? MF_UNCHECKED : MF_CHECKED));
+    CheckMenuItem(crestMenu_, kMenuKeepProportionsId,
+                  MF_BYCOMMAND | (options.keepProportions ? MF_CHECKED : MF_UNCHECKED));
+    (clan ? ImgAllyCrest : ImgClanCrest).SetVisible(false);
+    (clan ? ImgClanCrest : ImgAllyCrest).SetVisible(true);
+    if (document_.HasPicture()) ShowComposedCrest(options.mode);
+    ShowZoomedCrest();
+}
+
+CrestZoom Main::ZoomOf(bool strip) {
     CrestZoom zoom;
     zoom.scale = strip ? kStripZoom : kClanZoom;
     zoom.dividerAfterColumn = strip ? kAllyCrestWidth : 0;
     zoom.backColour = MakeColorref(14, 12, 18);       // the frame's recess in the artwork
     zoom.dividerColour = MakeColorref(200, 156, 74);  // the frame's gold
+    return zoom;
+}
+
+void Main::ShowZoomedCrest() {
+    const vx::CrestMode mode = CrestMode();
+    // Before a picture is opened the placeholder stands for the crest.
+    const bool hasPicture = document_.HasPicture();
+    const SharedPicture crest = !hasPicture                   ? placeholder_
+                                : mode == vx::CrestMode::Clan ? PicClanCrest.Image()
+                                                              : PicCrestAlly.Image();
+    if (!crest) return;
     GdiFlush();
-    const BgraImage zoomed = ZoomCrest(crest->View(), zoom, kZoomWidth, kZoomHeight);
+    const BgraImage zoomed =
+        ZoomCrest(crest->View(), ZoomOf(hasPicture && mode == vx::CrestMode::AllyClan), kZoomWidth, kZoomHeight);
     ImgZoomCrest.SetPicture(std::make_shared<const Bitmap32>(BitmapOf(zoomed)));
 }
 
@@ -132,18 +137,18 @@ void Main::ComposePicture(const std::wstring& path) {
 
         SharedPicture picture;
         try {
-            picture = std::make_shared<const Bitmap32>(
-                LoadPictureFile(path, PictureSurface::ResolveColor(PicBuff.BackColor())));
+            // Transparency stays in the picture: the document lays it over
+            // the crest's background, which can change afterwards.
+            picture = std::make_shared<const Bitmap32>(LoadPictureFile(path, kKeepAlpha));
         } catch (const PictureLoadError& error) {
             MessageBoxW(hwnd_, PictureLoadMessage(error).c_str(), kAppTitle, MB_OK);
             return;
         }
-        const PixelSize own{picture->width(), picture->height()};
+        const PixelSize source = CrestSourceSize(header, {picture->width(), picture->height()});
+        BgraImage pixels = CopyRect(picture->View(), {0, 0, source.width, source.height});
         PicBuff.SetPicture(std::move(picture));
-        pictureSource_ = CrestSourceSize(header, own);
-        hasPicture_ = true;
-        ShowComposedCrest(CrestMode());
-        ShowZoomedCrest();
+        document_.SetPicture(std::move(pixels));
+        ReflectDocument();
     } catch (const RunTimeError& error) {
         if (error.Number() == kErrSubscriptOutOfRange) ShowTooLargeMessage();
     } catch (...) {
@@ -154,9 +159,8 @@ void Main::ComposePicture(const std::wstring& path) {
 void Main::ShowComposedCrest(vx::CrestMode mode) {
     PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
     PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
-    GdiFlush();
-    const BgraImage crest = ComposeCrest(mode, PicBuff.ImageBitmap().View(), pictureSource_, KeepProportions());
-    if (crest.Width() > 0) DrawPixels(target, crest);
+    const BgraImage& crest = document_.Crest();
+    if (crest.Width() == CrestWidth(mode)) DrawPixels(target, crest);
     target.Refresh();
     preview.SetPicture(target.Image());
 }

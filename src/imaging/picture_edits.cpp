@@ -104,7 +104,8 @@ BgraImage ComposeOver(ConstBgraView part, Colorref background) {
 
 bool RectInside(const PixelRect& rect, int width, int height) {
     return rect.width > 0 && rect.height > 0 && rect.x >= 0 && rect.y >= 0 &&
-           static_cast<long long>(rect.x) + rect.width <= width && static_cast<long long>(rect.y) + rect.height <= height;
+           static_cast<long long>(rect.x) + rect.width <= width &&
+           static_cast<long long>(rect.y) + rect.height <= height;
 }
 
 }  // namespace vx

@@ -89,6 +89,7 @@ protected:
     static void Reset() {
         DeleteSetting(L"Vexillor", L"Options", Main::kKeepProportionsKey);
         DeleteSetting(L"Vexillor", L"Options", Main::kCrestFolderKey);
+        DeleteSetting(L"Vexillor", L"Options", Main::kCrestBackgroundKey);
     }
     TempFolder folder_;
 };
@@ -159,6 +160,55 @@ TEST_F(CrestOptionsTest, APictureOnTheCommandLineIsComposedOnceTheWindowIsUp) {
     EXPECT_FALSE(driver.TimedOut());
     EXPECT_FALSE(text.empty());
     EXPECT_EQ(broken.PicClanCrest.Image()->pixel(0, 0), 0xC0C000u);
+}
+
+// The middle of clan crest pixel (x, y) on the 8x zoom.
+LPARAM ZoomPoint(int x, int y) { return MAKELPARAM(14 + 8 * x + 4, 6 + 8 * y + 4); }
+
+TEST_F(CrestOptionsTest, TransparencyLiesOnTheChosenBackgroundKeptInTheSettings) {
+    // alpha.png: its left half transparent, its right half opaque green.
+    const std::wstring alpha = test::DataPath(L"pictures\\alpha.png");
+    const std::uint32_t face = RgbOf(PixelOf(ColorrefToRgb(ColorrefOf(GetSysColor(COLOR_BTNFACE)))));
+    {
+        Main main;
+        ASSERT_TRUE(main.Start(WindowOptions(alpha)));
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), face);
+        main.SetCrestBackground(MakeColorref(255, 0, 0));
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 0), 0x008000u);
+        EXPECT_EQ(GetSetting(L"Vexillor", L"Options", Main::kCrestBackgroundKey, L""), L"FF0000");
+        main.Undo_Click();
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), face);
+    }
+    Main again;
+    ASSERT_TRUE(again.Start(WindowOptions(alpha)));
+    EXPECT_EQ(again.PicClanCrest.Image()->pixel(0, 0), kRed);
+}
+
+TEST_F(CrestOptionsTest, ADragOnTheZoomTouchesUpTheSavedCrestAndUndoRestoresIt) {
+    Main main;
+    ASSERT_TRUE(main.Start(WindowOptions(WritePicture(folder_, L"quarters.bmp", 48, 24, Quarters))));
+    HWND zoom = main.ImgZoomCrest.hWnd();
+    // The right button takes a pixel's colour: blue from the lower left.
+    SendMessageW(zoom, WM_RBUTTONDOWN, MK_RBUTTON, ZoomPoint(0, 11));
+    EXPECT_EQ(main.TouchColour(), MakeColorref(0, 0, 255));
+    SendMessageW(zoom, WM_LBUTTONDOWN, MK_LBUTTON, ZoomPoint(0, 0));
+    SendMessageW(zoom, WM_MOUSEMOVE, MK_LBUTTON, ZoomPoint(1, 0));
+    SendMessageW(zoom, WM_LBUTTONUP, 0, ZoomPoint(1, 0));
+    SendMessageW(zoom, WM_MOUSEMOVE, 0, ZoomPoint(2, 0));  // released: no paint
+    Save(main, folder_.WidePath());
+    const Bitmap32 touched = LoadPictureFile(folder_.File(L"clan.bmp"), 0);
+    EXPECT_EQ(touched.pixel(0, 0) & 0xFFFFFF, kBlue);
+    EXPECT_EQ(touched.pixel(1, 0) & 0xFFFFFF, kBlue);
+    EXPECT_EQ(touched.pixel(2, 0) & 0xFFFFFF, kRed);
+    ExpectZoomOf(ZoomOnScreen(main), {folder_.File(L"clan.bmp")}, 8);
+
+    // The stroke goes in one step, and comes back.
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kCommandUndoId, 0);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(1, 0), kRed);
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kCommandRedoId, 0);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(1, 0), kBlue);
 }
 
 }  // namespace
