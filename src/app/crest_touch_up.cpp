@@ -1,9 +1,8 @@
 // Touching up the crest in the window: painting and picking crest pixels on
-// the zoom, the current colour's swatch, and undo and redo over every
-// change of the crest document.
+// the zoom, the current colour's swatch, undo and redo over every change
+// of the crest document, and the crest's keys.
 #include "app/main_window.h"
 
-#include <cstring>
 #include <memory>
 
 namespace vx {
@@ -13,6 +12,8 @@ UINT Main::CrestKeyCommand(WPARAM key) {
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     if (key == 'Z') return shift ? kCommandRedoId : kCommandUndoId;
     if (key == 'Y') return kCommandRedoId;
+    if (key == 'V' && !shift) return kMenuPasteId;
+    if (key == 'C' && !shift) return kCommandCopyId;
     return 0;
 }
 
@@ -39,11 +40,7 @@ void Main::SetTouchColour(Colorref colour) {
     swatch.Fill(MakeColorref(200, 156, 74));
     for (int y = 1; y < kSwatchSize - 1; ++y)
         for (int x = 1; x < kSwatchSize - 1; ++x) swatch.SetColor(x, y, colour);
-    Bitmap32 bitmap(kSwatchSize, kSwatchSize);
-    GdiFlush();
-    std::memcpy(bitmap.pixels().data(), swatch.Bytes().data(), swatch.Bytes().size());
-    bitmap.ClearFourthBytes();
-    ImgSwatch.SetPicture(std::make_shared<const Bitmap32>(std::move(bitmap)));
+    ImgSwatch.SetPicture(std::make_shared<const Bitmap32>(Bitmap32::FromPixels(swatch)));
 }
 
 std::optional<CrestPixel> Main::ZoomPixelAt(int x, int y) const {

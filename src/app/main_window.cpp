@@ -196,6 +196,7 @@ void Main::CreateMenus() {
     AppendMenuW(crestMenu_, MF_STRING | (keep ? MF_CHECKED : MF_UNCHECKED), kMenuKeepProportionsId,
                 L"Keep proportions / Mantener proporciones");
     AppendMenuW(crestMenu_, MF_STRING, kMenuBackgroundId, L"Background colour... / Color de fondo...");
+    AppendMenuW(crestMenu_, MF_STRING, kMenuPasteId, L"Paste picture / Pegar imagen");
     AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(crestMenu_), L"MnuTypeCrest");
     // Until a player picks a background, transparency lies on the button
     // face as it always did.
@@ -361,6 +362,14 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuBackgroundId) {
                 mnuBackground_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuPasteId) {
+                mnuPaste_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kCommandCopyId) {
+                CopyCrest_Click();
                 return 0;
             }
             if (HIWORD(wParam) == 0 && LOWORD(wParam) == kCommandUndoId) {

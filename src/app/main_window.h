@@ -40,6 +40,8 @@ public:
     static constexpr UINT kMenuAllyClanId = 1002;
     static constexpr UINT kMenuKeepProportionsId = 1003;
     static constexpr UINT kMenuBackgroundId = 1005;
+    static constexpr UINT kMenuPasteId = 1006;
+    static constexpr UINT kCommandCopyId = 1009;
     static constexpr UINT kCommandUndoId = 1007;
     static constexpr UINT kCommandRedoId = 1008;
     // The zoomed crest's place: the recess of the banner's frame.
@@ -172,6 +174,11 @@ public:
     // Reads, loads and squeezes a picture into the current mode's crest, as
     // the open button does with the chosen file (and a dropped file).
     void ComposePicture(const std::wstring& path);
+    // "Paste picture": the clipboard's picture (a bitmap, a PNG or a copied
+    // file) as if it had been opened; a message when there is none.
+    void mnuPaste_Click();
+    // The crest as a save writes it: at actual size as CF_DIB, and 8x as PNG.
+    void CopyCrest_Click();
 
     void DrawOutlinedText(PictureSurface& surface, int x, int y, const std::wstring& text, COLORREF textColor,
                           COLORREF outlineColor);
@@ -205,6 +212,9 @@ private:
     // The menus, the crest surfaces, the previews and the zoom brought in
     // line with the document.
     void ReflectDocument();
+    // A loaded picture, its top-left `source` pixels squeezed, in place of
+    // the one on show.
+    void ShowPicture(SharedPicture picture, PixelSize source);
     // The key commands of the crest (undo, redo), or 0.
     static UINT CrestKeyCommand(WPARAM key);
     void CreateTouchUpControls();

@@ -145,15 +145,19 @@ void Main::ComposePicture(const std::wstring& path) {
             return;
         }
         const PixelSize source = CrestSourceSize(header, {picture->width(), picture->height()});
-        BgraImage pixels = CopyRect(picture->View(), {0, 0, source.width, source.height});
-        PicBuff.SetPicture(std::move(picture));
-        document_.SetPicture(std::move(pixels));
-        ReflectDocument();
+        ShowPicture(std::move(picture), source);
     } catch (const RunTimeError& error) {
         if (error.Number() == kErrSubscriptOutOfRange) ShowTooLargeMessage();
     } catch (...) {
         // Anything else leaves the crest as it was, without a message.
     }
+}
+
+void Main::ShowPicture(SharedPicture picture, PixelSize source) {
+    BgraImage pixels = CopyRect(picture->View(), {0, 0, source.width, source.height});
+    PicBuff.SetPicture(std::move(picture));
+    document_.SetPicture(std::move(pixels));
+    ReflectDocument();
 }
 
 void Main::ShowComposedCrest(vx::CrestMode mode) {

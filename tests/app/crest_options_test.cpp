@@ -3,11 +3,15 @@
 // the command line.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
+#include "imaging/packed_dib.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -209,6 +213,76 @@ TEST_F(CrestOptionsTest, ADragOnTheZoomTouchesUpTheSavedCrestAndUndoRestoresIt) 
     EXPECT_EQ(main.PicClanCrest.Image()->pixel(1, 0), kRed);
     SendMessageW(main.hWnd(), WM_COMMAND, Main::kCommandRedoId, 0);
     EXPECT_EQ(main.PicClanCrest.Image()->pixel(1, 0), kBlue);
+}
+
+// Replaces the clipboard's content by `bytes` in `format`, or empties it.
+void SetClipboard(UINT format, const std::vector<std::uint8_t>& bytes) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (!bytes.empty()) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+        GlobalUnlock(memory);
+        SetClipboardData(format, memory);
+    }
+    CloseClipboard();
+}
+
+std::vector<std::uint8_t> ClipboardData(UINT format) {
+    std::vector<std::uint8_t> bytes;
+    if (!OpenClipboard(nullptr)) return bytes;
+    if (HANDLE data = GetClipboardData(format)) {
+        const auto* p = static_cast<const std::uint8_t*>(GlobalLock(data));
+        bytes.assign(p, p + GlobalSize(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+TEST_F(CrestOptionsTest, PastingABitmapOrACopiedFileOpensItAndCopyingGivesTheSavedCrest) {
+    Main main;
+    ASSERT_TRUE(main.Start(WindowOptions()));
+    BgraImage quarters(48, 24);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 48; ++x) quarters.SetColor(x, y, RgbToColorref(Rgb{Quarters(x, y)}));
+    SetClipboard(CF_DIB, PackDib24(quarters.View()));
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuPasteId, 0);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kWhite);
+
+    // A file copied in a file manager: the first one is opened.
+    const std::wstring wide = WritePicture(folder_, L"wide.bmp", 64, 24, GreenMiddle);
+    std::vector<std::uint8_t> drop(sizeof(DROPFILES));
+    reinterpret_cast<DROPFILES*>(drop.data())->pFiles = sizeof(DROPFILES);
+    reinterpret_cast<DROPFILES*>(drop.data())->fWide = TRUE;
+    const auto* name = reinterpret_cast<const std::uint8_t*>(wide.c_str());
+    drop.insert(drop.end(), name, name + 2 * (wide.size() + 1));
+    drop.insert(drop.end(), {0, 0});
+    SetClipboard(CF_HDROP, drop);
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuPasteId, 0);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(8, 0), kGreen);
+
+    // Copying puts the crest at actual size and 8x as PNG.
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kCommandCopyId, 0);
+    const DibPicture copied = ReadPackedDib(ClipboardData(CF_DIB));
+    ASSERT_EQ(copied.status, DibStatus::Loaded) << copied.problem;
+    ASSERT_EQ(copied.pixels.Width(), 16);
+    EXPECT_EQ(copied.pixels.ColorAt(8, 0), MakeColorref(0, 255, 0));
+    const Bitmap32 big = LoadPictureBytes(ClipboardData(RegisterClipboardFormatW(L"PNG")), 0);
+    ASSERT_EQ(big.width(), 128);
+    EXPECT_EQ(big.pixel(8 * 8 + 3, 5) & 0xFFFFFF, kGreen);
+    EXPECT_EQ(big.pixel(7, 95) & 0xFFFFFF, kRed);
+
+    // Nothing usable: a message, and the crest stays.
+    SetClipboard(CF_TEXT, {'h', 'i', 0});
+    std::wstring text;
+    ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text)});
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuPasteId, 0);
+    EXPECT_FALSE(driver.TimedOut());
+    EXPECT_NE(text.find(L"There is no picture on the clipboard."), std::wstring::npos);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(8, 0), kGreen);
 }
 
 }  // namespace
