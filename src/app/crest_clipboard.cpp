@@ -44,7 +44,8 @@ std::optional<std::vector<std::uint8_t>> ClipboardBytes(UINT format) {
     const SIZE_T size = GlobalSize(data);
     const void* bytes = GlobalLock(data);
     if (!bytes) return std::nullopt;
-    std::vector<std::uint8_t> copy(static_cast<const std::uint8_t*>(bytes), static_cast<const std::uint8_t*>(bytes) + size);
+    std::vector<std::uint8_t> copy(static_cast<const std::uint8_t*>(bytes),
+                                   static_cast<const std::uint8_t*>(bytes) + size);
     GlobalUnlock(data);
     return copy;
 }
@@ -156,7 +157,8 @@ void Main::mnuPaste_Click() {
     } catch (const PictureLoadError& error) {
         MessageBoxW(hwnd_, PictureLoadMessage(error).c_str(), kAppTitle, MB_OK);
     } catch (const std::bad_alloc&) {
-        MessageBoxW(hwnd_, PictureLoadMessage(PictureLoadError(PictureLoadError::kOutOfMemory, "Out of memory")).c_str(),
+        MessageBoxW(hwnd_,
+                    PictureLoadMessage(PictureLoadError(PictureLoadError::kOutOfMemory, "Out of memory")).c_str(),
                     kAppTitle, MB_OK);
     }
 }

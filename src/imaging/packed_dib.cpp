@@ -52,8 +52,8 @@ DibPicture ReadPackedDib(std::span<const std::uint8_t> data) {
     if (data.size() < 4) return Failure(DibStatus::Malformed, "the bitmap is too short for its header");
     const std::uint32_t headerSize = U32(data, 0);
     if (headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 && headerSize != 124)
-        return Failure(DibStatus::Unsupported, "the bitmap header of " + std::to_string(headerSize) +
-                                                   " bytes is not one the reader takes");
+        return Failure(DibStatus::Unsupported,
+                       "the bitmap header of " + std::to_string(headerSize) + " bytes is not one the reader takes");
     if (data.size() < headerSize) return Failure(DibStatus::Malformed, "the bitmap is too short for its header");
 
     const std::int32_t width = static_cast<std::int32_t>(U32(data, 4));
@@ -121,8 +121,8 @@ DibPicture ReadPackedDib(std::span<const std::uint8_t> data) {
     bool anyAlpha = false;
     for (std::int64_t y = 0; y < height; ++y) {
         const std::int64_t fileRow = topDown ? y : height - 1 - y;
-        const std::span<const std::uint8_t> row = data.subspan(at + static_cast<std::size_t>(fileRow * stride),
-                                                               static_cast<std::size_t>(stride));
+        const std::span<const std::uint8_t> row =
+            data.subspan(at + static_cast<std::size_t>(fileRow * stride), static_cast<std::size_t>(stride));
         std::uint8_t* out = picture.pixels.Row(static_cast<int>(y));
         for (std::int32_t x = 0; x < width; ++x, out += 4) {
             if (palette) {
@@ -146,8 +146,8 @@ DibPicture ReadPackedDib(std::span<const std::uint8_t> data) {
                 out[3] = 255;
                 continue;
             }
-            const std::uint32_t pixel = bitCount == 16 ? U16(row, 2 * static_cast<std::size_t>(x))
-                                                       : U32(row, 4 * static_cast<std::size_t>(x));
+            const std::uint32_t pixel =
+                bitCount == 16 ? U16(row, 2 * static_cast<std::size_t>(x)) : U32(row, 4 * static_cast<std::size_t>(x));
             out[0] = blue.Of(pixel);
             out[1] = green.Of(pixel);
             out[2] = red.Of(pixel);

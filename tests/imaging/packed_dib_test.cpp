@@ -43,8 +43,7 @@ TEST(PackedDib, EachDepthGivesItsColours) {
     EXPECT_EQ(round.pixels.Bytes(), picture.Bytes());
 
     // 8-bit, top-down, two colours used; index 5 lies beyond the table.
-    const DibPicture indexed = ReadPackedDib(
-        Dib(40, 3, -1, 8, 0, 2, {10, 20, 30, 0, 40, 50, 60, 0}, {1, 0, 5, 0}));
+    const DibPicture indexed = ReadPackedDib(Dib(40, 3, -1, 8, 0, 2, {10, 20, 30, 0, 40, 50, 60, 0}, {1, 0, 5, 0}));
     ASSERT_EQ(indexed.status, DibStatus::Loaded) << indexed.problem;
     EXPECT_EQ(indexed.pixels.ColorAt(0, 0), MakeColorref(60, 50, 40));
     EXPECT_EQ(indexed.pixels.ColorAt(1, 0), MakeColorref(30, 20, 10));
@@ -106,8 +105,7 @@ TEST(PackedDib, HostileHeadersAreRefusedBeforeAnyPixel) {
         EXPECT_FALSE(picture.problem.empty());
         EXPECT_EQ(picture.pixels.Width(), 0);
     }
-    EXPECT_NE(ReadPackedDib(Dib(40, 30000, -30000, 24, 0, 0, {}, {})).problem.find("30000 x 30000"),
-              std::string::npos);
+    EXPECT_NE(ReadPackedDib(Dib(40, 30000, -30000, 24, 0, 0, {}, {})).problem.find("30000 x 30000"), std::string::npos);
 }
 
 }  // namespace
