@@ -1,9 +1,11 @@
-// The crest's background under transparent pixels: picked in the platform's
-// colour dialog and kept in the settings.
+// The crest's choices made in dialogs: the frame and turns in the framing
+// dialog, and the background under transparent pixels, picked in the
+// platform's colour dialog and kept in the settings.
 #include <windows.h>
 
 #include <commdlg.h>
 
+#include "app/frame_dialog.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 
@@ -20,6 +22,14 @@ std::optional<Colorref> Main::PickColour(Colorref initial) {
     choose.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorW(&choose)) return std::nullopt;
     return ColorrefOf(choose.rgbResult);
+}
+
+void Main::mnuFrame_Click() {
+    if (!document_.HasPicture()) return;
+    if (const std::optional<CrestOptions> chosen = ShowFrameDialog(hwnd_, document_.Picture(), document_.Options())) {
+        document_.SetOptions(*chosen);
+        ReflectDocument();
+    }
 }
 
 void Main::mnuBackground_Click() {

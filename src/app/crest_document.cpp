@@ -70,9 +70,14 @@ void CrestDocument::SetPicture(BgraImage picture) {
     PushStep(std::move(before));
 }
 
+namespace {
+const BgraImage kNoPicture;
+}  // namespace
+
+const BgraImage& CrestDocument::Picture() const { return state_.picture ? *state_.picture : kNoPicture; }
+
 const BgraImage& CrestDocument::TurnedPicture() const {
-    static const BgraImage kNone;
-    if (!state_.picture) return kNone;
+    if (!state_.picture) return kNoPicture;
     if (!state_.options.turn.Any()) return *state_.picture;
     if (turnedFrom_ != state_.picture || !(turnedBy_ == state_.options.turn)) {
         turned_ = TurnImage(state_.picture->View(), state_.options.turn);

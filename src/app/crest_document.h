@@ -64,6 +64,8 @@ public:
     // Straight alpha in each pixel's fourth byte. A new picture starts
     // whole: its frame is cleared and its turns undone.
     void SetPicture(BgraImage picture);
+    // The picture as loaded, before any turn; empty without a picture.
+    const BgraImage& Picture() const;
     // The picture as it stands after the turns; empty without a picture.
     const BgraImage& TurnedPicture() const;
 

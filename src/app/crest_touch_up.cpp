@@ -13,6 +13,7 @@ UINT Main::CrestKeyCommand(WPARAM key) {
     if (key == 'Z') return shift ? kCommandRedoId : kCommandUndoId;
     if (key == 'Y') return kCommandRedoId;
     if (key == 'V' && !shift) return kMenuPasteId;
+    if (key == 'F' && !shift) return kMenuFrameId;
     if (key == 'C' && !shift) return kCommandCopyId;
     return 0;
 }

@@ -72,10 +72,14 @@ unsigned FrameEditor::GripAt(int viewX, int viewY) const {
     if (viewX < left - reach || viewX > right + reach || viewY < top - reach || viewY > bottom + reach)
         return kGripNone;
     unsigned grip = kGripNone;
-    if (std::abs(viewX - left) <= reach) grip |= kGripLeft;
-    else if (std::abs(viewX - right) <= reach) grip |= kGripRight;
-    if (std::abs(viewY - top) <= reach) grip |= kGripTop;
-    else if (std::abs(viewY - bottom) <= reach) grip |= kGripBottom;
+    if (std::abs(viewX - left) <= reach)
+        grip |= kGripLeft;
+    else if (std::abs(viewX - right) <= reach)
+        grip |= kGripRight;
+    if (std::abs(viewY - top) <= reach)
+        grip |= kGripTop;
+    else if (std::abs(viewY - bottom) <= reach)
+        grip |= kGripBottom;
     if (grip == kGripNone && viewX > left && viewX < right && viewY > top && viewY < bottom) grip = kGripMove;
     return grip;
 }
@@ -121,8 +125,14 @@ void FrameEditor::DragTo(int viewX, int viewY) {
             w = std::max(1, static_cast<int>(w * shrink));
             h = std::max(1, static_cast<int>(h * shrink));
         }
-        if (grip_ & kGripLeft) left = right - w; else right = left + w;
-        if (grip_ & kGripTop) top = bottom - h; else bottom = top + h;
+        if (grip_ & kGripLeft)
+            left = right - w;
+        else
+            right = left + w;
+        if (grip_ & kGripTop)
+            top = bottom - h;
+        else
+            bottom = top + h;
     }
     SetFrame({left, top, right - left, bottom - top});
 }

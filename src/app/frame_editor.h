@@ -9,7 +9,14 @@ namespace vx {
 
 // Where the pointer takes hold of the frame: any of the four edges (a corner
 // is two), or the inside to move it.
-enum FrameGrip : unsigned { kGripNone = 0, kGripLeft = 1, kGripTop = 2, kGripRight = 4, kGripBottom = 8, kGripMove = 16 };
+enum FrameGrip : unsigned {
+    kGripNone = 0,
+    kGripLeft = 1,
+    kGripTop = 2,
+    kGripRight = 4,
+    kGripBottom = 8,
+    kGripMove = 16
+};
 
 class FrameEditor {
 public:

@@ -195,6 +195,7 @@ void Main::CreateMenus() {
     const bool keep = GetSetting(kAppTitle, kSettingsSection, kKeepProportionsKey, L"0") == L"1";
     AppendMenuW(crestMenu_, MF_STRING | (keep ? MF_CHECKED : MF_UNCHECKED), kMenuKeepProportionsId,
                 L"Keep proportions / Mantener proporciones");
+    AppendMenuW(crestMenu_, MF_STRING, kMenuFrameId, L"Frame... / Encuadre...");
     AppendMenuW(crestMenu_, MF_STRING, kMenuBackgroundId, L"Background colour... / Color de fondo...");
     AppendMenuW(crestMenu_, MF_STRING, kMenuPasteId, L"Paste picture / Pegar imagen");
     AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(crestMenu_), L"MnuTypeCrest");
@@ -362,6 +363,10 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuBackgroundId) {
                 mnuBackground_Click();
+                return 0;
+            }
+            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuFrameId) {
+                mnuFrame_Click();
                 return 0;
             }
             if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuPasteId) {

@@ -39,6 +39,7 @@ public:
     static constexpr UINT kMenuClanId = 1001;
     static constexpr UINT kMenuAllyClanId = 1002;
     static constexpr UINT kMenuKeepProportionsId = 1003;
+    static constexpr UINT kMenuFrameId = 1004;
     static constexpr UINT kMenuBackgroundId = 1005;
     static constexpr UINT kMenuPasteId = 1006;
     static constexpr UINT kCommandCopyId = 1009;
@@ -135,6 +136,8 @@ public:
     // The third, independent item of the crest menu; kept in the settings.
     void mnuKeepProportions_Click();
     bool KeepProportions() const;
+    // "Frame...": the framing dialog over the picture on show; OK applies.
+    void mnuFrame_Click();
     // "Background colour...": the colour dialog, then the crest at once.
     void mnuBackground_Click();
     void SetCrestBackground(Colorref colour);

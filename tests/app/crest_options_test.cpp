@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "app/frame_dialog.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "bmp/bmp_file.h"
@@ -283,6 +284,50 @@ TEST_F(CrestOptionsTest, PastingABitmapOrACopiedFileOpensItAndCopyingGivesTheSav
     EXPECT_FALSE(driver.TimedOut());
     EXPECT_NE(text.find(L"There is no picture on the clipboard."), std::wstring::npos);
     EXPECT_EQ(main.PicClanCrest.Image()->pixel(8, 0), kGreen);
+}
+
+TEST_F(CrestOptionsTest, TheFramingDialogAppliesItsFrameOnOkAndNothingOnCancel) {
+    Main main;
+    ASSERT_TRUE(main.Start(WindowOptions(WritePicture(folder_, L"quarters.bmp", 48, 24, Quarters))));
+    HWND dialog = nullptr;
+    const auto dragCornerToMiddle = [&dialog] {
+        // 48 x 24 fitted and centred: its bottom-right corner, dragged to
+        // the view's middle, leaves the red top-left quarter.
+        HWND view = GetDlgItem(dialog, kFrameViewId);
+        RECT client{};
+        GetClientRect(view, &client);
+        const double scale = std::min(client.right / 48.0, client.bottom / 24.0);
+        const int cornerX = static_cast<int>((client.right + scale * 48) / 2) - 1;
+        const int cornerY = static_cast<int>((client.bottom + scale * 24) / 2) - 1;
+        SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cornerX, cornerY));
+        SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON,
+                     MAKELPARAM(cornerX - static_cast<int>(scale * 24), cornerY - static_cast<int>(scale * 12)));
+        SendMessageW(view, WM_LBUTTONUP, 0, 0);
+        test::ClickButton(dialog, IDOK);
+        return true;
+    };
+    {
+        ModalDriver driver({test::WaitForDialog(kFrameDialogTitle, dialog), dragCornerToMiddle});
+        SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuFrameId, 0);
+        ASSERT_FALSE(driver.TimedOut());
+    }
+    EXPECT_EQ(main.Document().Options().frame, (PixelRect{0, 0, 24, 12}));
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kRed);
+
+    // Cancel leaves the frame as it was, even after "Whole picture".
+    {
+        ModalDriver driver({test::WaitForDialog(kFrameDialogTitle, dialog), [&dialog] {
+                                test::ClickButton(dialog, kFrameWholeId);
+                                test::ClickButton(dialog, IDCANCEL);
+                                return true;
+                            }});
+        SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuFrameId, 0);
+        ASSERT_FALSE(driver.TimedOut());
+    }
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kRed);
+    // A new frame is one undo step.
+    main.Undo_Click();
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kWhite);
 }
 
 }  // namespace

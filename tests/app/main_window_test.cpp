@@ -147,10 +147,11 @@ TEST_F(MainWindowTest, CrestMenuIsAPopupWithClanChecked) {
     HMENU menu = main_.MnuTypeCrest();
     ASSERT_TRUE(menu);
     // The two modes, then a separator and the independent crest choices.
-    EXPECT_EQ(GetMenuItemCount(menu), 6);
+    EXPECT_EQ(GetMenuItemCount(menu), 7);
     EXPECT_EQ(GetMenuItemID(menu, 3), Main::kMenuKeepProportionsId);
-    EXPECT_EQ(GetMenuItemID(menu, 4), Main::kMenuBackgroundId);
-    EXPECT_EQ(GetMenuItemID(menu, 5), Main::kMenuPasteId);
+    EXPECT_EQ(GetMenuItemID(menu, 4), Main::kMenuFrameId);
+    EXPECT_EQ(GetMenuItemID(menu, 5), Main::kMenuBackgroundId);
+    EXPECT_EQ(GetMenuItemID(menu, 6), Main::kMenuPasteId);
     wchar_t text[64] = {};
     GetMenuStringW(menu, Main::kMenuClanId, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"Clan Crest");
