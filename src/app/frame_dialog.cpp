@@ -37,8 +37,7 @@ void Recompose(FrameState& state) {
 }
 
 void Returned(FrameState& state) {
-    state.shown =
-        Bitmap32::FromPixels(ComposeOver(state.editor.Turned().View(), state.editor.Options().background));
+    state.shown = Bitmap32::FromPixels(ComposeOver(state.editor.Turned().View(), state.editor.Options().background));
     Recompose(state);
 }
 
@@ -129,11 +128,11 @@ LRESULT CALLBACK ViewProc(HWND view, UINT msg, WPARAM wParam, LPARAM lParam) {
             const unsigned grip = editor.GripAt(at.x, at.y);
             const bool horizontal = grip & (kGripLeft | kGripRight), vertical = grip & (kGripTop | kGripBottom);
             const bool falling = grip == (kGripLeft | kGripTop) || grip == (kGripRight | kGripBottom);
-            const LPCWSTR cursor = grip == kGripMove         ? IDC_SIZEALL
-                                   : horizontal && vertical  ? (falling ? IDC_SIZENWSE : IDC_SIZENESW)
-                                   : horizontal              ? IDC_SIZEWE
-                                   : vertical                ? IDC_SIZENS
-                                                             : IDC_ARROW;
+            const LPCWSTR cursor = grip == kGripMove        ? IDC_SIZEALL
+                                   : horizontal && vertical ? (falling ? IDC_SIZENWSE : IDC_SIZENESW)
+                                   : horizontal             ? IDC_SIZEWE
+                                   : vertical               ? IDC_SIZENS
+                                                            : IDC_ARROW;
             SetCursor(LoadCursorW(nullptr, cursor));
             return TRUE;
         }
@@ -163,20 +162,22 @@ void Layout(FrameState& state) {
     RECT client{};
     GetClientRect(state.dialog, &client);
     const int columnX = client.right - kColumnWidth - kMargin;
-    const int viewWidth = std::max(1, columnX - 2 * kMargin), viewHeight = std::max(1, static_cast<int>(client.bottom) - 2 * kMargin);
+    const int viewWidth = std::max(1, columnX - 2 * kMargin),
+              viewHeight = std::max(1, static_cast<int>(client.bottom) - 2 * kMargin);
     MoveWindow(state.view, kMargin, kMargin, viewWidth, viewHeight, TRUE);
-    state.editor.FitInto(viewWidth, viewHeight);
+    RECT inside{};
+    GetClientRect(state.view, &inside);
+    state.editor.FitInto(inside.right, inside.bottom);
     int y = kMargin + kCrestHeight + kMargin + kCrestHeight * kPreviewZoom + kMargin;
-    for (int id : {kFrameWholeId, kFrameTrimId, kFrameRotateLeftId, kFrameRotateRightId, kFrameMirrorId,
-                   kFrameFlipId}) {
+    for (int id :
+         {kFrameWholeId, kFrameTrimId, kFrameRotateLeftId, kFrameRotateRightId, kFrameMirrorId, kFrameFlipId}) {
         MoveWindow(GetDlgItem(state.dialog, id), columnX, y, kColumnWidth, kButtonHeight, TRUE);
         y += kButtonHeight + 4;
     }
-    const int half = (kColumnWidth - kMargin) / 2;
-    MoveWindow(GetDlgItem(state.dialog, IDOK), columnX, client.bottom - kMargin - kButtonHeight, half, kButtonHeight,
+    const int bottom = static_cast<int>(client.bottom) - kMargin;
+    MoveWindow(GetDlgItem(state.dialog, IDOK), columnX, bottom - 2 * kButtonHeight - 4, kColumnWidth, kButtonHeight,
                TRUE);
-    MoveWindow(GetDlgItem(state.dialog, IDCANCEL), columnX + half + kMargin, client.bottom - kMargin - kButtonHeight,
-               half, kButtonHeight, TRUE);
+    MoveWindow(GetDlgItem(state.dialog, IDCANCEL), columnX, bottom - kButtonHeight, kColumnWidth, kButtonHeight, TRUE);
     InvalidateRect(state.dialog, nullptr, TRUE);
 }
 
@@ -192,9 +193,9 @@ void PaintPreviews(FrameState& state, HDC dc) {
 }
 
 void AddButton(HWND dialog, int id, const wchar_t* text, DWORD style = BS_PUSHBUTTON) {
-    HWND button = CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 10, 10, dialog,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                  nullptr);
+    HWND button =
+        CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 10, 10, dialog,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(button, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), TRUE);
 }
 

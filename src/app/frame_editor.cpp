@@ -48,8 +48,8 @@ void FrameEditor::FitInto(int width, int height) {
     viewWidth_ = std::max(1, width);
     viewHeight_ = std::max(1, height);
     if (turned_.Width() <= 0 || turned_.Height() <= 0) return;
-    scale_ = std::min(static_cast<double>(viewWidth_) / turned_.Width(),
-                      static_cast<double>(viewHeight_) / turned_.Height());
+    const double room = 2.0 * kFitMargin;
+    scale_ = std::max(1e-4, std::min((viewWidth_ - room) / turned_.Width(), (viewHeight_ - room) / turned_.Height()));
     originX_ = (viewWidth_ - scale_ * turned_.Width()) / 2;
     originY_ = (viewHeight_ - scale_ * turned_.Height()) / 2;
 }

@@ -22,6 +22,9 @@ class FrameEditor {
 public:
     // The grips reach this many view pixels either side of an edge.
     static constexpr int kGripReach = 5;
+    // The fitted picture leaves this many view pixels free around it, so the
+    // frame on its edges can be seen and taken hold of.
+    static constexpr int kFitMargin = 6;
 
     // `picture` is the loaded one (untouched by turns); `options` as the
     // document holds them.
@@ -32,8 +35,8 @@ public:
     // The frame on show: the chosen one, else the whole turned picture.
     PixelRect Frame() const;
 
-    // The view: the turned picture fitted into `width` x `height`, then
-    // zoomed; view = origin + scale x picture.
+    // The view: the turned picture fitted into `width` x `height` (less the
+    // margin) and centred, then zoomed; view = origin + scale x picture.
     void FitInto(int width, int height);
     double Scale() const { return scale_; }
     double ViewX(double pictureX) const { return originX_ + scale_ * pictureX; }

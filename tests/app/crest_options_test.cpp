@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/frame_dialog.h"
+#include "app/frame_editor.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "bmp/bmp_file.h"
@@ -296,7 +297,8 @@ TEST_F(CrestOptionsTest, TheFramingDialogAppliesItsFrameOnOkAndNothingOnCancel) 
         HWND view = GetDlgItem(dialog, kFrameViewId);
         RECT client{};
         GetClientRect(view, &client);
-        const double scale = std::min(client.right / 48.0, client.bottom / 24.0);
+        const double room = 2.0 * FrameEditor::kFitMargin;
+        const double scale = std::min((client.right - room) / 48.0, (client.bottom - room) / 24.0);
         const int cornerX = static_cast<int>((client.right + scale * 48) / 2) - 1;
         const int cornerY = static_cast<int>((client.bottom + scale * 24) / 2) - 1;
         SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cornerX, cornerY));

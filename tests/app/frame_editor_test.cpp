@@ -16,17 +16,17 @@ BgraImage Plain(int width, int height) {
 TEST(FrameEditor, DragsMoveAndResizeTheFrameInsideThePicture) {
     const BgraImage picture = Plain(200, 100);
     FrameEditor editor(picture, CrestOptions{});
-    editor.FitInto(400, 300);  // scale 2, the picture from (0, 50)
+    editor.FitInto(412, 312);  // scale 2, the picture from (6, 56)
     ASSERT_DOUBLE_EQ(editor.Scale(), 2);
     // The bottom-right corner, dragged 40 view pixels up and left.
-    EXPECT_EQ(editor.GripAt(400, 250), kGripRight | kGripBottom);
-    editor.BeginDrag(400, 250);
-    editor.DragTo(360, 210);
+    EXPECT_EQ(editor.GripAt(406, 256), kGripRight | kGripBottom);
+    editor.BeginDrag(406, 256);
+    editor.DragTo(366, 216);
     editor.EndDrag();
     EXPECT_EQ(editor.Frame(), (PixelRect{0, 0, 180, 80}));
     // Moved from the inside, no further than the picture's edge.
-    editor.BeginDrag(100, 100);
-    editor.DragTo(300, 150);
+    editor.BeginDrag(106, 106);
+    editor.DragTo(306, 156);
     EXPECT_EQ(editor.Frame(), (PixelRect{20, 20, 180, 80}));
     editor.MoveBy(-1, 0, false);
     EXPECT_EQ(editor.Frame(), (PixelRect{19, 20, 180, 80}));
@@ -37,9 +37,9 @@ TEST(FrameEditor, DragsMoveAndResizeTheFrameInsideThePicture) {
     EXPECT_FALSE(editor.Options().frame);
 
     // The wheel keeps the point under the pointer in place.
-    editor.ZoomAt(100, 150, 2);
-    EXPECT_NEAR(editor.ViewX(50), 100, 1e-9);
-    EXPECT_NEAR(editor.ViewY(50), 150, 1e-9);
+    editor.ZoomAt(106, 156, 2);
+    EXPECT_NEAR(editor.ViewX(50), 106, 1e-9);
+    EXPECT_NEAR(editor.ViewY(50), 156, 1e-9);
     EXPECT_DOUBLE_EQ(editor.Scale(), 2 * 1.5625);
 }
 
@@ -48,9 +48,9 @@ TEST(FrameEditor, WithKeepProportionsTheFrameKeepsTheCrestsShape) {
     CrestOptions options;
     options.keepProportions = true;
     FrameEditor editor(picture, options);
-    editor.FitInto(200, 100);
-    editor.BeginDrag(0, 50);  // the left edge
-    editor.DragTo(120, 50);
+    editor.FitInto(212, 112);
+    editor.BeginDrag(6, 56);  // the left edge
+    editor.DragTo(126, 56);
     EXPECT_EQ(editor.Frame(), (PixelRect{120, 0, 80, 60}));
 }
 
