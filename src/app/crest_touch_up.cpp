@@ -18,6 +18,31 @@ UINT Main::CrestKeyCommand(WPARAM key) {
     return 0;
 }
 
+bool Main::RunCrestCommand(UINT id) {
+    switch (id) {
+        case kMenuFrameId:
+            mnuFrame_Click();
+            return true;
+        case kMenuBackgroundId:
+            mnuBackground_Click();
+            return true;
+        case kMenuPasteId:
+            mnuPaste_Click();
+            return true;
+        case kCommandCopyId:
+            CopyCrest_Click();
+            return true;
+        case kCommandUndoId:
+            Undo_Click();
+            return true;
+        case kCommandRedoId:
+            Redo_Click();
+            return true;
+        default:
+            return false;
+    }
+}
+
 void Main::CreateTouchUpControls() {
     PictureSurface::Layout swatch;
     swatch.x = kSwatchX;

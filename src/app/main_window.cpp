@@ -361,30 +361,7 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 mnuAllyClan_Click();
                 return 0;
             }
-            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuBackgroundId) {
-                mnuBackground_Click();
-                return 0;
-            }
-            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuFrameId) {
-                mnuFrame_Click();
-                return 0;
-            }
-            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kMenuPasteId) {
-                mnuPaste_Click();
-                return 0;
-            }
-            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kCommandCopyId) {
-                CopyCrest_Click();
-                return 0;
-            }
-            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kCommandUndoId) {
-                Undo_Click();
-                return 0;
-            }
-            if (HIWORD(wParam) == 0 && LOWORD(wParam) == kCommandRedoId) {
-                Redo_Click();
-                return 0;
-            }
+            if (HIWORD(wParam) == 0 && RunCrestCommand(LOWORD(wParam))) return 0;
             break;
         case WM_KEYDOWN:
             if (const UINT command = CrestKeyCommand(wParam)) {

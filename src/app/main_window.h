@@ -218,8 +218,10 @@ private:
     // A loaded picture, its top-left `source` pixels squeezed, in place of
     // the one on show.
     void ShowPicture(SharedPicture picture, PixelSize source);
-    // The key commands of the crest (undo, redo), or 0.
+    // The key commands of the crest (undo, redo, frame, copy, paste), or 0.
     static UINT CrestKeyCommand(WPARAM key);
+    // Runs the crest's menu item or key command `id`; false when it is none.
+    bool RunCrestCommand(UINT id);
     void CreateTouchUpControls();
     void WireTouchUp();
     // How the zoom shows the crest on show; `strip` for the ally + clan strip.

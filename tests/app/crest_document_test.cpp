@@ -5,17 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include "painted_picture.h"
+
 #include <functional>
 
 namespace vx {
 namespace {
 
-BgraImage Picture(int width, int height, const std::function<Colorref(int, int)>& colour) {
-    BgraImage image(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.SetColor(x, y, colour(x, y));
-    return image;
-}
+using test::Picture;
 
 void SetAlpha(BgraImage& image, int x, int y, int alpha) { image.Row(y)[4 * x + 3] = static_cast<std::uint8_t>(alpha); }
 
