@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/cli_commands.h"
+#include "app/crest_document.h"
 #include "base/error_sentence.h"
 #include "base/run_time_error.h"
 #include "bmp/bmp_file.h"
@@ -181,22 +182,9 @@ private:
 
 // RRGGBB, as in web colours.
 bool ParseColour(const std::wstring& text, COLORREF& colour) {
-    if (text.size() != 6) return false;
-    unsigned value = 0;
-    for (wchar_t c : text) {
-        unsigned digit;
-        if (c >= L'0' && c <= L'9')
-            digit = c - L'0';
-        else if (c >= L'a' && c <= L'f')
-            digit = c - L'a' + 10;
-        else if (c >= L'A' && c <= L'F')
-            digit = c - L'A' + 10;
-        else
-            return false;
-        value = value * 16 + digit;
-    }
-    colour = vx::RgbToColorref(vx::Rgb{value});
-    return true;
+    const std::optional<vx::Colorref> parsed = vx::ParseRrggbb(text);
+    if (parsed) colour = *parsed;
+    return parsed.has_value();
 }
 
 // The engine keeps at most gif::kMaxFrames frames; when the file held more,

@@ -2,7 +2,7 @@
 //
 //   vexillor-cli info FILE
 //   vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270]
-//                      [--crisp]
+//                      [--crop X,Y,W,H | --trim] [--background RRGGBB] [--crisp]
 //   vexillor-cli gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE]
 #include <windows.h>
 
@@ -20,8 +20,8 @@ namespace vx::cli {
 
 const char kUsage[] =
     "usage: vexillor-cli info FILE | crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] "
-    "[--rotate 90|180|270] [--crisp] | gif-frames GIF OUTDIR [--background RRGGBB] [--max-output SIZE] | --help | "
-    "--version";
+    "[--rotate 90|180|270] [--crop X,Y,W,H | --trim] [--background RRGGBB] [--crisp] | gif-frames GIF OUTDIR "
+    "[--background RRGGBB] [--max-output SIZE] | --help | --version";
 
 void PrintLine(std::FILE* stream, const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stream);
@@ -54,7 +54,7 @@ void PrintHelp() {
         "      A header that cannot be read prints 'error N: DESCRIPTION' and exits 1.\n"
         "\n"
         "  vexillor-cli crest PICTURE FOLDER [--ally] [--keep-proportions] [--mirror] [--flip] [--rotate 90|180|270]\n"
-        "                    [--crisp]\n"
+        "                    [--crop X,Y,W,H | --trim] [--background RRGGBB] [--crisp]\n"
         "      Squeezes the whole picture into a 16 x 12 clan crest and writes FOLDER\\clan.bmp;\n"
         "      with --ally into a 24 x 12 strip, written as FOLDER\\ally.bmp (its left 8 columns)\n"
         "      and FOLDER\\clan.bmp (the other 16). Prints each written path. On any failure\n"
@@ -66,6 +66,14 @@ void PrintHelp() {
         "      Before the squeeze the picture can be turned, in this order whatever the order\n"
         "      of the options: --rotate 90 a quarter turn anticlockwise, 180 a half turn,\n"
         "      270 a quarter turn clockwise; then --mirror left to right; then --flip upside down.\n"
+        "      Then --crop X,Y,W,H squeezes only that rectangle of the turned picture (left, top,\n"
+        "      width, height in its pixels), or --trim only the smallest rectangle holding every\n"
+        "      pixel that is not fully transparent (in a picture without transparency, every pixel\n"
+        "      that differs from its four corners when they agree); --keep-proportions then takes\n"
+        "      the centred part of that rectangle. A rectangle not inside the picture, or both\n"
+        "      options together, exits 2 naming the picture's size.\n"
+        "      Transparent pixels are laid over --background RRGGBB (default F0F0F0, the colour\n"
+        "      the window uses until a player picks one).\n"
         "\n"
         "  vexillor-cli --version\n"
         "      Prints the program's version.\n"

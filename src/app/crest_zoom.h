@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "base/bgra_image.h"
 
@@ -21,5 +22,15 @@ struct CrestZoom {
 // `scale` x `scale` block, the whole centred (odd margins floored). Blocks
 // that fall outside are cut off.
 BgraImage ZoomCrest(ConstBgraView crest, const CrestZoom& zoom, int width, int height);
+
+struct CrestPixel {
+    int x = 0;
+    int y = 0;
+};
+
+// The crest pixel shown at (`x`, `y`) of that picture, or nothing over the
+// back colour or the divider.
+std::optional<CrestPixel> CrestPixelAt(int crestWidth, int crestHeight, const CrestZoom& zoom, int width, int height,
+                                       int x, int y);
 
 }  // namespace vx

@@ -45,6 +45,11 @@ std::string PictureFailureMessage(const std::string& picture, const PictureFailu
            "Cannot open the picture " + picture + ": " + EnglishReason(failure) + ".";
 }
 
+std::string ClipboardFailureMessage(const PictureFailure& failure) {
+    return "No se pudo pegar la imagen del portapapeles: " + SpanishReason(failure) + ".\r\n\r\n" +
+           "The picture on the clipboard could not be pasted: " + EnglishReason(failure) + ".";
+}
+
 std::string SaveFailureLine(const std::string& file, int number) {
     return "cannot write " + file + ": " + ErrorSentenceWithNumber(number) + "; no crest was changed";
 }

@@ -29,6 +29,9 @@ std::string PictureFailureLine(const std::string& picture, const PictureFailure&
 // Spanish, a blank line, English; both name the picture.
 std::string PictureFailureMessage(const std::string& picture, const PictureFailure& failure);
 
+// The same for a picture on the clipboard, which has no file name.
+std::string ClipboardFailureMessage(const PictureFailure& failure);
+
 // The one failure the old advice fits: the machine ran out of memory
 // decoding the picture, which a smaller picture cures.
 extern const char kPictureTooBigMessage[];

@@ -182,6 +182,7 @@ void Main::CreateControls() {
     ImgAllyCrest.SetPicture(placeholder_);
     ImgClanCrest.SetPicture(placeholder_);
     ImgZoomCrest.Create(PicFondo.hWnd(), L"ImgZoomCrest", At(kZoomX, kZoomY, kZoomWidth, kZoomHeight));
+    CreateTouchUpControls();
     ShowZoomedCrest();
 
     PicBarra.SetPicture(LoadResourcePicture(IDR_BAR));
@@ -211,7 +212,19 @@ void Main::CreateMenus() {
                 L"Keep proportions / Mantener proporciones");
     const bool crisp = GetSetting(kAppTitle, kSettingsSection, kCrispKey, L"0") == L"1";
     AppendMenuW(crestMenu_, MF_STRING | (crisp ? MF_CHECKED : MF_UNCHECKED), kMenuCrispId, L"Crisp / Nítido");
+    AppendMenuW(crestMenu_, MF_STRING, kMenuFrameId, L"Frame... / Encuadre...");
+    AppendMenuW(crestMenu_, MF_STRING, kMenuBackgroundId, L"Background colour... / Color de fondo...");
+    AppendMenuW(crestMenu_, MF_STRING, kMenuPasteId, L"Paste picture / Pegar imagen");
     AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(crestMenu_), L"MnuTypeCrest");
+    // Until a player picks a background, transparency lies on the button
+    // face as it always did.
+    CrestOptions options = document_.Options();
+    options.keepProportions = keep;
+    options.crisp = crisp;
+    const std::optional<Colorref> background =
+        ParseRrggbb(GetSetting(kAppTitle, kSettingsSection, kCrestBackgroundKey, L""));
+    options.background = background ? *background : ColorrefOf(GetSysColor(COLOR_BTNFACE));
+    document_.SetOptions(options);
 }
 
 void Main::WireEvents() {
@@ -221,6 +234,7 @@ void Main::WireEvents() {
     PicRename.onClick = [this] { PicRename_Click(); };
     PicSalir.onClick = [this] { PicSalir_Click(); };
     WireButtons();
+    WireTouchUp();
     DragAcceptFiles(hwnd_, TRUE);
 }
 
@@ -390,6 +404,8 @@ LRESULT Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 mnuAllyClan_Click();
                 return 0;
             }
+            // A menu item (0) or a key of the command table (1).
+            if (HIWORD(wParam) <= 1 && RunCrestCommand(LOWORD(wParam))) return 0;
             break;
         case WM_DROPFILES: {
             HDROP drop = reinterpret_cast<HDROP>(wParam);

@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "app/button_bar.h"
+#include "app/crest_document.h"
 #include "app/crest_workflow.h"
+#include "app/crest_zoom.h"
 #include "app/failure_messages.h"
+#include "app/resource_ids.h"
 #include "common/picture_surface.h"
 #include "common/win_handles.h"
 #include "dialogs/open_picture_dialog.h"
@@ -30,6 +33,7 @@ public:
     static constexpr wchar_t kCrestFolderKey[] = L"CrestFolder";          // the folder of the last save
     static constexpr wchar_t kPictureFolderKey[] = L"PictureFolder";      // the folder of the last picture opened
     static constexpr wchar_t kCrestModeKey[] = L"CrestMode";              // "Clan" or "AllyClan"
+    static constexpr wchar_t kCrestBackgroundKey[] = L"CrestBackground";  // RRGGBB under transparent pixels
     static constexpr int kClientWidth = 637;
     static constexpr int kClientHeight = 479;
     static constexpr int kNameX = 315;
@@ -44,7 +48,14 @@ public:
     static constexpr UINT kMenuClanId = 1001;
     static constexpr UINT kMenuAllyClanId = 1002;
     static constexpr UINT kMenuKeepProportionsId = 1003;
-    static constexpr UINT kMenuCrispId = 1004;
+    // The editing commands share their ids with the keyboard's table.
+    static constexpr UINT kMenuFrameId = IDM_FRAME;
+    static constexpr UINT kMenuBackgroundId = 1005;
+    static constexpr UINT kMenuPasteId = IDM_PASTE;
+    static constexpr UINT kCommandCopyId = IDM_COPY;
+    static constexpr UINT kCommandUndoId = IDM_UNDO;
+    static constexpr UINT kCommandRedoId = IDM_REDO;
+    static constexpr UINT kMenuCrispId = 1010;
     // The zoomed crest's place: the recess of the banner's frame.
     static constexpr int kZoomX = 58;
     static constexpr int kZoomY = 161;
@@ -52,6 +63,10 @@ public:
     static constexpr int kZoomHeight = 108;
     static constexpr int kClanZoom = 8;
     static constexpr int kStripZoom = 6;
+    // The touch-up colour's swatch, beside the zoom's lower right corner.
+    static constexpr int kSwatchX = kZoomX + kZoomWidth + 6;
+    static constexpr int kSwatchY = kZoomY + kZoomHeight - 16;
+    static constexpr int kSwatchSize = 16;
 
     struct Options {
         // The real program ends when its window goes; a test's window
@@ -108,6 +123,7 @@ public:
     PictureSurface ImgClanCrest;   // the clan crest at real size
     // The current crest enlarged in the banner: what a save writes, pixel for pixel.
     PictureSurface ImgZoomCrest;
+    PictureSurface ImgSwatch;  // the touch-up colour; a click picks another
     HMENU MnuTypeCrest() const { return crestMenu_; }
 
     // Companion objects.
@@ -119,7 +135,9 @@ public:
     // bar or the background.
     bool TipShown = false;
 
-    // The crest mode is the checked item of the crest menu.
+    // The crest being made; the menus and surfaces reflect it.
+    const CrestDocument& Document() const { return document_; }
+    // The crest mode: the document's, which the crest menu's check shows.
     vx::CrestMode CrestMode() const;
 
     // Event handlers.
@@ -137,6 +155,20 @@ public:
     bool KeepProportions() const;
     void mnuCrisp_Click();
     bool Crisp() const;
+    // "Frame...": the framing dialog over the picture on show; OK applies.
+    void mnuFrame_Click();
+    // "Background colour...": the colour dialog, then the crest at once.
+    void mnuBackground_Click();
+    void SetCrestBackground(Colorref colour);
+    void Undo_Click();
+    void Redo_Click();
+    // Touch-ups on the zoom: the left button paints (a press, drag and
+    // release is one stroke), the right one takes the pixel's colour.
+    void ImgZoomCrest_MouseButton(UINT message, int x, int y);
+    void ImgZoomCrest_MouseMove(int x, int y, WPARAM keys);
+    void ImgSwatch_Click();
+    Colorref TouchColour() const { return touchColour_; }
+    void SetTouchColour(Colorref colour);
     void PicSave_Click();
     void PicRename_Click();
     void PicSalir_Click();
@@ -164,6 +196,11 @@ public:
     // Reads, loads and squeezes a picture into the current mode's crest, as
     // the open button does with the chosen file (and a dropped file).
     void ComposePicture(const std::wstring& path);
+    // "Paste picture": the clipboard's picture (a bitmap, a PNG or a copied
+    // file) as if it had been opened; a message when there is none.
+    void mnuPaste_Click();
+    // The crest as a save writes it: at actual size as CF_DIB, and 8x as PNG.
+    void CopyCrest_Click();
 
     // The name as the label shows it: whole, or cut short with an ellipsis
     // to fit the plate.
@@ -229,6 +266,22 @@ private:
     void DrawNameLabel(const std::wstring& name);
     // The open dialog's first folder: the last picture's, while it exists.
     std::wstring PictureFolder() const;
+    // The menus, the crest surfaces, the previews and the zoom brought in
+    // line with the document.
+    void ReflectDocument();
+    // A loaded picture, its top-left `source` pixels squeezed, in place of
+    // the one on show.
+    void ShowPicture(SharedPicture picture, PixelSize source);
+    // Runs the crest's menu item or key command `id`; false when it is none.
+    bool RunCrestCommand(UINT id);
+    void CreateTouchUpControls();
+    void WireTouchUp();
+    // How the zoom shows the crest on show; `strip` for the ally + clan strip.
+    static CrestZoom ZoomOf(bool strip);
+    std::optional<CrestPixel> ZoomPixelAt(int x, int y) const;
+    void PaintAt(int x, int y);
+    // The platform's colour dialog from `initial`; nothing when cancelled.
+    std::optional<Colorref> PickColour(Colorref initial);
 
     HWND hwnd_ = nullptr;
     Options options_;
@@ -243,10 +296,10 @@ private:
     std::wstring lastChosenPath_;
     std::wstring name_;              // the character's name, whole
     std::wstring characterFailure_;  // told once the window is up; empty when the character plays
-    // Whether PicBuff holds an opened picture, and the part of it squeezed.
-    bool hasPicture_ = false;
     SharedPicture placeholder_;
-    PixelSize pictureSource_;
+    CrestDocument document_;
+    Colorref touchColour_ = MakeColorref(0, 0, 0);
+    bool stroking_ = false;
 };
 
 }  // namespace vx

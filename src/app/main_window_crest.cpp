@@ -42,62 +42,77 @@ void DrawPixels(PictureSurface& target, const BgraImage& pixels) {
 
 }  // namespace
 
-CrestMode Main::CrestMode() const {
-    return (GetMenuState(crestMenu_, kMenuClanId, MF_BYCOMMAND) & MF_CHECKED) ? vx::CrestMode::Clan
-                                                                              : vx::CrestMode::AllyClan;
-}
+CrestMode Main::CrestMode() const { return document_.Options().mode; }
 
 void Main::mnuClan_Click() { SwitchCrestMode(vx::CrestMode::Clan); }
 
 void Main::mnuAllyClan_Click() { SwitchCrestMode(vx::CrestMode::AllyClan); }
 
 void Main::SwitchCrestMode(vx::CrestMode mode) {
-    const bool clan = mode == vx::CrestMode::Clan;
-    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | (clan ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | (clan ? MF_UNCHECKED : MF_CHECKED));
-    PictureSurface& shown = clan ? ImgClanCrest : ImgAllyCrest;
-    PictureSurface& hidden = clan ? ImgAllyCrest : ImgClanCrest;
-    hidden.SetVisible(false);
-    shown.SetVisible(true);
-    SaveSetting(kAppTitle, kSettingsSection, kCrestModeKey, clan ? L"Clan" : L"AllyClan");
-    // Before any picture the placeholder moves over; after one, the held
-    // picture is composed for the new mode.
-    if (hasPicture_)
-        ShowComposedCrest(mode);
-    else
+    document_.SetMode(mode);
+    SaveSetting(kAppTitle, kSettingsSection, kCrestModeKey, mode == vx::CrestMode::Clan ? L"Clan" : L"AllyClan");
+    // Before any picture the placeholder moves over; after one, the
+    // document's crest for the new mode is shown.
+    if (!document_.HasPicture()) {
+        PictureSurface& shown = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
+        PictureSurface& hidden = mode == vx::CrestMode::Clan ? ImgAllyCrest : ImgClanCrest;
         shown.SetPicture(hidden.Picture());
-    ShowZoomedCrest();
+    }
+    ReflectDocument();
 }
 
-bool Main::KeepProportions() const {
-    return (GetMenuState(crestMenu_, kMenuKeepProportionsId, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
+bool Main::KeepProportions() const { return document_.Options().keepProportions; }
 
 void Main::mnuKeepProportions_Click() {
     const bool keep = !KeepProportions();
-    CheckMenuItem(crestMenu_, kMenuKeepProportionsId, MF_BYCOMMAND | (keep ? MF_CHECKED : MF_UNCHECKED));
+    document_.SetKeepProportions(keep);
     SaveSetting(kAppTitle, kSettingsSection, kKeepProportionsKey, keep ? L"1" : L"0");
-    if (hasPicture_) {
-        ShowComposedCrest(CrestMode());
-        ShowZoomedCrest();
-    }
+    ReflectDocument();
 }
 
-void Main::ShowZoomedCrest() {
-    const vx::CrestMode mode = CrestMode();
-    // Before a picture is opened the placeholder stands for the crest.
-    const SharedPicture crest = !hasPicture_                  ? placeholder_
-                                : mode == vx::CrestMode::Clan ? PicClanCrest.Image()
-                                                              : PicCrestAlly.Image();
-    if (!crest) return;
-    const bool strip = hasPicture_ && mode == vx::CrestMode::AllyClan;
+bool Main::Crisp() const { return document_.Options().crisp; }
+
+void Main::mnuCrisp_Click() {
+    const bool crisp = !Crisp();
+    document_.SetCrisp(crisp);
+    SaveSetting(kAppTitle, kSettingsSection, kCrispKey, crisp ? L"1" : L"0");
+    ReflectDocument();
+}
+
+void Main::ReflectDocument() {
+    const CrestOptions& options = document_.Options();
+    const bool clan = options.mode == vx::CrestMode::Clan;
+    CheckMenuItem(crestMenu_, kMenuClanId, MF_BYCOMMAND | (clan ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(crestMenu_, kMenuAllyClanId, MF_BYCOMMAND | (clan ? MF_UNCHECKED : MF_CHECKED));
+    CheckMenuItem(crestMenu_, kMenuKeepProportionsId,
+                  MF_BYCOMMAND | (options.keepProportions ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(crestMenu_, kMenuCrispId, MF_BYCOMMAND | (options.crisp ? MF_CHECKED : MF_UNCHECKED));
+    (clan ? ImgAllyCrest : ImgClanCrest).SetVisible(false);
+    (clan ? ImgClanCrest : ImgAllyCrest).SetVisible(true);
+    if (document_.HasPicture()) ShowComposedCrest(options.mode);
+    ShowZoomedCrest();
+}
+
+CrestZoom Main::ZoomOf(bool strip) {
     CrestZoom zoom;
     zoom.scale = strip ? kStripZoom : kClanZoom;
     zoom.dividerAfterColumn = strip ? kAllyCrestWidth : 0;
     zoom.backColour = MakeColorref(14, 12, 18);       // the frame's recess in the artwork
     zoom.dividerColour = MakeColorref(200, 156, 74);  // the frame's gold
+    return zoom;
+}
+
+void Main::ShowZoomedCrest() {
+    const vx::CrestMode mode = CrestMode();
+    // Before a picture is opened the placeholder stands for the crest.
+    const bool hasPicture = document_.HasPicture();
+    const SharedPicture crest = !hasPicture                   ? placeholder_
+                                : mode == vx::CrestMode::Clan ? PicClanCrest.Image()
+                                                              : PicCrestAlly.Image();
+    if (!crest) return;
     GdiFlush();
-    const BgraImage zoomed = ZoomCrest(crest->View(), zoom, kZoomWidth, kZoomHeight);
+    const BgraImage zoomed =
+        ZoomCrest(crest->View(), ZoomOf(hasPicture && mode == vx::CrestMode::AllyClan), kZoomWidth, kZoomHeight);
     ImgZoomCrest.SetPicture(std::make_shared<const Bitmap32>(BitmapOf(zoomed)));
 }
 
@@ -159,8 +174,9 @@ void Main::ComposePicture(const std::wstring& path) {
 
         SharedPicture picture;
         try {
-            picture = std::make_shared<const Bitmap32>(
-                LoadPictureFile(path, PictureSurface::ResolveColor(PicBuff.BackColor())));
+            // Transparency stays in the picture: the document lays it over
+            // the crest's background, which can change afterwards.
+            picture = std::make_shared<const Bitmap32>(LoadPictureFile(path, kKeepAlpha));
         } catch (const PictureLoadError& error) {
             if (RanOutOfMemory(error))
                 ShowTooLargeMessage();
@@ -168,12 +184,8 @@ void Main::ComposePicture(const std::wstring& path) {
                 ShowPictureFailure(path, LoadFailureOf(error));
             return;
         }
-        const PixelSize own{picture->width(), picture->height()};
-        PicBuff.SetPicture(std::move(picture));
-        pictureSource_ = CrestSourceSize(header, own);
-        hasPicture_ = true;
-        ShowComposedCrest(CrestMode());
-        ShowZoomedCrest();
+        const PixelSize source = CrestSourceSize(header, {picture->width(), picture->height()});
+        ShowPicture(std::move(picture), source);
         SaveSetting(kAppTitle, kSettingsSection, kPictureFolderKey,
                     std::filesystem::path(path).parent_path().wstring());
     } catch (const std::bad_alloc&) {
@@ -183,25 +195,18 @@ void Main::ComposePicture(const std::wstring& path) {
     }
 }
 
-bool Main::Crisp() const { return (GetMenuState(crestMenu_, kMenuCrispId, MF_BYCOMMAND) & MF_CHECKED) != 0; }
-
-void Main::mnuCrisp_Click() {
-    const bool crisp = !Crisp();
-    CheckMenuItem(crestMenu_, kMenuCrispId, MF_BYCOMMAND | (crisp ? MF_CHECKED : MF_UNCHECKED));
-    SaveSetting(kAppTitle, kSettingsSection, kCrispKey, crisp ? L"1" : L"0");
-    if (hasPicture_) {
-        ShowComposedCrest(CrestMode());
-        ShowZoomedCrest();
-    }
+void Main::ShowPicture(SharedPicture picture, PixelSize source) {
+    BgraImage pixels = CopyRect(picture->View(), {0, 0, source.width, source.height});
+    PicBuff.SetPicture(std::move(picture));
+    document_.SetPicture(std::move(pixels));
+    ReflectDocument();
 }
 
 void Main::ShowComposedCrest(vx::CrestMode mode) {
     PictureSurface& target = mode == vx::CrestMode::Clan ? PicClanCrest : PicCrestAlly;
     PictureSurface& preview = mode == vx::CrestMode::Clan ? ImgClanCrest : ImgAllyCrest;
-    GdiFlush();
-    const BgraImage crest =
-        ComposeCrest(mode, PicBuff.ImageBitmap().View(), pictureSource_, KeepProportions(), Crisp());
-    if (crest.Width() > 0) DrawPixels(target, crest);
+    const BgraImage& crest = document_.Crest();
+    if (crest.Width() == CrestWidth(mode)) DrawPixels(target, crest);
     target.Refresh();
     preview.SetPicture(target.Image());
 }
@@ -209,7 +214,7 @@ void Main::ShowComposedCrest(vx::CrestMode mode) {
 void Main::PicSave_Click() {
     // Without a picture the crest surfaces hold only their back colour:
     // writing that would replace a real crest with a blank one.
-    if (!hasPicture_) {
+    if (!document_.HasPicture()) {
         MessageBoxW(hwnd_, WideFromUtf8(kOpenPictureFirstMessage).c_str(), kAppTitle, MB_OK | MB_ICONINFORMATION);
         return;
     }

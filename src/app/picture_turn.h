@@ -7,16 +7,9 @@
 #include <string>
 
 #include "common/bitmap32.h"
+#include "imaging/picture_edits.h"
 
 namespace vx {
-
-struct PictureTurn {
-    std::int32_t rotateDegrees = 0;  // 0, or 90 (anticlockwise), 180, 270 (clockwise)
-    bool mirror = false;             // left to right
-    bool flip = false;               // upside down
-
-    bool Any() const { return rotateDegrees != 0 || mirror || flip; }
-};
 
 // The degrees of a --rotate value: "90", "180" or "270" exactly; 0 for
 // anything else.

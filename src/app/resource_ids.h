@@ -29,5 +29,9 @@
 #define IDM_CREST_MENU 40004
 #define IDM_CLOSE 40005
 #define IDM_ABOUT 40006
-// 40010 to 40029 are kept for the editing commands (copy, paste, undo,
-// redo, framing) of the same table.
+// The crest's editing commands; the same ids as their menu items.
+#define IDM_FRAME 1004
+#define IDM_PASTE 1006
+#define IDM_UNDO 1007
+#define IDM_REDO 1008
+#define IDM_COPY 1009

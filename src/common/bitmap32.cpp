@@ -46,6 +46,13 @@ Bitmap32 Bitmap32::Clone() const {
     return copy;
 }
 
+Bitmap32 Bitmap32::FromPixels(const BgraImage& pixels) {
+    Bitmap32 bitmap(pixels.Width(), pixels.Height());
+    GdiFlush();
+    std::copy(pixels.Bytes().begin(), pixels.Bytes().end(), reinterpret_cast<std::uint8_t*>(bitmap.pixels().data()));
+    return bitmap;
+}
+
 Bitmap32 SqueezeBitmap(const Bitmap32& picture, int sourceWidth, int sourceHeight, int width, int height) {
     GdiFlush();
     const ConstBgraView from{reinterpret_cast<const std::uint8_t*>(picture.pixels().data()), sourceWidth, sourceHeight,

@@ -52,6 +52,9 @@ public:
     // Copies whatever `source` shows (any bitmap the DC can blit from).
     static Bitmap32 CopyFromDc(HDC source, int x, int y, int width, int height);
     Bitmap32 Clone() const;
+    // Portable pixels in a bitmap, all four bytes as they are. Throws
+    // std::bad_alloc as the constructor does.
+    static Bitmap32 FromPixels(const BgraImage& pixels);
 
 private:
     std::size_t pixelCount() const { return static_cast<std::size_t>(width_) * height_; }

@@ -60,6 +60,7 @@ void CheckBeforeDecoding(std::span<const std::uint8_t> bytes) {
 
 // Straight-alpha BGRA laid over an opaque background colour.
 void FlattenOnto(Bitmap32& bitmap, COLORREF background) {
+    if (background == kKeepAlpha) return;
     const Colorref back = ColorrefOf(background);
     for (Bgra& pixel : bitmap.pixels()) {
         const unsigned alpha = pixel >> 24;
@@ -170,7 +171,9 @@ bool LoadWithOle(IStream* stream, LONG size, COLORREF background, Bitmap32& out)
         height = bounded.height;
     }
     Bitmap32 bitmap = MakeBitmap(static_cast<UINT>(width), static_cast<UINT>(height));
-    std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), PixelOf(ColorrefToRgb(ColorrefOf(background))));
+    // A metafile has no transparency the crest could use: it is drawn on white.
+    const COLORREF under = background == kKeepAlpha ? RGB(255, 255, 255) : background;
+    std::fill(bitmap.pixels().begin(), bitmap.pixels().end(), PixelOf(ColorrefToRgb(ColorrefOf(under))));
     UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
     {
         SelectGuard select(dc.get(), bitmap.handle());
@@ -179,6 +182,8 @@ bool LoadWithOle(IStream* stream, LONG size, COLORREF background, Bitmap32& out)
     }
     GdiFlush();
     bitmap.ClearFourthBytes();
+    if (background == kKeepAlpha)
+        for (Bgra& pixel : bitmap.pixels()) pixel = OpaquePixel(RgbOf(pixel));
     out = std::move(bitmap);
     return true;
 }

@@ -35,7 +35,11 @@ private:
 };
 
 // Transparent pixels are laid over `background` (0x00BBGGRR), so the
-// result is opaque and looks as it would drawn on that colour.
+// result is opaque and looks as it would drawn on that colour; with
+// kKeepAlpha they are not, and the fourth byte holds straight alpha (255
+// where the picture is opaque), for a crest to lay them over a colour of
+// its own choosing later.
+inline constexpr COLORREF kKeepAlpha = 0xFFFFFFFF;
 Bitmap32 LoadPictureFile(const std::wstring& path, COLORREF background);
 Bitmap32 LoadPictureBytes(std::span<const std::uint8_t> bytes, COLORREF background);
 

@@ -79,6 +79,9 @@ public:
     // release on the surface.
     std::function<void(int x, int y, WPARAM keys)> onMouseMove;
     std::function<void()> onClick;
+    // Every press and release of the left or right button (the message and
+    // the client point), before the click is worked out.
+    std::function<void(UINT message, int x, int y)> onMouseButton;
 
     static COLORREF ResolveColor(COLORREF color);
 

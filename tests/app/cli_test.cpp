@@ -285,12 +285,44 @@ TEST(CommandLine, ErrorsSayWhatHappened) {
     EXPECT_EQ(std::count(big.err.begin(), big.err.end(), '\n'), 1);
 }
 
+TEST(CommandLine, CrestFramesThePictureAndLaysItOverTheBackground) {
+    // alpha.png, 20 x 10: its left half transparent, its right half green.
+    test::TempFolder folder;
+    const std::wstring start = L"crest " + Quoted(DataPath(L"pictures\\alpha.png")) + L" " + Quoted(folder.WidePath());
+    const auto corners = [&](const wchar_t* options) {
+        const auto result = Cli(start + L" " + options);
+        EXPECT_EQ(result.exitCode, 0u) << result.err;
+        const Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
+        return std::pair{crest.pixel(0, 0) & 0xFFFFFF, crest.pixel(15, 11) & 0xFFFFFF};
+    };
+    constexpr std::uint32_t kGreen = 0x008000;
+    EXPECT_EQ(corners(L""), (std::pair{0xF0F0F0u, kGreen}));
+    EXPECT_EQ(corners(L"--background ff0000"), (std::pair{0xFF0000u, kGreen}));
+    EXPECT_EQ(corners(L"--trim"), (std::pair{kGreen, kGreen}));
+    EXPECT_EQ(corners(L"--crop 0,0,10,10 --background 0000FF"), (std::pair{0x0000FFu, 0x0000FFu}));
+    // Turned first: a quarter turn anticlockwise brings the green half to the top.
+    EXPECT_EQ(corners(L"--crop 0,0,10,10 --rotate 90"), (std::pair{kGreen, kGreen}));
+
+    for (const auto& [options, size] : {std::pair{L"--crop 15,0,10,10", "20 x 10"},
+                                        {L"--crop 0,0,0,5", "20 x 10"},
+                                        {L"--rotate 90 --crop 0,0,20,10", "10 x 20"},
+                                        {L"--trim --crop 1,1,2,2", "20 x 10"}}) {
+        const auto result = Cli(start + L" " + options);
+        EXPECT_EQ(result.exitCode, 2u) << result.err;
+        EXPECT_NE(result.err.find(size), std::string::npos) << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    for (const wchar_t* wrong : {L"--crop 1,2,3", L"--crop", L"--background 12345", L"--background red"})
+        EXPECT_EQ(Cli(start + L" " + wrong).exitCode, 2u) << wrong;
+}
+
 TEST(CommandLine, HelpAndWrongArguments) {
     const auto help = Cli(L"--help");
     EXPECT_EQ(help.exitCode, 0u);
     EXPECT_NE(help.out.find("vexillor-cli info FILE"), std::string::npos);
     EXPECT_NE(help.out.find("vexillor-cli crest PICTURE FOLDER [--ally]"), std::string::npos);
     EXPECT_NE(help.out.find("[--mirror] [--flip] [--rotate 90|180|270]"), std::string::npos);
+    EXPECT_NE(help.out.find("--background RRGGBB (default F0F0F0"), std::string::npos);
     EXPECT_TRUE(Cli(L"").err.starts_with("usage: "));
     // Each mistake names itself before the usage line.
     const struct {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "painted_picture.h"
+
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -11,12 +13,7 @@
 namespace vx {
 namespace {
 
-BgraImage Picture(int width, int height, const std::function<Colorref(int, int)>& colour) {
-    BgraImage image(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.SetColor(x, y, colour(x, y));
-    return image;
-}
+using test::Picture;
 
 // A solid 40 x 40 block squeezes to exactly its colour.
 Colorref BlockColour(int bx, int by) { return MakeColorref(bx * 16, by * 21, (bx + by) * 7); }

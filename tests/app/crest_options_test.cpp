@@ -4,11 +4,17 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
+#include <cstring>
+
+#include "app/frame_dialog.h"
+#include "app/frame_editor.h"
 #include "app/main_window.h"
 #include "app/settings.h"
 #include "bmp/bmp_file.h"
 #include "common/picture_loader.h"
+#include "imaging/packed_dib.h"
 #include "support/win_test_support.h"
 
 namespace vx {
@@ -91,6 +97,7 @@ protected:
         DeleteSetting(L"Vexillor", L"Options", Main::kKeepProportionsKey);
         DeleteSetting(L"Vexillor", L"Options", Main::kCrispKey);
         DeleteSetting(L"Vexillor", L"Options", Main::kCrestFolderKey);
+        DeleteSetting(L"Vexillor", L"Options", Main::kCrestBackgroundKey);
     }
     TempFolder folder_;
 };
@@ -228,6 +235,170 @@ TEST_F(CrestOptionsTest, TheModeAndThePicturesFolderSurviveARestart) {
     again.PicBrowseImage_Click();
     ASSERT_FALSE(driver.TimedOut());
     EXPECT_EQ(std::wstring(shownFolder.c_str()), folder_.File(L"Logos"));
+}
+
+// The middle of clan crest pixel (x, y) on the 8x zoom.
+LPARAM ZoomPoint(int x, int y) { return MAKELPARAM(14 + 8 * x + 4, 6 + 8 * y + 4); }
+
+TEST_F(CrestOptionsTest, TransparencyLiesOnTheChosenBackgroundKeptInTheSettings) {
+    // alpha.png: its left half transparent, its right half opaque green.
+    const std::wstring alpha = test::DataPath(L"pictures\\alpha.png");
+    const std::uint32_t face = RgbOf(PixelOf(ColorrefToRgb(ColorrefOf(GetSysColor(COLOR_BTNFACE)))));
+    {
+        Main main;
+        ASSERT_TRUE(main.Start(WindowOptions(alpha)));
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), face);
+        main.SetCrestBackground(MakeColorref(255, 0, 0));
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 0), 0x008000u);
+        EXPECT_EQ(GetSetting(L"Vexillor", L"Options", Main::kCrestBackgroundKey, L""), L"FF0000");
+        main.Undo_Click();
+        EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), face);
+    }
+    Main again;
+    ASSERT_TRUE(again.Start(WindowOptions(alpha)));
+    EXPECT_EQ(again.PicClanCrest.Image()->pixel(0, 0), kRed);
+}
+
+TEST_F(CrestOptionsTest, ADragOnTheZoomTouchesUpTheSavedCrestAndUndoRestoresIt) {
+    Main main;
+    ASSERT_TRUE(main.Start(WindowOptions(WritePicture(folder_, L"quarters.bmp", 48, 24, Quarters))));
+    HWND zoom = main.ImgZoomCrest.hWnd();
+    // The right button takes a pixel's colour: blue from the lower left.
+    SendMessageW(zoom, WM_RBUTTONDOWN, MK_RBUTTON, ZoomPoint(0, 11));
+    EXPECT_EQ(main.TouchColour(), MakeColorref(0, 0, 255));
+    SendMessageW(zoom, WM_LBUTTONDOWN, MK_LBUTTON, ZoomPoint(0, 0));
+    SendMessageW(zoom, WM_MOUSEMOVE, MK_LBUTTON, ZoomPoint(1, 0));
+    SendMessageW(zoom, WM_LBUTTONUP, 0, ZoomPoint(1, 0));
+    SendMessageW(zoom, WM_MOUSEMOVE, 0, ZoomPoint(2, 0));  // released: no paint
+    Save(main, folder_.WidePath());
+    const Bitmap32 touched = LoadPictureFile(folder_.File(L"clan.bmp"), 0);
+    EXPECT_EQ(touched.pixel(0, 0) & 0xFFFFFF, kBlue);
+    EXPECT_EQ(touched.pixel(1, 0) & 0xFFFFFF, kBlue);
+    EXPECT_EQ(touched.pixel(2, 0) & 0xFFFFFF, kRed);
+    ExpectZoomOf(ZoomOnScreen(main), {folder_.File(L"clan.bmp")}, 8);
+
+    // The stroke goes in one step, and comes back.
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kCommandUndoId, 0);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(1, 0), kRed);
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kCommandRedoId, 0);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(1, 0), kBlue);
+}
+
+// Replaces the clipboard's content by `bytes` in `format`, or empties it.
+void SetClipboard(UINT format, const std::vector<std::uint8_t>& bytes) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (!bytes.empty()) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+        GlobalUnlock(memory);
+        SetClipboardData(format, memory);
+    }
+    CloseClipboard();
+}
+
+std::vector<std::uint8_t> ClipboardData(UINT format) {
+    std::vector<std::uint8_t> bytes;
+    if (!OpenClipboard(nullptr)) return bytes;
+    if (HANDLE data = GetClipboardData(format)) {
+        const auto* p = static_cast<const std::uint8_t*>(GlobalLock(data));
+        bytes.assign(p, p + GlobalSize(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+TEST_F(CrestOptionsTest, PastingABitmapOrACopiedFileOpensItAndCopyingGivesTheSavedCrest) {
+    Main main;
+    ASSERT_TRUE(main.Start(WindowOptions()));
+    BgraImage quarters(48, 24);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 48; ++x) quarters.SetColor(x, y, RgbToColorref(Rgb{Quarters(x, y)}));
+    SetClipboard(CF_DIB, PackDib24(quarters.View()));
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuPasteId, 0);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kWhite);
+
+    // A file copied in a file manager: the first one is opened.
+    const std::wstring wide = WritePicture(folder_, L"wide.bmp", 64, 24, GreenMiddle);
+    std::vector<std::uint8_t> drop(sizeof(DROPFILES));
+    reinterpret_cast<DROPFILES*>(drop.data())->pFiles = sizeof(DROPFILES);
+    reinterpret_cast<DROPFILES*>(drop.data())->fWide = TRUE;
+    const auto* name = reinterpret_cast<const std::uint8_t*>(wide.c_str());
+    drop.insert(drop.end(), name, name + 2 * (wide.size() + 1));
+    drop.insert(drop.end(), {0, 0});
+    SetClipboard(CF_HDROP, drop);
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuPasteId, 0);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(0, 0), kRed);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(8, 0), kGreen);
+
+    // Copying puts the crest at actual size and 8x as PNG.
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kCommandCopyId, 0);
+    const DibPicture copied = ReadPackedDib(ClipboardData(CF_DIB));
+    ASSERT_EQ(copied.status, DibStatus::Loaded) << copied.problem;
+    ASSERT_EQ(copied.pixels.Width(), 16);
+    EXPECT_EQ(copied.pixels.ColorAt(8, 0), MakeColorref(0, 255, 0));
+    const Bitmap32 big = LoadPictureBytes(ClipboardData(RegisterClipboardFormatW(L"PNG")), 0);
+    ASSERT_EQ(big.width(), 128);
+    EXPECT_EQ(big.pixel(8 * 8 + 3, 5) & 0xFFFFFF, kGreen);
+    EXPECT_EQ(big.pixel(7, 95) & 0xFFFFFF, kRed);
+
+    // Nothing usable: a message, and the crest stays.
+    SetClipboard(CF_TEXT, {'h', 'i', 0});
+    std::wstring text;
+    ModalDriver driver({test::AnswerMessageBox(L"Vexillor", text)});
+    SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuPasteId, 0);
+    EXPECT_FALSE(driver.TimedOut());
+    EXPECT_NE(text.find(L"There is no picture on the clipboard."), std::wstring::npos);
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(8, 0), kGreen);
+}
+
+TEST_F(CrestOptionsTest, TheFramingDialogAppliesItsFrameOnOkAndNothingOnCancel) {
+    Main main;
+    ASSERT_TRUE(main.Start(WindowOptions(WritePicture(folder_, L"quarters.bmp", 48, 24, Quarters))));
+    HWND dialog = nullptr;
+    const auto dragCornerToMiddle = [&dialog] {
+        // 48 x 24 fitted and centred: its bottom-right corner, dragged to
+        // the view's middle, leaves the red top-left quarter.
+        HWND view = GetDlgItem(dialog, kFrameViewId);
+        RECT client{};
+        GetClientRect(view, &client);
+        const double room = 2.0 * FrameEditor::kFitMargin;
+        const double scale = std::min((client.right - room) / 48.0, (client.bottom - room) / 24.0);
+        const int cornerX = static_cast<int>((client.right + scale * 48) / 2) - 1;
+        const int cornerY = static_cast<int>((client.bottom + scale * 24) / 2) - 1;
+        SendMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cornerX, cornerY));
+        SendMessageW(view, WM_MOUSEMOVE, MK_LBUTTON,
+                     MAKELPARAM(cornerX - static_cast<int>(scale * 24), cornerY - static_cast<int>(scale * 12)));
+        SendMessageW(view, WM_LBUTTONUP, 0, 0);
+        test::ClickButton(dialog, IDOK);
+        return true;
+    };
+    {
+        ModalDriver driver({test::WaitForDialog(kFrameDialogTitle, dialog), dragCornerToMiddle});
+        SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuFrameId, 0);
+        ASSERT_FALSE(driver.TimedOut());
+    }
+    EXPECT_EQ(main.Document().Options().frame, (PixelRect{0, 0, 24, 12}));
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kRed);
+
+    // Cancel leaves the frame as it was, even after "Whole picture".
+    {
+        ModalDriver driver({test::WaitForDialog(kFrameDialogTitle, dialog), [&dialog] {
+                                test::ClickButton(dialog, kFrameWholeId);
+                                test::ClickButton(dialog, IDCANCEL);
+                                return true;
+                            }});
+        SendMessageW(main.hWnd(), WM_COMMAND, Main::kMenuFrameId, 0);
+        ASSERT_FALSE(driver.TimedOut());
+    }
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kRed);
+    // A new frame is one undo step.
+    main.Undo_Click();
+    EXPECT_EQ(main.PicClanCrest.Image()->pixel(15, 11), kWhite);
 }
 
 }  // namespace

@@ -42,5 +42,25 @@ TEST(CrestZoom, StripDividerSitsBetweenAllyAndClanWithoutHidingAPixel) {
     EXPECT_EQ(out.ColorAt(60, 17), MakeColorref(1, 2, 3));
 }
 
+TEST(CrestZoom, ThePixelUnderAPointIsTheOneDrawnThere) {
+    // Every point of a divided strip's zoom maps back to the crest pixel
+    // whose colour it shows, and the divider and margins to none.
+    const BgraImage crest = Numbered(24, 12);
+    const CrestZoom zoom{6, 8, MakeColorref(1, 2, 3), MakeColorref(9, 9, 9)};
+    const BgraImage out = ZoomCrest(crest.View(), zoom, 156, 108);
+    int hits = 0;
+    for (int y = 0; y < 108; ++y)
+        for (int x = 0; x < 156; ++x) {
+            const std::optional<CrestPixel> pixel = CrestPixelAt(24, 12, zoom, 156, 108, x, y);
+            if (!pixel) {
+                ASSERT_TRUE(out.ColorAt(x, y) == zoom.backColour || out.ColorAt(x, y) == zoom.dividerColour);
+                continue;
+            }
+            ++hits;
+            ASSERT_EQ(out.ColorAt(x, y), crest.ColorAt(pixel->x, pixel->y)) << x << "," << y;
+        }
+    EXPECT_EQ(hits, 24 * 12 * 36);
+}
+
 }  // namespace
 }  // namespace vx

@@ -147,11 +147,13 @@ TEST_F(MainWindowTest, CrestMenuIsAPopupWithClanChecked) {
     StartWithName(nullptr);
     HMENU menu = main_.MnuTypeCrest();
     ASSERT_TRUE(menu);
-    // The two modes, then a separator and the independent keep-proportions
-    // and crisp items.
-    EXPECT_EQ(GetMenuItemCount(menu), 5);
+    // The two modes, then a separator and the independent crest choices.
+    EXPECT_EQ(GetMenuItemCount(menu), 8);
     EXPECT_EQ(GetMenuItemID(menu, 3), Main::kMenuKeepProportionsId);
     EXPECT_EQ(GetMenuItemID(menu, 4), Main::kMenuCrispId);
+    EXPECT_EQ(GetMenuItemID(menu, 5), Main::kMenuFrameId);
+    EXPECT_EQ(GetMenuItemID(menu, 6), Main::kMenuBackgroundId);
+    EXPECT_EQ(GetMenuItemID(menu, 7), Main::kMenuPasteId);
     wchar_t text[64] = {};
     GetMenuStringW(menu, Main::kMenuClanId, text, 64, MF_BYCOMMAND);
     EXPECT_STREQ(text, L"Clan Crest");
