@@ -41,8 +41,9 @@ void Main::FitToMonitor(int dpi, const RECT* suggested) {
         WholeScaleFactor(dpi, kClientWidth, kClientHeight, work.right - work.left, work.bottom - work.top);
     if (factor == scale_ && !suggested) return;
     scale_ = factor;
-    PictureSurface* skin[] = {&PicBarra,       &PicTaringa, &PicRename, &PicFB,        &PicTypeCrest, &PicSave,
-                              &PicBrowseImage, &PicSalir,   &PicFondo,  &ImgAllyCrest, &ImgClanCrest, &ImgZoomCrest};
+    PictureSurface* skin[] = {&PicBarra,     &PicTaringa,     &PicRename, &PicFB,    &PicTypeCrest,
+                              &PicSave,      &PicBrowseImage, &PicSalir,  &PicFondo, &ImgAllyCrest,
+                              &ImgClanCrest, &ImgZoomCrest,   &ImgSwatch};
     for (PictureSurface* surface : skin) surface->SetScale(factor);
 
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));

@@ -246,17 +246,20 @@ LRESULT PictureSurface::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_RBUTTONDOWN:
         case WM_RBUTTONUP:
             if (onMouseButton)
-                onMouseButton(msg, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+                onMouseButton(msg, Unscaled(static_cast<short>(LOWORD(lParam)), scale_),
+                              Unscaled(static_cast<short>(HIWORD(lParam)), scale_));
             return 0;
         case WM_LBUTTONDOWN:
             if (onMouseButton)
-                onMouseButton(msg, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+                onMouseButton(msg, Unscaled(static_cast<short>(LOWORD(lParam)), scale_),
+                              Unscaled(static_cast<short>(HIWORD(lParam)), scale_));
             pressed_ = true;
             SetCapture(hwnd_);
             return 0;
         case WM_LBUTTONUP: {
             if (onMouseButton)
-                onMouseButton(msg, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+                onMouseButton(msg, Unscaled(static_cast<short>(LOWORD(lParam)), scale_),
+                              Unscaled(static_cast<short>(HIWORD(lParam)), scale_));
             const bool wasPressed = pressed_;
             pressed_ = false;
             if (GetCapture() == hwnd_) ReleaseCapture();

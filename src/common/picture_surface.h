@@ -75,8 +75,8 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
 
-    // Mouse events in client coordinates; a click is a left press and
-    // release on the surface.
+    // Mouse events in the surface's own pixels (client coordinates divided
+    // by its scale); a click is a left press and release on the surface.
     std::function<void(int x, int y, WPARAM keys)> onMouseMove;
     std::function<void()> onClick;
     // Every press and release of the left or right button (the message and
