@@ -89,7 +89,8 @@ double Lanczos3(double x) {
     return 3 * std::sin(kPi * x) * std::sin(kPi * x / 3) / (kPi * kPi * x * x);
 }
 
-double Mitchell(double x) {
+// The textbook Mitchell filter, for machines without stb_image_resize.
+[[maybe_unused]] double Mitchell(double x) {
     x = std::abs(x);
     const double b = 1.0 / 3, c = 1.0 / 3;
     if (x < 1) return ((12 - 9 * b - 6 * c) * x * x * x + (-18 + 12 * b + 6 * c) * x * x + (6 - 2 * b)) / 6;
