@@ -96,29 +96,13 @@ void CrestDocument::SetOptions(const CrestOptions& options) {
     PushStep(std::move(before));
 }
 
-void CrestDocument::SetMode(CrestMode mode) {
-    CrestOptions options = state_.options;
-    options.mode = mode;
-    SetOptions(options);
-}
+void CrestDocument::SetMode(CrestMode mode) { SetOption(&CrestOptions::mode, mode); }
 
-void CrestDocument::SetKeepProportions(bool keep) {
-    CrestOptions options = state_.options;
-    options.keepProportions = keep;
-    SetOptions(options);
-}
+void CrestDocument::SetKeepProportions(bool keep) { SetOption(&CrestOptions::keepProportions, keep); }
 
-void CrestDocument::SetCrisp(bool crisp) {
-    CrestOptions options = state_.options;
-    options.crisp = crisp;
-    SetOptions(options);
-}
+void CrestDocument::SetCrisp(bool crisp) { SetOption(&CrestOptions::crisp, crisp); }
 
-void CrestDocument::SetBackground(Colorref background) {
-    CrestOptions options = state_.options;
-    options.background = background;
-    SetOptions(options);
-}
+void CrestDocument::SetBackground(Colorref background) { SetOption(&CrestOptions::background, background); }
 
 void CrestDocument::Recompose() {
     state_.crest = state_.picture ? ComposeDocumentCrest(TurnedPicture().View(), state_.options) : BgraImage{};

@@ -92,6 +92,14 @@ public:
     bool Redo();
 
 private:
+    // One option changed, as one step.
+    template <typename T>
+    void SetOption(T CrestOptions::*field, T value) {
+        CrestOptions options = state_.options;
+        options.*field = value;
+        SetOptions(options);
+    }
+
     struct State {
         std::shared_ptr<const BgraImage> picture;
         CrestOptions options;
