@@ -151,21 +151,24 @@ TEST(CommandLine, CrestTurnsThePictureRotateThenMirrorThenFlip) {
     EXPECT_EQ(GetFileAttributesW(folder.File(L"clan.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(CommandLine, CrispBringsAnEnlargedCrestBackAndComposesWithTheTurns) {
-    // A 16 x 12 red and green chequer with one blue corner, enlarged 2.5 times.
+TEST(CommandLine, CrispBringsAnEnlargedCrestBackAndComposesWithTheTurnsAndTheCrop) {
+    // A 16 x 12 red and green chequer with one blue corner, enlarged 2.5
+    // times, inside a white margin that the crop leaves out.
     auto cell = [](int x, int y) {
         return x == 15 && y == 11 ? MakeColorref(0, 0, 255)
                : (x + y) % 2      ? MakeColorref(0, 255, 0)
                                   : MakeColorref(255, 0, 0);
     };
     test::TempFolder folder;
-    BgraImage enlarged(40, 30);
+    BgraImage enlarged(52, 38);
+    enlarged.Fill(MakeColorref(255, 255, 255));
     for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) enlarged.SetColor(x, y, cell(x * 2 / 5, y * 2 / 5));
+        for (int x = 0; x < 40; ++x) enlarged.SetColor(6 + x, 4 + y, cell(x * 2 / 5, y * 2 / 5));
     const std::wstring picture = folder.File(L"enlarged.bmp");
     const std::vector<std::uint8_t> bytes = bmp::EncodeBmpFile(enlarged.View(), 24);
     test::WriteFileBytes(picture, {bytes.begin(), bytes.end()});
-    const auto result = Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" --rotate 180 --crisp");
+    const auto result =
+        Cli(L"crest " + Quoted(picture) + L" " + Quoted(folder.WidePath()) + L" --rotate 180 --crisp --crop 6,4,40,30");
     ASSERT_EQ(result.exitCode, 0u) << result.err;
     Bitmap32 crest = LoadPictureFile(folder.File(L"clan.bmp"), 0);
     for (int y = 0; y < 12; ++y)
