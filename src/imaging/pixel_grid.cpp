@@ -276,41 +276,147 @@ Fit Misfit(const AxisLines& lines, const GridAxis& grid, Enlarger enlarger) {
 
 GridAxis Spanning(double start, double end, int cells) { return {(end - start) / cells, start, cells}; }
 
-// A nearest-neighbour enlargement jumps exactly where a cell begins: the
-// grid (to 1/32 pixel) that puts a cell edge on every strong jump of the
-// profile of first differences, of those the nearest to the whole axis.
-// No grid (0 cells) when there are more jumps than cell edges.
-GridAxis JumpSearch(const std::vector<double>& jumps, int length, int cells) {
-    if (length / static_cast<double>(cells) > kSearchedPeriod || jumps.empty()) return Spanning(0, length, cells);
-    const double strongest = *std::max_element(jumps.begin(), jumps.end());
-    std::vector<std::pair<int, double>> strong;  // edge position (pixel x starts there), strength
-    for (int x = 1; x < length; ++x)
-        if (jumps[x] > 0 && jumps[x] >= 0.2 * strongest && jumps[x] >= jumps[x - 1] &&
-            (x + 1 == length || jumps[x] >= jumps[x + 1]))
-            strong.push_back({x, jumps[x]});
-    if (strong.size() > 2 * (static_cast<std::size_t>(cells) + 1)) return {};
-    GridAxis best;
-    double bestMissed = 1e300, bestDistance = 1e300;
-    constexpr double kStep = 1.0 / 32;
-    for (double start = -kSlack; start <= kSlack; start += kStep)
-        for (double end = length - kSlack; end <= length + kSlack; end += kStep) {
-            const GridAxis grid = Spanning(start, end, cells);
-            if (grid.period < kMinPeriod) continue;
-            double missed = 0;
-            for (const auto& [x, strength] : strong) {
-                // Pixel x opens cell i when its centre is the first past the
-                // edge; the grid's two ends count too (a margin begins there).
-                const double i = std::floor((x + 0.5 - start) / grid.period);
-                if (std::ceil(start + i * grid.period - 0.5) != x || i < 0 || i > cells) missed += strength;
-            }
-            const double distance = std::abs(start) + std::abs(end - length);
-            if (missed < bestMissed || (missed == bestMissed && distance < bestDistance)) {
-                bestMissed = missed;
-                bestDistance = distance;
-                best = grid;
-            }
+// A nearest-neighbour enlargement jumps exactly where a cell begins. Each
+// axis's grids, starts and periods on a lattice (1/32 and 1/512 pixel),
+// scored by the strength of the jumps they miss.
+class JumpTable {
+public:
+    static constexpr double kStartStep = 1.0 / 32;
+    static constexpr double kPeriodStep = 1.0 / 512;
+
+    // No table (Searched() false) when the cells are too large to search
+    // or there are more jumps than cell edges.
+    JumpTable(const std::vector<double>& jumps, int length, int cells) : length_(length), cells_(cells) {
+        if (length / static_cast<double>(cells) > kSearchedPeriod || jumps.empty()) return;
+        const double strongest = *std::max_element(jumps.begin(), jumps.end());
+        std::vector<std::pair<int, double>> strong;  // edge position (pixel x starts there), strength
+        for (int x = 1; x < length; ++x)
+            if (jumps[x] > 0 && jumps[x] >= 0.2 * strongest && jumps[x] >= jumps[x - 1] &&
+                (x + 1 == length || jumps[x] >= jumps[x + 1]))
+                strong.push_back({x, jumps[x]});
+        if (strong.size() > 2 * (static_cast<std::size_t>(cells) + 1)) {
+            tooMany_ = true;
+            return;
         }
-    return best;
+        starts_ = static_cast<int>(std::floor(2 * kSlack / kStartStep + 0.5)) + 1;
+        firstPeriod_ = static_cast<int>(std::ceil(std::max(kMinPeriod, (length - 2 * kSlack) / cells) / kPeriodStep));
+        periods_ = static_cast<int>(std::floor((length + 2 * kSlack) / cells / kPeriodStep)) - firstPeriod_ + 1;
+        if (periods_ < 1) return;
+        std::vector<char> isJump(static_cast<std::size_t>(length) + 1, 0);
+        for (const auto& jump : strong) isJump[static_cast<std::size_t>(jump.first)] = 1;
+        missed_.assign(static_cast<std::size_t>(starts_) * periods_, kInvalid);
+        for (int i = 0; i < starts_; ++i)
+            for (int k = 0; k < periods_; ++k) {
+                const GridAxis grid = Grid(i, firstPeriod_ + k);
+                const double end = grid.start + cells * grid.period;
+                if (end < length - kSlack || end > length + kSlack) continue;
+                // A crop that cut away more than half an edge cell cut the
+                // crest, not its margin.
+                if (grid.start < -grid.period / 2 || end > length + grid.period / 2) continue;
+                double missed = 0;
+                for (const auto& [x, strength] : strong) {
+                    // Pixel x opens cell c when its centre is the first past
+                    // the edge; the grid's two ends count too (a margin
+                    // begins there).
+                    const double c = std::floor((x + 0.5 - grid.start) / grid.period);
+                    if (std::ceil(grid.start + c * grid.period - 0.5) != x || c < 0 || c > cells) missed += strength;
+                }
+                // Pixels beyond an end of the grid are a margin, which would
+                // hardly be of the edge cell's very colour: a grid ending
+                // inside the picture without a jump there is a cut cell taken
+                // for a margin.
+                const int first = static_cast<int>(std::ceil(grid.start - 0.5));
+                const int last = static_cast<int>(std::ceil(end - 0.5));
+                if (first > 0 && (first >= length || !isJump[static_cast<std::size_t>(first)])) missed += strongest / 2;
+                if (last < length && (last <= 0 || !isJump[static_cast<std::size_t>(last)])) missed += strongest / 2;
+                missed_[Slot(i, k)] = missed;
+                best_ = std::min(best_, missed);
+            }
+    }
+
+    bool Searched() const { return !missed_.empty() && best_ < kInvalid; }
+    bool TooMany() const { return tooMany_; }
+    double Best() const { return best_; }
+    // The least missed with a period of `period` lattice steps.
+    double BestAt(int period) const {
+        double best = kInvalid;
+        const int k = period - firstPeriod_;
+        if (k < 0 || k >= periods_) return best;
+        for (int i = 0; i < starts_; ++i) best = std::min(best, missed_[Slot(i, k)]);
+        return best;
+    }
+    int FirstPeriod() const { return firstPeriod_; }
+    int LastPeriod() const { return firstPeriod_ + periods_ - 1; }
+
+    // Of the grids (of `period` steps, or any) that miss no more than the
+    // least, the one nearest their middle: where jumps leave the grid free
+    // (a design with few edges), the middle is the safest guess.
+    GridAxis Middle(int period = 0) const {
+        const double least = period ? BestAt(period) : best_;
+        const int kFrom = period ? period - firstPeriod_ : 0, kTo = period ? kFrom : periods_ - 1;
+        double sumI = 0, sumK = 0, count = 0;
+        for (int i = 0; i < starts_; ++i)
+            for (int k = kFrom; k <= kTo; ++k)
+                if (missed_[Slot(i, k)] <= least) {
+                    sumI += i;
+                    sumK += k;
+                    ++count;
+                }
+        const double midI = sumI / count, midK = sumK / count;
+        GridAxis best;
+        double bestDistance = kInvalid;
+        for (int i = 0; i < starts_; ++i)
+            for (int k = kFrom; k <= kTo; ++k) {
+                if (missed_[Slot(i, k)] > least) continue;
+                // A period step moves the far end by `cells` of them.
+                const double di = i - midI, dk = (k - midK) * cells_ * kPeriodStep / kStartStep;
+                if (di * di + dk * dk < bestDistance) {
+                    bestDistance = di * di + dk * dk;
+                    best = Grid(i, firstPeriod_ + k);
+                }
+            }
+        return best;
+    }
+
+    GridAxis Whole() const { return Spanning(0, length_, cells_); }
+
+private:
+    static constexpr double kInvalid = 1e300;
+    std::size_t Slot(int i, int k) const { return static_cast<std::size_t>(i) * periods_ + k; }
+    GridAxis Grid(int i, int period) const { return {period * kPeriodStep, -kSlack + i * kStartStep, cells_}; }
+
+    int length_ = 0, cells_ = 0;
+    int starts_ = 0, firstPeriod_ = 0, periods_ = 0;
+    bool tooMany_ = false;
+    double best_ = kInvalid;
+    std::vector<double> missed_;
+};
+
+// The blocky grid of both axes. Enlargers scale both axes alike, so when
+// square cells explain the jumps as well as any, they are taken: each
+// axis's edges then pin the other's period.
+std::pair<GridAxis, GridAxis> JumpSearch(const AxisSamples& across, const AxisSamples& down, int cellsX, int cellsY) {
+    const JumpTable x(across.jumps, across.fit.length, cellsX), y(down.jumps, down.fit.length, cellsY);
+    if (x.TooMany() || y.TooMany()) return {};
+    if (!x.Searched() || !y.Searched())
+        return {x.Searched() ? x.Middle() : x.Whole(), y.Searched() ? y.Middle() : y.Whole()};
+    double bestTotal = 1e300;
+    int first = 0, last = -1;
+    for (int period = std::max(x.FirstPeriod(), y.FirstPeriod()); period <= std::min(x.LastPeriod(), y.LastPeriod());
+         ++period) {
+        const double total = x.BestAt(period) + y.BestAt(period);
+        if (total < bestTotal) {
+            bestTotal = total;
+            first = last = period;
+        } else if (total == bestTotal && last == period - 1) {
+            last = period;
+        }
+    }
+    if (last >= first && bestTotal <= x.Best() + y.Best()) {
+        const int period = (first + last) / 2;
+        return {x.Middle(period), y.Middle(period)};
+    }
+    return {x.Middle(), y.Middle()};
 }
 
 // An interpolated enlargement: the grid that the enlarger fits best, coarse
@@ -361,8 +467,8 @@ std::optional<PixelGrid> BestGrid(const AxisSamples& across, const AxisSamples& 
             best = grid;
         }
     };
-    consider({JumpSearch(across.jumps, across.fit.length, cellsX), JumpSearch(down.jumps, down.fit.length, cellsY),
-              Enlarger::Nearest});
+    const auto [blockyX, blockyY] = JumpSearch(across, down, cellsX, cellsY);
+    consider({blockyX, blockyY, Enlarger::Nearest});
     // The interpolating enlargers share one grid; each is tried on it.
     const PixelGrid smooth{FitSearch(across.search, cellsX, Enlarger::Bicubic),
                            FitSearch(down.search, cellsY, Enlarger::Bicubic), Enlarger::Bicubic};

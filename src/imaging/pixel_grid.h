@@ -36,9 +36,12 @@ struct PixelGrid {
 // cells a crest pixel.
 //
 // Everything is judged on the luma of sampled lines, which JPEG keeps at
-// full resolution. For each cell count and axis, a blocky candidate puts a
-// cell edge (to 1/32 pixel) on every strong jump of the profile of first
-// differences, and a smooth one is the grid (to 1/32 pixel, coarse to
+// full resolution. For each cell count, a blocky candidate puts a cell edge
+// (to 1/32 pixel) on every strong jump of the profile of first differences
+// and a jump at each end of the grid that lies inside the picture (a
+// margin's edge), with square cells where they fit as well as any and the
+// middle of the grids that fit where the jumps leave it free; a smooth
+// candidate is, for each axis, the grid (to 1/32 pixel, coarse to
 // fine) that a bicubic enlargement fits best by least squares; the cells
 // span the axis to within 2.5 pixels at each end. Each enlarger is then
 // fitted on its candidate; a blocky fit yields only to a much better

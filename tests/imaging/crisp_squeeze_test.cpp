@@ -137,6 +137,26 @@ TEST(CrispSqueeze, AMarginOfAPixelOrTwoIsLeftOut) {
     EXPECT_EQ(CrispSqueeze(framed.View(), 16, 12).Bytes(), crest.Bytes());
 }
 
+TEST(CrispSqueeze, AStripOfMarginIsToldFromACutCellWhenFewEdgesPinTheGrid) {
+    // Rows of two colours: nothing across marks where the cells begin, so
+    // only the rows' edges, shared by square cells, tell the margin's strip
+    // (2 pixels left and top) from a cell the crop cut (a pixel right and
+    // bottom).
+    BgraImage crest(16, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x)
+            crest.SetColor(x, y, y % 2 ? MakeColorref(200, 16, 46) : MakeColorref(242, 193, 46));
+    const double factor = 2.5, start = 2;
+    BgraImage picture(static_cast<int>(start + 16 * factor) - 1, static_cast<int>(start + 12 * factor) - 1);
+    picture.Fill(MakeColorref(20, 20, 20));
+    for (int y = 2; y < picture.Height(); ++y)
+        for (int x = 2; x < picture.Width(); ++x)
+            picture.SetColor(x, y,
+                             crest.ColorAt(static_cast<int>((x + 0.5 - start) / factor),
+                                           static_cast<int>((y + 0.5 - start) / factor)));
+    EXPECT_EQ(CrispSqueeze(picture.View(), 16, 12).Bytes(), crest.Bytes());
+}
+
 TEST(CrispSqueeze, AnEnlargedSpriteTwiceTheCrestSizeSqueezesAsTheSpriteItself) {
     BgraImage sprite(32, 24);
     for (int y = 0; y < 24; ++y)
