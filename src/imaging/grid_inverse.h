@@ -50,6 +50,12 @@ public:
     std::vector<double> Solve(const std::vector<double>& values, Fit* misfit = nullptr) const;
 
     int SampleCount() const { return static_cast<int>(samples_.size()); }
+    // Calls f(position, count, cells, weights) for each position the map
+    // uses: the cells that make it and their weights.
+    template <class F>
+    void ForEachSample(F f) const {
+        for (const Sample& s : samples_) f(s.position, s.count, s.index, s.weight);
+    }
     std::vector<int> Positions() const;
     // Each position with the cell whose area holds it; with `core`, only
     // positions at least a pixel inside a cell of more than three, away from

@@ -111,72 +111,211 @@ std::vector<double> MedianLuma(ConstBgraView source, const PixelGrid& grid) {
 }
 
 // Pixel art draws from few colours, and JPEG keeps a colour well only
-// inside a patch of it: cells whose eight neighbours share their luma give
-// the palette, and every other cell whose luma and colour differences lie
-// near one of its colours takes that colour.
-void SnapToPalette(const PixelGrid& grid, const std::vector<double>& luma, std::vector<double>& blue,
-                   std::vector<double>& red) {
-    constexpr double kSameLuma = 6, kNearLuma = 10, kNearColour = 40;
-    const int w = grid.x.cells, h = grid.y.cells;
-    auto at = [&](int x, int y) { return static_cast<std::size_t>(y) * w + x; };
-    struct Colour {
-        double luma, blue, red;
-    };
-    // Patch cells grouped by luma; each group's colour is its median, so a
-    // patch JPEG coloured wrong is outvoted by the rest of its colour.
-    std::vector<Colour> patches;
-    for (int y = 1; y + 1 < h; ++y)
-        for (int x = 1; x + 1 < w; ++x) {
-            bool patch = true;
-            for (int dy = -1; dy <= 1 && patch; ++dy)
-                for (int dx = -1; dx <= 1 && patch; ++dx)
-                    patch = std::abs(luma[at(x + dx, y + dy)] - luma[at(x, y)]) <= kSameLuma;
-            if (patch) patches.push_back({luma[at(x, y)], blue[at(x, y)], red[at(x, y)]});
+// over many pixels of it. So cells of near one colour (luma within a few
+// levels, the colour differences within what JPEG's halving moves them)
+// are grouped, patches first; when few groups hold most cells, each
+// group's colour is fitted by least squares to every pixel of all its
+// cells at once, through the same model of the enlargement and of JPEG's
+// colour as the cells' own inverse, the lone cells staying free. Each cell
+// then joins the nearest fitted colour within reach, and the fit is
+// repeated.
+class PaletteFit {
+public:
+    PaletteFit(ConstBgraView source, const PixelGrid& grid, const AxisInverse& across, const AxisInverse& down)
+        : source_(source),
+          cellsX_(grid.x.cells),
+          cellCount_(static_cast<std::size_t>(grid.x.cells) * grid.y.cells),
+          across_(across),
+          down_(down) {}
+
+    // Replaces the three channels of the cells by their groups' fitted
+    // colours, when a palette explains the picture.
+    void Apply(std::vector<double>* channels[3]) const {
+        std::vector<int> label = Group(channels);
+        if (label.empty()) return;
+        for (int round = 0; round < 2; ++round) {
+            const int labels = 1 + *std::max_element(label.begin(), label.end());
+            std::vector<std::vector<double>> fitted(3);
+            for (int c = 0; c < 3; ++c) fitted[static_cast<std::size_t>(c)] = Fit(label, labels, c);
+            std::vector<int> members(static_cast<std::size_t>(labels), 0);
+            for (int l : label) ++members[static_cast<std::size_t>(l)];
+            for (std::size_t i = 0; i < cellCount_; ++i) {
+                const std::size_t own = static_cast<std::size_t>(label[i]);
+                for (int c = 1; c < 3; ++c) (*channels[c])[i] = fitted[static_cast<std::size_t>(c)][own];
+            }
+            if (round == 1) break;
+            // Rejoin: each cell to the nearest group colour within reach.
+            for (std::size_t i = 0; i < cellCount_; ++i) {
+                double best = 1e300;
+                for (int l = 0; l < labels; ++l) {
+                    if (members[static_cast<std::size_t>(l)] < 2) continue;
+                    const double d = Distance(channels, i, fitted, static_cast<std::size_t>(l));
+                    if (d < best) {
+                        best = d;
+                        label[i] = l;
+                    }
+                }
+            }
+            Renumber(label);
         }
-    std::sort(patches.begin(), patches.end(), [](const Colour& a, const Colour& b) { return a.luma < b.luma; });
-    auto median = [](std::vector<double> v) {
-        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-        return v[v.size() / 2];
-    };
-    std::vector<Colour> palette;
-    for (std::size_t first = 0; first < patches.size();) {
-        std::size_t last = first;
-        while (last + 1 < patches.size() && patches[last + 1].luma - patches[last].luma <= kSameLuma) ++last;
-        std::vector<double> l, b, r;
-        for (std::size_t i = first; i <= last; ++i) {
-            l.push_back(patches[i].luma);
-            b.push_back(patches[i].blue);
-            r.push_back(patches[i].red);
-        }
-        palette.push_back({median(l), median(b), median(r)});
-        first = last + 1;
     }
-    for (std::size_t i = 0; i < luma.size(); ++i) {
-        const Colour* nearest = nullptr;
-        double best = 1e300;
-        for (const Colour& p : palette) {
-            const double dl = std::abs(p.luma - luma[i]);
-            const double dc = std::max(std::abs(p.blue - blue[i]), std::abs(p.red - red[i]));
-            if (dl > kNearLuma || dc > kNearColour) continue;
-            const double distance = 4 * dl + dc;
-            if (distance < best) {
-                best = distance;
-                nearest = &p;
+
+private:
+    static constexpr double kNearLuma = 8, kNearColour = 44;
+    // Groups that hold most cells: at most this many, holding at least this
+    // share (noise holds only lone cells).
+    static constexpr int kMaxGroups = 16;
+    static constexpr double kMinGrouped = 0.75;
+
+    // Luma counts four times the colour differences (JPEG keeps it finer);
+    // beyond reach, infinitely far.
+    static double Distance(std::vector<double>* const channels[3], std::size_t i,
+                           const std::vector<std::vector<double>>& colours, std::size_t l) {
+        const double dl = std::abs((*channels[0])[i] - colours[0][l]);
+        const double dc =
+            std::max(std::abs((*channels[1])[i] - colours[1][l]), std::abs((*channels[2])[i] - colours[2][l]));
+        return dl > kNearLuma || dc > kNearColour ? 1e300 : 4 * dl + dc;
+    }
+
+    // Labels from 0, lone cells each their own; empty when no palette
+    // explains the cells.
+    std::vector<int> Group(std::vector<double>* const channels[3]) const {
+        const int w = cellsX_, h = static_cast<int>(cellCount_ / cellsX_);
+        const std::vector<double>& luma = *channels[0];
+        // Cells inside a patch of their luma first: their colour is the
+        // surest.
+        std::vector<std::pair<int, std::size_t>> order;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * w + x;
+                int alike = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if (x + dx >= 0 && x + dx < w && y + dy >= 0 && y + dy < h &&
+                            std::abs(luma[static_cast<std::size_t>(y + dy) * w + x + dx] - luma[i]) <= kNearLuma)
+                            ++alike;
+                order.push_back({-alike, i});
+            }
+        std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<std::vector<double>> sums(3);
+        std::vector<double> counts;
+        std::vector<int> label(cellCount_, -1);
+        for (const auto& [alike, i] : order) {
+            std::vector<std::vector<double>> means(3);
+            for (int c = 0; c < 3; ++c)
+                for (std::size_t l = 0; l < counts.size(); ++l)
+                    means[static_cast<std::size_t>(c)].push_back(sums[static_cast<std::size_t>(c)][l] / counts[l]);
+            double best = 1e300;
+            for (std::size_t l = 0; l < counts.size(); ++l) {
+                const double d = Distance(channels, i, means, l);
+                if (d < best) {
+                    best = d;
+                    label[i] = static_cast<int>(l);
+                }
+            }
+            if (label[i] < 0) {
+                label[i] = static_cast<int>(counts.size());
+                counts.push_back(0);
+                for (auto& s : sums) s.push_back(0);
+            }
+            counts[static_cast<std::size_t>(label[i])] += 1;
+            for (int c = 0; c < 3; ++c)
+                sums[static_cast<std::size_t>(c)][static_cast<std::size_t>(label[i])] += (*channels[c])[i];
+        }
+        int groups = 0;
+        double grouped = 0;
+        for (double n : counts)
+            if (n >= 2) {
+                ++groups;
+                grouped += n;
+            }
+        if (groups > kMaxGroups || grouped < kMinGrouped * static_cast<double>(cellCount_)) return {};
+        // Lone cells stay free of any group.
+        for (std::size_t i = 0; i < cellCount_; ++i)
+            if (counts[static_cast<std::size_t>(label[i])] < 2) label[i] = -1;
+        Renumber(label);
+        return label;
+    }
+
+    // Groups numbered from 0; each unlabelled (-1) or lone cell a label of
+    // its own after them.
+    static void Renumber(std::vector<int>& label) {
+        std::vector<int> members;
+        for (int l : label)
+            if (l >= 0) {
+                if (static_cast<std::size_t>(l) >= members.size()) members.resize(static_cast<std::size_t>(l) + 1, 0);
+                ++members[static_cast<std::size_t>(l)];
+            }
+        std::vector<int> renamed(members.size(), -1);
+        int next = 0;
+        for (std::size_t l = 0; l < members.size(); ++l)
+            if (members[l] >= 2) renamed[l] = next++;
+        for (int& l : label)
+            l = l >= 0 && renamed[static_cast<std::size_t>(l)] >= 0 ? renamed[static_cast<std::size_t>(l)] : -1;
+        for (int& l : label)
+            if (l < 0) l = next++;
+    }
+
+    // Least-squares values of `labels` unknowns for one channel: every
+    // used pixel is the model's mix of its cells, each cell its label's
+    // value.
+    std::vector<double> Fit(const std::vector<int>& label, int labels, int channel) const {
+        const std::size_t n = static_cast<std::size_t>(labels);
+        std::vector<double> normal(n * n, 0.0), right(n, 0.0), mix(n, 0.0);
+        std::vector<std::size_t> touched;
+        down_.ForEachSample([&](int y, int downCount, const int* downCells, const double* downWeights) {
+            const std::uint8_t* row = source_.Row(y);
+            across_.ForEachSample([&](int x, int acrossCount, const int* acrossCells, const double* acrossWeights) {
+                touched.clear();
+                for (int j = 0; j < downCount; ++j)
+                    for (int i = 0; i < acrossCount; ++i) {
+                        const std::size_t l = static_cast<std::size_t>(
+                            label[static_cast<std::size_t>(downCells[j]) * cellsX_ + acrossCells[i]]);
+                        if (mix[l] == 0) touched.push_back(l);
+                        mix[l] += downWeights[j] * acrossWeights[i];
+                    }
+                const double value = ChannelOf(row + 4 * static_cast<std::ptrdiff_t>(x), channel);
+                for (std::size_t a : touched) {
+                    right[a] += mix[a] * value;
+                    for (std::size_t b : touched) normal[a * n + b] += mix[a] * mix[b];
+                }
+                for (std::size_t a : touched) mix[a] = 0;
+            });
+        });
+        // Gaussian elimination with a whisper of ridge for labels no pixel
+        // reaches.
+        for (std::size_t i = 0; i < n; ++i) normal[i * n + i] += 1e-9;
+        for (std::size_t k = 0; k < n; ++k) {
+            const double pivot = normal[k * n + k];
+            for (std::size_t i = k + 1; i < n; ++i) {
+                const double f = normal[i * n + k] / pivot;
+                if (f == 0) continue;
+                for (std::size_t j = k; j < n; ++j) normal[i * n + j] -= f * normal[k * n + j];
+                right[i] -= f * right[k];
             }
         }
-        if (nearest != nullptr) {
-            blue[i] = nearest->blue;
-            red[i] = nearest->red;
+        std::vector<double> values(n, 0.0);
+        for (std::size_t k = n; k-- > 0;) {
+            double sum = right[k];
+            for (std::size_t j = k + 1; j < n; ++j) sum -= normal[k * n + j] * values[j];
+            values[k] = sum / normal[k * n + k];
         }
+        return values;
     }
-}
+
+    ConstBgraView source_;
+    int cellsX_;
+    std::size_t cellCount_;
+    const AxisInverse& across_;
+    const AxisInverse& down_;
+};
 
 }  // namespace
 
 BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
     const AxisInverse across(grid.x, grid.enlarger, source.width, StrideOf(grid.x));
     const AxisInverse down(grid.y, grid.enlarger, source.height, StrideOf(grid.y));
-    const std::vector<double> luma =
+    std::vector<double> luma =
         grid.enlarger == Enlarger::Nearest ? MedianLuma(source, grid) : SolveCells(source, grid, across, down, kLuma);
     constexpr std::size_t kChoosingLines = 16;
     const ChromaBlocks blocksAcross = ChromaOf(source, grid, true, Some(down.Positions(), kChoosingLines));
@@ -186,7 +325,10 @@ BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
     std::vector<double> blue = SolveCells(source, grid, colourAcross, colourDown, kBlueDifference);
     std::vector<double> red = SolveCells(source, grid, colourAcross, colourDown, kRedDifference);
     // Only colour that JPEG halved is in doubt.
-    if (blocksAcross != ChromaBlocks::Full || blocksDown != ChromaBlocks::Full) SnapToPalette(grid, luma, blue, red);
+    if (blocksAcross != ChromaBlocks::Full || blocksDown != ChromaBlocks::Full) {
+        std::vector<double>* channels[3] = {&luma, &blue, &red};
+        PaletteFit(source, grid, colourAcross, colourDown).Apply(channels);
+    }
 
     // An inverse magnifies noise; no cell may leave the range of the pixels
     // on its own area by more than the enlarger can have moved the pixel

@@ -288,51 +288,60 @@ public:
     // or there are more jumps than cell edges.
     JumpTable(const std::vector<double>& jumps, int length, int cells) : length_(length), cells_(cells) {
         if (length / static_cast<double>(cells) > kSearchedPeriod || jumps.empty()) return;
-        const double strongest = *std::max_element(jumps.begin(), jumps.end());
-        std::vector<std::pair<int, double>> strong;  // edge position (pixel x starts there), strength
+        strongest_ = *std::max_element(jumps.begin(), jumps.end());
         for (int x = 1; x < length; ++x)
-            if (jumps[x] > 0 && jumps[x] >= 0.2 * strongest && jumps[x] >= jumps[x - 1] &&
+            if (jumps[x] > 0 && jumps[x] >= 0.2 * strongest_ && jumps[x] >= jumps[x - 1] &&
                 (x + 1 == length || jumps[x] >= jumps[x + 1]))
-                strong.push_back({x, jumps[x]});
-        if (strong.size() > 2 * (static_cast<std::size_t>(cells) + 1)) {
+                strong_.push_back({x, jumps[x]});
+        if (strong_.size() > 2 * (static_cast<std::size_t>(cells) + 1)) {
             tooMany_ = true;
             return;
         }
+        isJump_.assign(static_cast<std::size_t>(length) + 1, 0);
+        for (const auto& jump : strong_) isJump_[static_cast<std::size_t>(jump.first)] = 1;
         starts_ = static_cast<int>(std::floor(2 * kSlack / kStartStep + 0.5)) + 1;
         firstPeriod_ = static_cast<int>(std::ceil(std::max(kMinPeriod, (length - 2 * kSlack) / cells) / kPeriodStep));
         periods_ = static_cast<int>(std::floor((length + 2 * kSlack) / cells / kPeriodStep)) - firstPeriod_ + 1;
         if (periods_ < 1) return;
-        std::vector<char> isJump(static_cast<std::size_t>(length) + 1, 0);
-        for (const auto& jump : strong) isJump[static_cast<std::size_t>(jump.first)] = 1;
         missed_.assign(static_cast<std::size_t>(starts_) * periods_, kInvalid);
         for (int i = 0; i < starts_; ++i)
             for (int k = 0; k < periods_; ++k) {
-                const GridAxis grid = Grid(i, firstPeriod_ + k);
-                const double end = grid.start + cells * grid.period;
-                if (end < length - kSlack || end > length + kSlack) continue;
-                // A crop that cut away more than half an edge cell cut the
-                // crest, not its margin.
-                if (grid.start < -grid.period / 2 || end > length + grid.period / 2) continue;
-                double missed = 0;
-                for (const auto& [x, strength] : strong) {
-                    // Pixel x opens cell c when its centre is the first past
-                    // the edge; the grid's two ends count too (a margin
-                    // begins there).
-                    const double c = std::floor((x + 0.5 - grid.start) / grid.period);
-                    if (std::ceil(grid.start + c * grid.period - 0.5) != x || c < 0 || c > cells) missed += strength;
-                }
-                // Pixels beyond an end of the grid are a margin, which would
-                // hardly be of the edge cell's very colour: a grid ending
-                // inside the picture without a jump there is a cut cell taken
-                // for a margin.
-                const int first = static_cast<int>(std::ceil(grid.start - 0.5));
-                const int last = static_cast<int>(std::ceil(end - 0.5));
-                if (first > 0 && (first >= length || !isJump[static_cast<std::size_t>(first)])) missed += strongest / 2;
-                if (last < length && (last <= 0 || !isJump[static_cast<std::size_t>(last)])) missed += strongest / 2;
+                const double missed = Missed(Grid(i, firstPeriod_ + k));
                 missed_[Slot(i, k)] = missed;
                 best_ = std::min(best_, missed);
             }
     }
+
+    // The strength of the jumps `grid` misses, or kInvalid for a grid that
+    // cannot be the crest's.
+    double Missed(const GridAxis& grid) const {
+        const double end = grid.start + cells_ * grid.period;
+        if (end < length_ - kSlack || end > length_ + kSlack || grid.start < -kSlack || grid.start > kSlack)
+            return kInvalid;
+        // A crop that cut away more than half an edge cell cut the crest,
+        // not its margin.
+        if (grid.start < -grid.period / 2 || end > length_ + grid.period / 2) return kInvalid;
+        double missed = 0;
+        for (const auto& [x, strength] : strong_) {
+            // Pixel x opens cell c when its centre is the first past the
+            // edge; the grid's two ends count too (a margin begins there).
+            const double c = std::floor((x + 0.5 - grid.start) / grid.period);
+            if (std::ceil(grid.start + c * grid.period - 0.5) != x || c < 0 || c > cells_) missed += strength;
+        }
+        // Pixels beyond an end of the grid are a margin, which would hardly
+        // be of the edge cell's very colour: a grid ending inside the
+        // picture without a jump there is a cut cell taken for a margin.
+        const int first = static_cast<int>(std::ceil(grid.start - 0.5));
+        const int last = static_cast<int>(std::ceil(end - 0.5));
+        if (first > 0 && (first >= length_ || !isJump_[static_cast<std::size_t>(first)])) missed += strongest_ / 2;
+        if (last < length_ && (last <= 0 || !isJump_[static_cast<std::size_t>(last)])) missed += strongest_ / 2;
+        return missed;
+    }
+
+    // The whole axis, when it misses hardly more than the best grid (JPEG
+    // and halved colour add jumps beside the edges): a picture cropped
+    // exactly to the crest, the likeliest of all.
+    bool WholeFits() const { return Searched() && Missed(Whole()) <= best_ + strongest_ / 2; }
 
     bool Searched() const { return !missed_.empty() && best_ < kInvalid; }
     bool TooMany() const { return tooMany_; }
@@ -388,6 +397,9 @@ private:
     int length_ = 0, cells_ = 0;
     int starts_ = 0, firstPeriod_ = 0, periods_ = 0;
     bool tooMany_ = false;
+    double strongest_ = 0;
+    std::vector<std::pair<int, double>> strong_;  // edge position (pixel x starts there), strength
+    std::vector<char> isJump_;
     double best_ = kInvalid;
     std::vector<double> missed_;
 };
@@ -398,8 +410,9 @@ private:
 std::pair<GridAxis, GridAxis> JumpSearch(const AxisSamples& across, const AxisSamples& down, int cellsX, int cellsY) {
     const JumpTable x(across.jumps, across.fit.length, cellsX), y(down.jumps, down.fit.length, cellsY);
     if (x.TooMany() || y.TooMany()) return {};
-    if (!x.Searched() || !y.Searched())
-        return {x.Searched() ? x.Middle() : x.Whole(), y.Searched() ? y.Middle() : y.Whole()};
+    if (!x.Searched() || !y.Searched() || (x.WholeFits() && y.WholeFits()))
+        return {x.Searched() && !x.WholeFits() ? x.Middle() : x.Whole(),
+                y.Searched() && !y.WholeFits() ? y.Middle() : y.Whole()};
     double bestTotal = 1e300;
     int first = 0, last = -1;
     for (int period = std::max(x.FirstPeriod(), y.FirstPeriod()); period <= std::min(x.LastPeriod(), y.LastPeriod());

@@ -57,7 +57,9 @@ std::optional<PixelGrid> FindPixelGrid(ConstBgraView source, int crestWidth, int
 // colour differences by the inverse of the enlarger followed by JPEG's
 // halving of them into blocks of two and its upsampling, where that fits
 // better than keeping them whole (exact for an enlargement never saved as
-// JPEG). Each cell stays within the range of the pixels on its area (give
+// JPEG). Where the colour was halved and a few colours hold most cells,
+// the colour differences of each group of near-alike cells are fitted to
+// all of the group's pixels at once. Each cell stays within the range of the pixels on its area (give
 // or take what the enlarger's interpolation can move them) and of the
 // whole picture.
 BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid);

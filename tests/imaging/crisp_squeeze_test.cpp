@@ -186,6 +186,35 @@ TEST(CrispSqueeze, ColourHalvedAsJpegDoesComesBackWithinTolerance) {
     ExpectNear(CrispSqueeze(ColourHalved(Enlarged(crest, 5)).View(), 16, 12), crest, 12);
 }
 
+TEST(CrispSqueeze, AFewColouredCrestUnderColourNoiseComesBackInItsOwnColours) {
+    // Per pale with a cross, three tinctures, its colour halved and then
+    // shaken by up to 16 levels a pixel (as JPEG's coarse colour steps do):
+    // one cell's pixels cannot settle its colour, all the cells of a
+    // tincture together can.
+    BgraImage crest(16, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x)
+            crest.SetColor(x, y,
+                           x == 7 || y == 5 ? MakeColorref(31, 79, 168)
+                           : x < 8          ? MakeColorref(200, 16, 46)
+                                            : MakeColorref(242, 193, 46));
+    BgraImage picture = ColourHalved(Enlarged(crest, 3));
+    std::uint32_t seed = 5;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int shake = static_cast<int>(seed >> 27) - 16;  // -16 .. 15, the same on the three channels' sum
+            std::uint8_t* p = picture.Row(y) + 4 * x;
+            p[0] = static_cast<std::uint8_t>(std::clamp(p[0] + shake, 0, 255));
+            p[2] = static_cast<std::uint8_t>(std::clamp(p[2] - shake, 0, 255));
+        }
+    const BgraImage crisp = CrispSqueeze(picture.View(), 16, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x)
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(crisp.Row(y)[4 * x + k], crest.Row(y)[4 * x + k], 12) << x << "," << y;
+}
+
 TEST(CrispSqueeze, PixelArtOfAnotherSizeIsFoundByItsPeriod) {
     BgraImage sprite(24, 18);
     for (int y = 0; y < 18; ++y)
