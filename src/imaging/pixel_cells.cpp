@@ -166,6 +166,7 @@ private:
     // share (noise holds only lone cells).
     static constexpr int kMaxGroups = 16;
     static constexpr double kMinGrouped = 0.75;
+    static constexpr int kMaxLabels = 256;
 
     // Luma counts four times the colour differences (JPEG keeps it finer);
     // beyond reach, infinitely far.
@@ -234,6 +235,9 @@ private:
         for (std::size_t i = 0; i < cellCount_; ++i)
             if (counts[static_cast<std::size_t>(label[i])] < 2) label[i] = -1;
         Renumber(label);
+        // The fit solves for every label at once: beyond this many it would
+        // cost more than the whole squeeze.
+        if (*std::max_element(label.begin(), label.end()) >= kMaxLabels) return {};
         return label;
     }
 
@@ -262,6 +266,7 @@ private:
     std::vector<double> Fit(const std::vector<int>& label, int labels, int channel) const {
         const std::size_t n = static_cast<std::size_t>(labels);
         std::vector<double> normal(n * n, 0.0), right(n, 0.0), mix(n, 0.0);
+        std::vector<char> isTouched(n, 0);
         std::vector<std::size_t> touched;
         down_.ForEachSample([&](int y, int downCount, const int* downCells, const double* downWeights) {
             const std::uint8_t* row = source_.Row(y);
@@ -271,7 +276,10 @@ private:
                     for (int i = 0; i < acrossCount; ++i) {
                         const std::size_t l = static_cast<std::size_t>(
                             label[static_cast<std::size_t>(downCells[j]) * cellsX_ + acrossCells[i]]);
-                        if (mix[l] == 0) touched.push_back(l);
+                        if (!isTouched[l]) {
+                            isTouched[l] = 1;
+                            touched.push_back(l);
+                        }
                         mix[l] += downWeights[j] * acrossWeights[i];
                     }
                 const double value = ChannelOf(row + 4 * static_cast<std::ptrdiff_t>(x), channel);
@@ -279,7 +287,7 @@ private:
                     right[a] += mix[a] * value;
                     for (std::size_t b : touched) normal[a * n + b] += mix[a] * mix[b];
                 }
-                for (std::size_t a : touched) mix[a] = 0;
+                for (std::size_t a : touched) mix[a] = isTouched[a] = 0;
             });
         });
         // Gaussian elimination with a whisper of ridge for labels no pixel
