@@ -118,7 +118,8 @@ std::vector<double> MedianLuma(ConstBgraView source, const PixelGrid& grid) {
 // cells at once, through the same model of the enlargement and of JPEG's
 // colour as the cells' own inverse, the lone cells staying free. Each cell
 // then joins the nearest fitted colour within reach, and the fit is
-// repeated.
+// repeated. Each cell keeps its own luma: JPEG keeps that well cell by
+// cell.
 class PaletteFit {
 public:
     PaletteFit(ConstBgraView source, const PixelGrid& grid, const AxisInverse& across, const AxisInverse& down)
@@ -128,22 +129,25 @@ public:
           across_(across),
           down_(down) {}
 
-    // Replaces the three channels of the cells by their groups' fitted
-    // colours, when a palette explains the picture.
-    void Apply(std::vector<double>* channels[3]) const {
+    // Replaces the cells' colour differences by their groups' fitted ones,
+    // when a palette explains the picture.
+    void Apply(const std::vector<double>& luma, std::vector<double>& blue, std::vector<double>& red) const {
+        const std::vector<double>* const channels[3] = {&luma, &blue, &red};
         std::vector<int> label = Group(channels);
         if (label.empty()) return;
         for (int round = 0; round < 2; ++round) {
+            const bool last = round == 1;
             const int labels = 1 + *std::max_element(label.begin(), label.end());
+            // The groups' luma only decides the rejoining.
             std::vector<std::vector<double>> fitted(3);
-            for (int c = 0; c < 3; ++c) fitted[static_cast<std::size_t>(c)] = Fit(label, labels, c);
+            for (int c = last ? 1 : 0; c < 3; ++c) fitted[static_cast<std::size_t>(c)] = Fit(label, labels, c);
             std::vector<int> members(static_cast<std::size_t>(labels), 0);
             for (int l : label) ++members[static_cast<std::size_t>(l)];
             for (std::size_t i = 0; i < cellCount_; ++i) {
-                const std::size_t own = static_cast<std::size_t>(label[i]);
-                for (int c = 1; c < 3; ++c) (*channels[c])[i] = fitted[static_cast<std::size_t>(c)][own];
+                blue[i] = fitted[1][static_cast<std::size_t>(label[i])];
+                red[i] = fitted[2][static_cast<std::size_t>(label[i])];
             }
-            if (round == 1) break;
+            if (last) break;
             // Rejoin: each cell to the nearest group colour within reach.
             for (std::size_t i = 0; i < cellCount_; ++i) {
                 double best = 1e300;
@@ -170,7 +174,7 @@ private:
 
     // Luma counts four times the colour differences (JPEG keeps it finer);
     // beyond reach, infinitely far.
-    static double Distance(std::vector<double>* const channels[3], std::size_t i,
+    static double Distance(const std::vector<double>* const channels[3], std::size_t i,
                            const std::vector<std::vector<double>>& colours, std::size_t l) {
         const double dl = std::abs((*channels[0])[i] - colours[0][l]);
         const double dc =
@@ -180,7 +184,7 @@ private:
 
     // Labels from 0, lone cells each their own; empty when no palette
     // explains the cells.
-    std::vector<int> Group(std::vector<double>* const channels[3]) const {
+    std::vector<int> Group(const std::vector<double>* const channels[3]) const {
         const int w = cellsX_, h = static_cast<int>(cellCount_ / cellsX_);
         const std::vector<double>& luma = *channels[0];
         // Cells inside a patch of their luma first: their colour is the
@@ -198,14 +202,10 @@ private:
                 order.push_back({-alike, i});
             }
         std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::vector<std::vector<double>> sums(3);
+        std::vector<std::vector<double>> sums(3), means(3);
         std::vector<double> counts;
         std::vector<int> label(cellCount_, -1);
         for (const auto& [alike, i] : order) {
-            std::vector<std::vector<double>> means(3);
-            for (int c = 0; c < 3; ++c)
-                for (std::size_t l = 0; l < counts.size(); ++l)
-                    means[static_cast<std::size_t>(c)].push_back(sums[static_cast<std::size_t>(c)][l] / counts[l]);
             double best = 1e300;
             for (std::size_t l = 0; l < counts.size(); ++l) {
                 const double d = Distance(channels, i, means, l);
@@ -218,10 +218,14 @@ private:
                 label[i] = static_cast<int>(counts.size());
                 counts.push_back(0);
                 for (auto& s : sums) s.push_back(0);
+                for (auto& m : means) m.push_back(0);
             }
-            counts[static_cast<std::size_t>(label[i])] += 1;
-            for (int c = 0; c < 3; ++c)
-                sums[static_cast<std::size_t>(c)][static_cast<std::size_t>(label[i])] += (*channels[c])[i];
+            const std::size_t l = static_cast<std::size_t>(label[i]);
+            counts[l] += 1;
+            for (std::size_t c = 0; c < 3; ++c) {
+                sums[c][l] += (*channels[c])[i];
+                means[c][l] = sums[c][l] / counts[l];
+            }
         }
         int groups = 0;
         double grouped = 0;
@@ -323,7 +327,7 @@ private:
 BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
     const AxisInverse across(grid.x, grid.enlarger, source.width, StrideOf(grid.x));
     const AxisInverse down(grid.y, grid.enlarger, source.height, StrideOf(grid.y));
-    std::vector<double> luma =
+    const std::vector<double> luma =
         grid.enlarger == Enlarger::Nearest ? MedianLuma(source, grid) : SolveCells(source, grid, across, down, kLuma);
     constexpr std::size_t kChoosingLines = 16;
     const ChromaBlocks blocksAcross = ChromaOf(source, grid, true, Some(down.Positions(), kChoosingLines));
@@ -333,10 +337,8 @@ BgraImage RecoverCells(ConstBgraView source, const PixelGrid& grid) {
     std::vector<double> blue = SolveCells(source, grid, colourAcross, colourDown, kBlueDifference);
     std::vector<double> red = SolveCells(source, grid, colourAcross, colourDown, kRedDifference);
     // Only colour that JPEG halved is in doubt.
-    if (blocksAcross != ChromaBlocks::Full || blocksDown != ChromaBlocks::Full) {
-        std::vector<double>* channels[3] = {&luma, &blue, &red};
-        PaletteFit(source, grid, colourAcross, colourDown).Apply(channels);
-    }
+    if (blocksAcross != ChromaBlocks::Full || blocksDown != ChromaBlocks::Full)
+        PaletteFit(source, grid, colourAcross, colourDown).Apply(luma, blue, red);
 
     // An inverse magnifies noise; no cell may leave the range of the pixels
     // on its own area by more than the enlarger can have moved the pixel
